@@ -1,0 +1,111 @@
+#include "a_filepkg.h"
+
+#include <cstring>
+
+#include "a_mem.h"
+
+namespace {
+
+int32_t LoadLe32(const unsigned char* p) {
+  uint32_t v = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return static_cast<int32_t>(v);
+}
+
+// MakeUpper within a fixed field that need not hold a terminator.
+void MakeUpperField(char* field, size_t size) {
+  size_t length = 0;
+  while (length < size && field[length] != '\0') ++length;
+  for (size_t i = 0; i < length; ++i) {
+    unsigned char c = static_cast<unsigned char>(field[i]);
+    if (c >= 0x80) {
+      ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      field[i] = static_cast<char>(c - 0x20);
+    }
+  }
+}
+
+// The stored name is the field up to its first zero, or all 32 bytes.
+bool NameEquals(const char* field, const char* name) {
+  size_t length = std::strlen(name);
+  if (length > static_cast<size_t>(kPackageNameSize)) return false;
+  if (std::memcmp(field, name, length) != 0) return false;
+  return length == static_cast<size_t>(kPackageNameSize) || field[length] == '\0';
+}
+
+}  // namespace
+
+void MakeUpper(char* text) { MakeUpperField(text, std::strlen(text)); }
+
+int PackageReader::Open(const char* packagePath, char* entryName) {
+  if (!file.OpenRead(packagePath)) return 0;
+
+  unsigned char header[kPackageHeaderSize];
+  if (file.Read(header, kPackageHeaderSize) != kPackageHeaderSize ||
+      std::memcmp(header, "APKG", 4) != 0) {
+    file.Close();
+    return 0;
+  }
+  const int64_t directoryOffset = LoadLe32(header + 4);
+  const int64_t entryCount = LoadLe32(header + 8);
+  const int64_t packageSize = file.Size();
+  // The directory must lie inside the file; this also keeps its byte size
+  // within what the file holds, so no wrapped size is ever allocated.
+  if (entryCount < 1 || directoryOffset < kPackageHeaderSize ||
+      directoryOffset + entryCount * kPackageEntrySize > packageSize) {
+    file.Close();
+    return 0;
+  }
+  const int tableSize = static_cast<int>(entryCount * kPackageEntrySize);
+  auto* table = static_cast<unsigned char*>(A_ALLOC(tableSize));
+  if (table == nullptr || !file.Seek(static_cast<int>(directoryOffset)) ||
+      file.Read(table, tableSize) != tableSize) {
+    if (table != nullptr) A_FREE(table);
+    file.Close();
+    return 0;
+  }
+
+  MakeUpper(entryName);
+  int found = 0;
+  for (int64_t i = 0; i < entryCount; ++i) {
+    unsigned char* record = table + i * kPackageEntrySize;
+    char* name = reinterpret_cast<char*>(record);
+    MakeUpperField(name, kPackageNameSize);
+    if (!NameEquals(name, entryName)) continue;
+    const int64_t offset = LoadLe32(record + 32);
+    const int64_t length = LoadLe32(record + 36);
+    // The first entry of that name is the one; if its data does not lie
+    // inside the package, the package is damaged and the open fails.
+    if (offset >= 0 && length >= 0 && offset + length <= packageSize) {
+      start = static_cast<int32_t>(offset);
+      size = static_cast<int32_t>(length);
+      position = start;
+      found = file.Seek(start);
+    }
+    break;
+  }
+  A_FREE(table);
+  if (!found) file.Close();
+  return found;
+}
+
+int PackageReader::Seek(int offset) {
+  if (offset < 0) return 0;
+  int64_t target = static_cast<int64_t>(start) + offset;
+  if (target > static_cast<int64_t>(start) + size) target = static_cast<int64_t>(start) + size;
+  position = static_cast<int32_t>(target);
+  return file.Seek(position);
+}
+
+int PackageReader::Read(void* buffer, int length) {
+  const int32_t end = start + size;
+  if (length <= 0 || position >= end) return 0;
+  int wanted = end - position < length ? end - position : length;
+  int got = file.Read(buffer, wanted);
+  if (got <= 0) return 0;
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  for (int i = 0; i < got; ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
+  position += got;
+  return got;
+}

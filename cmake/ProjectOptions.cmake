@@ -1,0 +1,9 @@
+# Warnings and sanitizers for the project's own targets (not for GoogleTest).
+add_library(project_options INTERFACE)
+target_compile_options(project_options INTERFACE
+  -Wall -Wextra -Werror -Wshadow -Wformat=2 -Wno-format-nonliteral)
+if(SETUP_SANITIZE)
+  target_compile_options(project_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+endif()

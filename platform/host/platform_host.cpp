@@ -1,0 +1,257 @@
+// The Linux stand-in for the operating system.
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "box_script.h"
+#include "host_control.h"
+#include "platform.h"
+
+namespace plat {
+
+struct Stream {
+  FILE* file;
+};
+
+namespace host {
+namespace {
+
+struct Drive {
+  bool mapped = false;
+  std::string folder;
+  DriveType type = kDriveNoRootDir;
+};
+
+struct State {
+  Drive drives[26];
+  // Absolute Windows form: "C:\" for a root, "C:\a\b" otherwise.
+  std::string current = "C:\\";
+  unsigned codePage = 1252;
+};
+
+State& state() {
+  static State* s = new State;  // never destroyed: used from at-exit checks
+  return *s;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsLeadByte(unsigned char c) {
+  unsigned cp = state().codePage;
+  return (cp == 936 || cp == 950) && c >= 0x81 && c <= 0xFE;
+}
+
+int DriveIndex(char letter) {
+  if (letter >= 'a' && letter <= 'z') return letter - 'a';
+  if (letter >= 'A' && letter <= 'Z') return letter - 'A';
+  return -1;
+}
+
+// Splits `text` at separators into `parts`, folding "." and "..".
+void AppendComponents(const char* text, std::vector<std::string>* parts) {
+  std::string piece;
+  auto flush = [&]() {
+    if (piece.empty() || piece == ".") {
+    } else if (piece == "..") {
+      if (!parts->empty()) parts->pop_back();
+    } else {
+      parts->push_back(piece);
+    }
+    piece.clear();
+  };
+  for (const char* p = text; *p; ++p) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (IsLeadByte(c) && p[1] != '\0') {
+      piece += *p;
+      piece += *++p;
+    } else if (IsSeparator(*p)) {
+      flush();
+    } else {
+      piece += *p;
+    }
+  }
+  flush();
+}
+
+// Turns a Windows path into a drive index and its folded components.
+bool Parse(const char* path, int* drive, std::vector<std::string>* parts) {
+  if (path == nullptr || path[0] == '\0') return false;
+  const State& s = state();
+  if (IsSeparator(path[0]) && IsSeparator(path[1])) return false;  // UNC, \\?\ forms
+  parts->clear();
+  if (DriveIndex(path[0]) >= 0 && path[1] == ':') {
+    *drive = DriveIndex(path[0]);
+    const char* rest = path + 2;
+    // "C:x" is relative to the current folder when C: is the current drive.
+    if (!IsSeparator(rest[0]) && DriveIndex(s.current[0]) == *drive) {
+      AppendComponents(s.current.c_str() + 2, parts);
+    }
+    AppendComponents(rest, parts);
+    return true;
+  }
+  *drive = DriveIndex(s.current[0]);
+  if (!IsSeparator(path[0])) AppendComponents(s.current.c_str() + 2, parts);
+  AppendComponents(path, parts);
+  return true;
+}
+
+// Finds `name` in the Linux folder `dir`, exactly or else ignoring case.
+std::string MatchComponent(const std::string& dir, const std::string& name) {
+  std::string exact = dir + "/" + name;
+  struct stat st;
+  if (lstat(exact.c_str(), &st) == 0) return exact;
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return exact;
+  std::string found = exact;
+  while (struct dirent* e = readdir(d)) {
+    if (strcasecmp(e->d_name, name.c_str()) == 0) {
+      found = dir + "/" + e->d_name;
+      break;
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+bool Resolve(const char* path, std::string* out) {
+  int drive = -1;
+  std::vector<std::string> parts;
+  if (!Parse(path, &drive, &parts) || drive < 0) return false;
+  const Drive& d = state().drives[drive];
+  if (!d.mapped) return false;
+  std::string result = d.folder;
+  for (const std::string& part : parts) result = MatchComponent(result, part);
+  *out = result;
+  return true;
+}
+
+}  // namespace
+
+void MapDrive(char letter, const std::string& folder, DriveType type) {
+  int i = DriveIndex(letter);
+  if (i < 0) return;
+  Drive& d = state().drives[i];
+  d.mapped = true;
+  d.folder = folder;
+  while (d.folder.size() > 1 && d.folder.back() == '/') d.folder.pop_back();
+  d.type = type;
+}
+
+void ResetDrives() {
+  State& s = state();
+  for (Drive& d : s.drives) d = Drive();
+  s.current = "C:\\";
+}
+
+void SetCodePage(unsigned codePage) { state().codePage = codePage; }
+
+unsigned CodePage() { return state().codePage; }
+
+bool ToHostPath(const char* windowsPath, std::string* out) { return Resolve(windowsPath, out); }
+
+}  // namespace host
+
+int MessageBox(Window owner, const char* text, const char* caption, unsigned type) {
+  return box_script::Answer(owner, text, caption, type);
+}
+
+void Sleep(unsigned ms) {
+  struct timespec t;
+  t.tv_sec = ms / 1000;
+  t.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+  while (nanosleep(&t, &t) != 0 && errno == EINTR) {
+  }
+}
+
+Stream* StreamOpen(const char* path, const char* mode) {
+  std::string hostPath;
+  if (!host::ToHostPath(path, &hostPath)) return nullptr;
+  struct stat st;
+  // Windows cannot open a folder as a file stream; Linux can, for reading.
+  if (stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+  FILE* f = std::fopen(hostPath.c_str(), mode);
+  if (f == nullptr) return nullptr;
+  return new Stream{f};
+}
+
+size_t StreamRead(Stream* stream, void* buffer, size_t length) {
+  if (stream == nullptr || length == 0) return 0;
+  return std::fread(buffer, 1, length, stream->file);
+}
+
+size_t StreamWrite(Stream* stream, const void* buffer, size_t length) {
+  if (stream == nullptr || length == 0) return 0;
+  return std::fwrite(buffer, 1, length, stream->file);
+}
+
+bool StreamSeek(Stream* stream, long offset, SeekFrom from) {
+  if (stream == nullptr) return false;
+  return std::fseek(stream->file, offset, static_cast<int>(from)) == 0;
+}
+
+long StreamTell(Stream* stream) {
+  if (stream == nullptr) return -1;
+  return std::ftell(stream->file);
+}
+
+bool StreamFlush(Stream* stream) {
+  if (stream == nullptr) return false;
+  return std::fflush(stream->file) == 0;
+}
+
+bool StreamClose(Stream* stream) {
+  if (stream == nullptr) return false;
+  bool ok = std::fflush(stream->file) == 0;
+  ok = (std::fclose(stream->file) == 0) && ok;
+  delete stream;
+  return ok;
+}
+
+bool CreateFolder(const char* path) {
+  std::string hostPath;
+  if (!host::ToHostPath(path, &hostPath)) return false;
+  return mkdir(hostPath.c_str(), 0777) == 0;
+}
+
+uint32_t GetAttributes(const char* path) {
+  std::string hostPath;
+  if (!host::ToHostPath(path, &hostPath)) return kInvalidAttributes;
+  struct stat st;
+  if (stat(hostPath.c_str(), &st) != 0) return kInvalidAttributes;
+  if (S_ISDIR(st.st_mode)) return kAttrDirectory;
+  return 0x80u;  // FILE_ATTRIBUTE_NORMAL
+}
+
+unsigned GetCurrentFolder(char* buffer, unsigned size) {
+  const std::string& current = host::state().current;
+  unsigned length = static_cast<unsigned>(current.size());
+  if (buffer == nullptr || size <= length) return length + 1;
+  std::memcpy(buffer, current.c_str(), length + 1);
+  return length;
+}
+
+bool SetCurrentFolder(const char* path) {
+  int drive = -1;
+  std::vector<std::string> parts;
+  if (!host::Parse(path, &drive, &parts) || drive < 0) return false;
+  std::string hostPath;
+  if (!host::Resolve(path, &hostPath)) return false;
+  struct stat st;
+  if (stat(hostPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  std::string current(1, static_cast<char>('A' + drive));
+  current += ":";
+  for (const std::string& part : parts) current += "\\" + part;
+  if (parts.empty()) current += "\\";
+  host::state().current = current;
+  return true;
+}
+
+}  // namespace plat

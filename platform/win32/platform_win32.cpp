@@ -1,0 +1,73 @@
+// The seam over the real Win32 API.
+#include <windows.h>
+// The seam's own names are the plain ones; <windows.h> maps them to A/W.
+#undef MessageBox
+
+#include <cstdio>
+
+#include "box_script.h"
+#include "platform.h"
+
+namespace plat {
+
+struct Stream {
+  FILE* file;
+};
+
+int MessageBox(Window owner, const char* text, const char* caption, unsigned type) {
+  if (box_script::IsActive()) return box_script::Answer(owner, text, caption, type);
+  return ::MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+}
+
+void Sleep(unsigned ms) { ::Sleep(ms); }
+
+Stream* StreamOpen(const char* path, const char* mode) {
+  FILE* f = std::fopen(path, mode);
+  if (f == nullptr) return nullptr;
+  return new Stream{f};
+}
+
+size_t StreamRead(Stream* stream, void* buffer, size_t length) {
+  if (stream == nullptr || length == 0) return 0;
+  return std::fread(buffer, 1, length, stream->file);
+}
+
+size_t StreamWrite(Stream* stream, const void* buffer, size_t length) {
+  if (stream == nullptr || length == 0) return 0;
+  return std::fwrite(buffer, 1, length, stream->file);
+}
+
+bool StreamSeek(Stream* stream, long offset, SeekFrom from) {
+  if (stream == nullptr) return false;
+  return std::fseek(stream->file, offset, static_cast<int>(from)) == 0;
+}
+
+long StreamTell(Stream* stream) {
+  if (stream == nullptr) return -1;
+  return std::ftell(stream->file);
+}
+
+bool StreamFlush(Stream* stream) {
+  if (stream == nullptr) return false;
+  return std::fflush(stream->file) == 0;
+}
+
+bool StreamClose(Stream* stream) {
+  if (stream == nullptr) return false;
+  bool ok = std::fflush(stream->file) == 0;
+  ok = (std::fclose(stream->file) == 0) && ok;
+  delete stream;
+  return ok;
+}
+
+bool CreateFolder(const char* path) { return ::CreateDirectoryA(path, nullptr) != 0; }
+
+uint32_t GetAttributes(const char* path) { return ::GetFileAttributesA(path); }
+
+unsigned GetCurrentFolder(char* buffer, unsigned size) {
+  return ::GetCurrentDirectoryA(size, buffer);
+}
+
+bool SetCurrentFolder(const char* path) { return ::SetCurrentDirectoryA(path) != 0; }
+
+}  // namespace plat
