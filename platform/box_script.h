@@ -7,6 +7,7 @@
 // Portable code, compiled into both sides of the seam.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,12 @@ struct BoxRecord {
   std::string text;
   std::string caption;
   unsigned type;
+  unsigned codePage;  // of text and caption; 0 = the system's
   int answer;
 };
+
+// Answers one box; may act first (insert the next disc, say).
+using BoxResponder = std::function<int(const BoxRecord&)>;
 
 namespace box_script {
 
@@ -34,13 +39,18 @@ bool IsActive();
 
 // Queues the answer for the next box that is not yet answered.
 void PushAnswer(int answer);
-// Forgets the recorded boxes and the queued answers.
+// Queues a responder for the next box that is not yet answered.
+void PushResponder(BoxResponder responder);
+// Answers every box that finds the queue empty (by default: OK).
+void SetDefaultResponder(BoxResponder responder);
+// Forgets the recorded boxes, the queued answers and the default responder.
 void Clear();
 // The boxes seen since the last Clear, oldest first.
 const std::vector<BoxRecord>& Records();
 
 // Records a box and returns its answer. Called by plat::MessageBox.
-int Answer(Window owner, const char* text, const char* caption, unsigned type);
+int Answer(Window owner, const char* text, const char* caption, unsigned type,
+           unsigned codePage);
 
 }  // namespace box_script
 }  // namespace plat

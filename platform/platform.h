@@ -33,10 +33,14 @@ enum BoxAnswer : int {
   kAnswerCancel = 2,  // IDCANCEL
 };
 
-// Shows a modal message box and returns the button pressed. While a box
-// script is active (see box_script.h) the box is recorded and answered by the
-// script instead; the host side always works that way.
-int MessageBox(Window owner, const char* text, const char* caption, unsigned type);
+// Shows a modal message box and returns the button pressed. The texts are in
+// the ANSI code page `codePage`; 0 means the system's own. A box whose texts
+// are in another code page (Big5 texts on a Western system) is converted so
+// that it shows correctly anyway. While a box script is active (see
+// box_script.h) the box is recorded and answered by the script instead; the
+// host side always works that way.
+int MessageBox(Window owner, const char* text, const char* caption, unsigned type,
+               unsigned codePage = 0);
 
 // Suspends the thread for about `ms` milliseconds.
 void Sleep(unsigned ms);
@@ -88,3 +92,7 @@ unsigned GetCurrentFolder(char* buffer, unsigned size);
 bool SetCurrentFolder(const char* path);
 
 }  // namespace plat
+
+#include "platform_shell.h"
+#include "platform_system.h"
+#include "platform_ui.h"

@@ -10,7 +10,8 @@ namespace {
 struct State {
   bool active = false;
   bool echo = false;
-  std::deque<int> answers;
+  std::deque<BoxResponder> answers;
+  BoxResponder fallback;
   std::vector<BoxRecord> records;
 };
 
@@ -48,24 +49,40 @@ void Deactivate() { state().active = false; }
 
 bool IsActive() { return state().active; }
 
-void PushAnswer(int answer) { state().answers.push_back(answer); }
+void PushAnswer(int answer) {
+  state().answers.push_back([answer](const BoxRecord&) { return answer; });
+}
+
+void PushResponder(BoxResponder responder) { state().answers.push_back(std::move(responder)); }
+
+void SetDefaultResponder(BoxResponder responder) { state().fallback = std::move(responder); }
 
 void Clear() {
   state().answers.clear();
   state().records.clear();
+  state().fallback = nullptr;
 }
 
 const std::vector<BoxRecord>& Records() { return state().records; }
 
-int Answer(Window owner, const char* text, const char* caption, unsigned type) {
+int Answer(Window owner, const char* text, const char* caption, unsigned type,
+           unsigned codePage) {
   State& s = state();
-  int answer = kAnswerOk;
-  if (!s.answers.empty()) {
-    answer = s.answers.front();
-    s.answers.pop_front();
-  }
-  s.records.push_back(BoxRecord{owner, text ? text : "", caption ? caption : "", type, answer});
+  BoxRecord record{owner, text ? text : "", caption ? caption : "", type, codePage, kAnswerOk};
   if (s.echo) Echo(text, caption);
+  BoxResponder responder;
+  if (!s.answers.empty()) {
+    responder = std::move(s.answers.front());
+    s.answers.pop_front();
+  } else {
+    responder = s.fallback;
+  }
+  // The box is on the record before the responder runs: a responder may
+  // itself cause further boxes.
+  s.records.push_back(record);
+  size_t index = s.records.size() - 1;
+  int answer = responder ? responder(record) : kAnswerOk;
+  s.records[index].answer = answer;
   return answer;
 }
 

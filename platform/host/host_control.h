@@ -6,27 +6,30 @@
 // "\" and "/" both separate, "." and ".." are folded (".." stops at the drive
 // root, as on Windows), and a component that does not exist with the exact
 // case is matched case-insensitively, as the Windows file systems do.
+//
+// Everything else the seam offers is recorded here for tests to check
+// (registry values, links, dialogs and what was drawn in them) and scripted
+// by them (the language, free space, special folders, the folder browser,
+// clicks in dialogs).
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
+
+#include "platform.h"
 
 namespace plat {
 namespace host {
 
-// GetDriveTypeA values.
-enum DriveType : unsigned {
-  kDriveUnknown = 0,
-  kDriveNoRootDir = 1,
-  kDriveRemovable = 2,
-  kDriveFixed = 3,
-  kDriveRemote = 4,
-  kDriveCdrom = 5,
-  kDriveRamdisk = 6,
-};
+// ---------------------------------------------------------------------------
+// Drives, paths, language, space
+// ---------------------------------------------------------------------------
 
-// Maps drive `letter` (A to Z, either case) onto the Linux folder `folder`.
-// A later call for the same letter replaces the mapping.
-void MapDrive(char letter, const std::string& folder, DriveType type = kDriveFixed);
+// Maps drive `letter` (A to Z, either case) onto the Linux folder `folder`
+// with a GetDriveTypeA type. A later call for the same letter replaces it.
+void MapDrive(char letter, const std::string& folder, unsigned type = kDriveFixed);
 // Removes every mapping and resets the current folder to "C:\".
 void ResetDrives();
 
@@ -36,10 +39,145 @@ void ResetDrives();
 void SetCodePage(unsigned codePage);
 unsigned CodePage();
 
+// GetSystemDefaultLangID's answer (0x0409 by default).
+void SetSystemLanguage(uint16_t language);
+
+// The free bytes reported for a mapped drive (by default the real free
+// space of the folder it is mapped onto).
+void SetFreeBytes(char letter, uint64_t freeBytes);
+
 // Resolves a Windows path to a Linux path. Returns false (and leaves `out`
 // unchanged) when the path names no mapped drive or has a form the stand-in
 // does not support (UNC and device paths).
 bool ToHostPath(const char* windowsPath, std::string* out);
+
+// ---------------------------------------------------------------------------
+// Registry, shell folders, links, folder browser
+// ---------------------------------------------------------------------------
+
+// Keys by their path below HKEY_LOCAL_MACHINE, compared without regard to
+// case as the registry does; values by name.
+struct RegistryKey {
+  std::string path;
+  std::map<std::string, std::string> values;  // REG_SZ values
+  std::map<std::string, uint32_t> valueLengths;  // the lengths passed in
+};
+const std::vector<RegistryKey>& Registry();
+// Null when the key does not exist.
+const RegistryKey* FindKey(const std::string& path);
+// Forgets every key; with `refuse`, every later RegCreate fails with
+// ERROR_ACCESS_DENIED (5), as without administrator rights.
+void ResetRegistry(bool refuse = false);
+
+// The folder (a Windows path) a special folder resolves to; unset folders
+// cannot be resolved.
+void SetSpecialFolder(int folder, const std::string& windowsPath);
+
+// Every link saved, in order, with all its fields. A saved link is also
+// written as a small text file at its path, so that it shows in listings.
+struct LinkRecord {
+  std::string path;
+  std::string target;
+  bool hasArguments;
+  std::string arguments;
+  uint16_t hotKey;
+  bool hasIcon;
+  std::string iconPath;
+  int iconIndex;
+  bool hasShowCommand;
+  int showCommand;
+  bool hasWorkingFolder;
+  std::string workingFolder;
+  bool hasDescription;
+  std::string description;
+};
+const std::vector<LinkRecord>& Links();
+
+// The folder browser's next answer: a folder (Windows path), or a cancel
+// when `cancel` is set. Without an answer queued, the browser is cancelled.
+void QueueBrowseAnswer(const std::string& folder, bool cancel = false);
+// The titles of the browsers shown.
+const std::vector<std::string>& BrowseTitles();
+
+// Forgets special folders, links and browser answers; empties the registry.
+void ResetShell();
+
+// ---------------------------------------------------------------------------
+// Dialogs and the message queue
+// ---------------------------------------------------------------------------
+
+// One text drawn into a window.
+struct DrawnText {
+  std::string text;
+  FontSpec font;
+  std::string face;  // font.face, kept
+  uint32_t colour;
+  bool alignRight;
+  bool clipped;
+  Rect clip;
+  int x;
+  int y;
+};
+
+// The stand-in's model of a window: a dialog made from a template, or one of
+// its controls. Windows stay in the model after they are destroyed, so that
+// tests can look at them after the run.
+struct HostWindow {
+  int templateId;  // dialogs only
+  int controlId;   // controls only; -1 for dialogs
+  std::string className;
+  std::string text;
+  Rect rect;  // screen pixels
+  bool enabled;
+  bool destroyed;
+  HostWindow* parent;
+  std::vector<HostWindow*> children;
+  DialogProc proc;
+  bool invalid;  // needs painting
+  int focusCount;
+  // Progress bars: the position and bar colour last set, and every position.
+  int position;
+  uint32_t barColour;
+  std::vector<int> positions;
+  std::vector<DrawnText> drawn;
+  int paintCount;
+};
+
+// The newest dialog made from `templateId`, or null.
+HostWindow* FindDialog(int templateId);
+// A control of a dialog, or null.
+HostWindow* FindControl(HostWindow* dialog, int controlId);
+HostWindow* AsHostWindow(Window window);
+
+// The dialogs' control layouts, in dialog units, for the templates the
+// program ships; the stand-in builds its windows from them.
+struct ControlTemplate {
+  int id;
+  const char* className;
+  const char* text;
+  Rect unitsRect;  // left, top, width, height in dialog units
+};
+struct DialogTemplate {
+  int id;
+  const char* title;
+  int width, height;  // dialog units
+  std::vector<ControlTemplate> controls;
+};
+void RegisterDialogTemplate(const DialogTemplate& dialogTemplate);
+
+// Scripted clicks: when a dialog made from `templateId` has been pumped
+// `afterPumps` times (counted by PumpOne from the dialog's creation), a
+// WM_COMMAND for `controlId` is dispatched to it, as if the user had clicked.
+void ScriptClick(int templateId, int controlId, int afterPumps);
+// How often PumpOne ran while the newest dialog of `templateId` existed.
+int PumpCount(int templateId);
+
+// Forgets every window, scripted click and pending quit.
+void ResetUi();
+
+// Everything back to the start: drives, code page, language, registry,
+// shell, dialogs.
+void ResetAll();
 
 }  // namespace host
 }  // namespace plat

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "box_script.h"
-#include "host_control.h"
+#include "host_internal.h"
 #include "platform.h"
 
 namespace plat {
@@ -22,37 +22,19 @@ struct Stream {
 };
 
 namespace host {
-namespace {
-
-struct Drive {
-  bool mapped = false;
-  std::string folder;
-  DriveType type = kDriveNoRootDir;
-};
-
-struct State {
-  Drive drives[26];
-  // Absolute Windows form: "C:\" for a root, "C:\a\b" otherwise.
-  std::string current = "C:\\";
-  unsigned codePage = 1252;
-};
 
 State& state() {
   static State* s = new State;  // never destroyed: used from at-exit checks
   return *s;
 }
 
+namespace {
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsLeadByte(unsigned char c) {
   unsigned cp = state().codePage;
   return (cp == 936 || cp == 950) && c >= 0x81 && c <= 0xFE;
-}
-
-int DriveIndex(char letter) {
-  if (letter >= 'a' && letter <= 'z') return letter - 'a';
-  if (letter >= 'A' && letter <= 'Z') return letter - 'A';
-  return -1;
 }
 
 // Splits `text` at separators into `parts`, folding "." and "..".
@@ -79,28 +61,6 @@ void AppendComponents(const char* text, std::vector<std::string>* parts) {
     }
   }
   flush();
-}
-
-// Turns a Windows path into a drive index and its folded components.
-bool Parse(const char* path, int* drive, std::vector<std::string>* parts) {
-  if (path == nullptr || path[0] == '\0') return false;
-  const State& s = state();
-  if (IsSeparator(path[0]) && IsSeparator(path[1])) return false;  // UNC, \\?\ forms
-  parts->clear();
-  if (DriveIndex(path[0]) >= 0 && path[1] == ':') {
-    *drive = DriveIndex(path[0]);
-    const char* rest = path + 2;
-    // "C:x" is relative to the current folder when C: is the current drive.
-    if (!IsSeparator(rest[0]) && DriveIndex(s.current[0]) == *drive) {
-      AppendComponents(s.current.c_str() + 2, parts);
-    }
-    AppendComponents(rest, parts);
-    return true;
-  }
-  *drive = DriveIndex(s.current[0]);
-  if (!IsSeparator(path[0])) AppendComponents(s.current.c_str() + 2, parts);
-  AppendComponents(path, parts);
-  return true;
 }
 
 // Finds `name` in the Linux folder `dir`, exactly or else ignoring case.
@@ -135,7 +95,34 @@ bool Resolve(const char* path, std::string* out) {
 
 }  // namespace
 
-void MapDrive(char letter, const std::string& folder, DriveType type) {
+int DriveIndex(char letter) {
+  if (letter >= 'a' && letter <= 'z') return letter - 'a';
+  if (letter >= 'A' && letter <= 'Z') return letter - 'A';
+  return -1;
+}
+
+bool Parse(const char* path, int* drive, std::vector<std::string>* parts) {
+  if (path == nullptr || path[0] == '\0') return false;
+  const State& s = state();
+  if (IsSeparator(path[0]) && IsSeparator(path[1])) return false;  // UNC, \\?\ forms
+  parts->clear();
+  if (DriveIndex(path[0]) >= 0 && path[1] == ':') {
+    *drive = DriveIndex(path[0]);
+    const char* rest = path + 2;
+    // "C:x" is relative to the current folder when C: is the current drive.
+    if (!IsSeparator(rest[0]) && DriveIndex(s.current[0]) == *drive) {
+      AppendComponents(s.current.c_str() + 2, parts);
+    }
+    AppendComponents(rest, parts);
+    return true;
+  }
+  *drive = DriveIndex(s.current[0]);
+  if (!IsSeparator(path[0])) AppendComponents(s.current.c_str() + 2, parts);
+  AppendComponents(path, parts);
+  return true;
+}
+
+void MapDrive(char letter, const std::string& folder, unsigned type) {
   int i = DriveIndex(letter);
   if (i < 0) return;
   Drive& d = state().drives[i];
@@ -143,6 +130,7 @@ void MapDrive(char letter, const std::string& folder, DriveType type) {
   d.folder = folder;
   while (d.folder.size() > 1 && d.folder.back() == '/') d.folder.pop_back();
   d.type = type;
+  d.hasFreeBytes = false;
 }
 
 void ResetDrives() {
@@ -159,8 +147,9 @@ bool ToHostPath(const char* windowsPath, std::string* out) { return Resolve(wind
 
 }  // namespace host
 
-int MessageBox(Window owner, const char* text, const char* caption, unsigned type) {
-  return box_script::Answer(owner, text, caption, type);
+int MessageBox(Window owner, const char* text, const char* caption, unsigned type,
+               unsigned codePage) {
+  return box_script::Answer(owner, text, caption, type, codePage);
 }
 
 void Sleep(unsigned ms) {

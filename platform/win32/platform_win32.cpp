@@ -14,9 +14,21 @@ struct Stream {
   FILE* file;
 };
 
-int MessageBox(Window owner, const char* text, const char* caption, unsigned type) {
-  if (box_script::IsActive()) return box_script::Answer(owner, text, caption, type);
-  return ::MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+int MessageBox(Window owner, const char* text, const char* caption, unsigned type,
+               unsigned codePage) {
+  if (box_script::IsActive()) return box_script::Answer(owner, text, caption, type, codePage);
+  if (codePage == 0 || codePage == ::GetACP()) {
+    return ::MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+  }
+  // Texts of another code page (Big5 on a Western system) are widened with
+  // that code page, so that they show as written.
+  wchar_t wideText[1024];
+  wchar_t wideCaption[256];
+  if (::MultiByteToWideChar(codePage, 0, text, -1, wideText, 1024) == 0 ||
+      ::MultiByteToWideChar(codePage, 0, caption, -1, wideCaption, 256) == 0) {
+    return ::MessageBoxA(static_cast<HWND>(owner), text, caption, type);
+  }
+  return ::MessageBoxW(static_cast<HWND>(owner), wideText, wideCaption, type);
 }
 
 void Sleep(unsigned ms) { ::Sleep(ms); }

@@ -27,7 +27,7 @@ class HostSeamTest : public LibTest {
 
 TEST_F(HostSeamTest, PathsResolveAgainstDrivesAndTheCurrentFolder) {
   testsupport::MakeFolderNative(Native("sub\\deeper"));
-  plat::host::MapDrive('q', dir_.native, plat::host::kDriveCdrom);
+  plat::host::MapDrive('q', dir_.native, plat::kDriveCdrom);
   EXPECT_EQ(Host("Q:\\sub\\file"), dir_.native + "/sub/file");
   EXPECT_EQ(Host("q:/sub/file"), dir_.native + "/sub/file");
   EXPECT_EQ(Host("Q:\\"), dir_.native);
@@ -68,7 +68,7 @@ TEST_F(HostSeamTest, DoubleByteCharactersAreNotSplitUnderAChineseCodePage) {
 
 TEST_F(HostSeamTest, CurrentFolderHasTheWindowsForm) {
   testsupport::MakeFolderNative(Native("a"));
-  plat::host::MapDrive('E', dir_.native, plat::host::kDriveCdrom);
+  plat::host::MapDrive('E', dir_.native, plat::kDriveCdrom);
   char buffer[260];
   ASSERT_TRUE(plat::SetCurrentFolder("e:\\"));
   EXPECT_EQ(plat::GetCurrentFolder(buffer, sizeof buffer), 3u);

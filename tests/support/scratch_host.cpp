@@ -34,7 +34,7 @@ Scratch NewScratch() {
     std::atexit(RemoveBase);
   }
   // Tests may reset the drive table; the scratch drive is mapped anew each time.
-  plat::host::MapDrive(kDrive, Base(), plat::host::kDriveFixed);
+  plat::host::MapDrive(kDrive, Base(), plat::kDriveFixed);
   std::string name = "c" + std::to_string(++counter);
   fs::create_directories(fs::path(Base()) / name);
   return Scratch{std::string(1, kDrive) + ":\\" + name, Base() + "/" + name};

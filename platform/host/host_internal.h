@@ -1,0 +1,38 @@
+// State shared by the files of the Linux stand-in. Not for tests: they use
+// host_control.h.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host_control.h"
+#include "platform.h"
+
+namespace plat {
+namespace host {
+
+struct Drive {
+  bool mapped = false;
+  std::string folder;
+  unsigned type = kDriveNoRootDir;
+  bool hasFreeBytes = false;  // else the real free space of `folder`
+  uint64_t freeBytes = 0;
+};
+
+struct State {
+  Drive drives[26];
+  // Absolute Windows form: "C:\" for a root, "C:\a\b" otherwise.
+  std::string current = "C:\\";
+  unsigned codePage = 1252;
+  uint16_t language = 0x0409;
+};
+
+State& state();
+
+int DriveIndex(char letter);
+// Splits a Windows path into its drive and folded components, resolving it
+// against the current folder; false for UNC and device forms.
+bool Parse(const char* path, int* drive, std::vector<std::string>* parts);
+
+}  // namespace host
+}  // namespace plat

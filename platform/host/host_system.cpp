@@ -1,0 +1,104 @@
+// The Linux stand-in: drives, language, disk space, folder listing.
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host_internal.h"
+
+namespace plat {
+
+struct FolderList {
+  std::vector<FolderEntry> entries;
+  size_t next = 0;
+};
+
+namespace host {
+
+void SetSystemLanguage(uint16_t language) { state().language = language; }
+
+void SetFreeBytes(char letter, uint64_t freeBytes) {
+  int i = DriveIndex(letter);
+  if (i < 0) return;
+  state().drives[i].hasFreeBytes = true;
+  state().drives[i].freeBytes = freeBytes;
+}
+
+}  // namespace host
+
+unsigned GetDriveType(const char* root) {
+  if (root == nullptr || host::DriveIndex(root[0]) < 0 || root[1] != ':') return kDriveNoRootDir;
+  const host::Drive& d = host::state().drives[host::DriveIndex(root[0])];
+  return d.mapped ? d.type : kDriveNoRootDir;
+}
+
+uint16_t GetSystemLanguage() { return host::state().language; }
+
+bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
+  int drive = -1;
+  std::vector<std::string> parts;
+  if (!host::Parse(folder, &drive, &parts) || drive < 0) return false;
+  const host::Drive& d = host::state().drives[drive];
+  if (!d.mapped) return false;
+  if (d.hasFreeBytes) {
+    *freeBytes = d.freeBytes;
+    return true;
+  }
+  struct statvfs vfs;
+  if (statvfs(d.folder.c_str(), &vfs) != 0) return false;
+  *freeBytes = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+  return true;
+}
+
+FolderList* ListFirst(const char* pattern, FolderEntry* entry) {
+  // The pattern's last component is matched against the names of its folder;
+  // "*.*" matches every name, as it does on Windows.
+  std::string text = pattern ? pattern : "";
+  size_t cut = text.find_last_of("\\/");
+  std::string folder = cut == std::string::npos ? "." : text.substr(0, cut + 1);
+  std::string mask = cut == std::string::npos ? text : text.substr(cut + 1);
+  if (mask == "*.*") mask = "*";
+  std::string hostFolder;
+  if (!host::ToHostPath(folder.c_str(), &hostFolder)) return nullptr;
+  DIR* dir = opendir(hostFolder.c_str());
+  if (dir == nullptr) return nullptr;
+  auto* list = new FolderList;
+  while (struct dirent* e = readdir(dir)) {
+    if (mask != "*" && fnmatch(mask.c_str(), e->d_name, FNM_CASEFOLD) != 0) continue;
+    FolderEntry item{};
+    if (std::strlen(e->d_name) >= sizeof item.name) continue;
+    std::strcpy(item.name, e->d_name);
+    struct stat st;
+    std::string full = hostFolder + "/" + e->d_name;
+    item.attributes = (stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? kAttrDirectory : 0x80u;
+    list->entries.push_back(item);
+  }
+  closedir(dir);
+  // A fixed order, so that runs repeat exactly ("." and ".." come first, as
+  // on Windows).
+  std::sort(list->entries.begin(), list->entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+    return std::strcmp(a.name, b.name) < 0;
+  });
+  if (list->entries.empty()) {
+    delete list;
+    return nullptr;
+  }
+  *entry = list->entries[0];
+  list->next = 1;
+  return list;
+}
+
+bool ListNext(FolderList* list, FolderEntry* entry) {
+  if (list == nullptr || list->next >= list->entries.size()) return false;
+  *entry = list->entries[list->next++];
+  return true;
+}
+
+void ListClose(FolderList* list) { delete list; }
+
+}  // namespace plat

@@ -1,0 +1,48 @@
+// The seam, continued: drives, language, disk space and folder listing.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+// GetDriveTypeA values.
+enum DriveType : unsigned {
+  kDriveUnknown = 0,
+  kDriveNoRootDir = 1,
+  kDriveRemovable = 2,
+  kDriveFixed = 3,
+  kDriveRemote = 4,
+  kDriveCdrom = 5,
+  kDriveRamdisk = 6,
+};
+
+// GetDriveTypeA of a root such as "E:\".
+unsigned GetDriveType(const char* root);
+
+// GetSystemDefaultLangID: the system's language, not the user's.
+uint16_t GetSystemLanguage();
+
+// GetDiskFreeSpaceExA's total number of free bytes of the volume holding
+// `folder` (the whole volume, not the caller's quota). False when the volume
+// cannot be asked; `*freeBytes` is then unchanged.
+bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes);
+
+// One entry of a folder listing (WIN32_FIND_DATAA's name and attributes).
+struct FolderEntry {
+  char name[260];
+  uint32_t attributes;
+};
+
+// A folder listing in progress, owned by its user until ListClose.
+struct FolderList;
+
+// FindFirstFileA: starts listing `pattern` (such as "*.*", relative to the
+// current folder) and fills `entry` with the first match. Null when nothing
+// matches or the listing cannot start.
+FolderList* ListFirst(const char* pattern, FolderEntry* entry);
+// FindNextFileA: false at the end.
+bool ListNext(FolderList* list, FolderEntry* entry);
+// FindClose: releases the listing.
+void ListClose(FolderList* list);
+
+}  // namespace plat

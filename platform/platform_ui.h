@@ -1,0 +1,115 @@
+// The seam, continued: dialogs from the program's resources, their controls,
+// the thread's message queue, and drawing text into windows.
+//
+// Dialog procedures are the program's own portable code: the Win32 side
+// calls them from a real dialog procedure, the host side from its own model
+// of the dialog and of the message queue, which a test scripts.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+using Window = void*;
+using Instance = void*;  // the module whose resources hold the templates
+
+// Messages and notifications with their Win32 values.
+enum : unsigned {
+  kMsgPaint = 0x000F,        // WM_PAINT
+  kMsgQuit = 0x0012,         // WM_QUIT
+  kMsgInitDialog = 0x0110,   // WM_INITDIALOG
+  kMsgCommand = 0x0111,      // WM_COMMAND
+  kPbmSetPos = 0x0402,       // PBM_SETPOS
+  kPbmSetBarColor = 0x0409,  // PBM_SETBARCOLOR
+};
+
+// RedrawWindow flags.
+enum : unsigned {
+  kRdwInvalidate = 0x0001,
+  kRdwInternalPaint = 0x0002,
+  kRdwErase = 0x0004,
+  kRdwUpdateNow = 0x0100,
+};
+
+// A dialog procedure: (window, message, wParam, lParam) -> result.
+using DialogProc = intptr_t (*)(Window, unsigned, uintptr_t, intptr_t);
+
+struct Rect {
+  int left, top, right, bottom;
+};
+
+// CreateDialogParamA: a modeless dialog from template `templateId` of
+// `instance`, with `proc` as its dialog procedure (which receives
+// WM_INITDIALOG during the call). Null on failure. The common controls the
+// templates use (the progress bar) are made available first.
+Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner, DialogProc proc);
+bool DestroyWindow(Window window);
+Window GetDialogItem(Window dialog, int controlId);
+int GetControlId(Window control);
+bool SetWindowText(Window window, const char* text);
+bool EnableWindow(Window window, bool enable);
+intptr_t SendMessage(Window window, unsigned message, uintptr_t wParam, intptr_t lParam);
+// InvalidateRect of the whole client area.
+bool InvalidateWindow(Window window, bool erase);
+bool RedrawWindow(Window window, unsigned flags);
+Window SetFocus(Window window);
+bool GetWindowRect(Window window, Rect* rect);
+Window GetDesktopWindow();
+// SetWindowPos to (x, y), top of the z-order, size kept.
+bool MoveWindowTo(Window window, int x, int y);
+
+// PostQuitMessage.
+void PostQuit(int exitCode);
+
+enum PumpResult { kPumpEmpty, kPumpDispatched, kPumpQuit };
+// One turn of a message loop: if a message is waiting (PeekMessageA without
+// removing), fetch it (GetMessageA); a quit message gives kPumpQuit,
+// anything else is translated and dispatched (kPumpDispatched). No dialog
+// keyboard handling. kPumpEmpty when nothing was waiting.
+PumpResult PumpOne();
+
+// ---------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------
+
+// A device context, owned by whoever obtained it and given back with the
+// matching call.
+struct DrawContext;
+
+// BeginPaint / EndPaint.
+DrawContext* BeginPaint(Window window);
+void EndPaint(Window window, DrawContext* context);
+// GetDC / ReleaseDC.
+DrawContext* GetWindowContext(Window window);
+void ReleaseWindowContext(Window window, DrawContext* context);
+
+// CreateFontA's arguments that the program varies.
+struct FontSpec {
+  const char* face;
+  int height;
+  int width;
+  int weight;
+  uint8_t charSet;
+  uint8_t outPrecision;
+  uint8_t clipPrecision;
+  uint8_t quality;
+  uint8_t pitchAndFamily;
+};
+
+// One text drawn with a font made for it: transparent background, the
+// colour (a COLORREF, 0x00BBGGRR), left or right alignment at (x, y), and,
+// when `clipped`, only inside `clip`. The font and the clip region are
+// released again before the call returns.
+struct TextDrawing {
+  FontSpec font;
+  uint32_t colour;
+  bool alignRight;
+  bool clipped;
+  Rect clip;
+  int x;
+  int y;
+  const char* text;
+};
+void DrawTextAt(DrawContext* context, const TextDrawing& drawing);
+
+}  // namespace plat

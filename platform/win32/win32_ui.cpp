@@ -1,0 +1,148 @@
+// The seam over Win32: dialogs, controls, the message queue, drawing.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "platform.h"
+
+#undef SendMessage
+#undef SetWindowText
+#undef GetWindowRect
+#undef DrawText
+
+namespace plat {
+
+struct DrawContext {
+  HDC dc;
+  PAINTSTRUCT paint;
+};
+
+namespace {
+
+HWND H(Window w) { return static_cast<HWND>(w); }
+
+// The real dialog procedure: hands every message to the program's portable
+// one, which is passed in with WM_INITDIALOG and kept with the window.
+INT_PTR CALLBACK Thunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+  auto proc = reinterpret_cast<DialogProc>(::GetWindowLongPtrA(window, DWLP_USER));
+  if (proc == nullptr) return FALSE;
+  if (message == WM_INITDIALOG) lParam = 0;
+  return proc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner, DialogProc proc) {
+  // The progress bar's window class lives in the common controls library.
+  static bool controlsReady = false;
+  if (!controlsReady) {
+    INITCOMMONCONTROLSEX init = {sizeof init, ICC_PROGRESS_CLASS};
+    controlsReady = ::InitCommonControlsEx(&init) != FALSE;
+  }
+  return ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId), H(owner),
+                              Thunk, reinterpret_cast<LPARAM>(proc));
+}
+
+bool DestroyWindow(Window window) { return ::DestroyWindow(H(window)) != FALSE; }
+
+Window GetDialogItem(Window dialog, int controlId) { return ::GetDlgItem(H(dialog), controlId); }
+
+int GetControlId(Window control) { return ::GetDlgCtrlID(H(control)); }
+
+bool SetWindowText(Window window, const char* text) { return ::SetWindowTextA(H(window), text) != FALSE; }
+
+bool EnableWindow(Window window, bool enable) { return ::EnableWindow(H(window), enable) != FALSE; }
+
+intptr_t SendMessage(Window window, unsigned message, uintptr_t wParam, intptr_t lParam) {
+  return ::SendMessageA(H(window), message, wParam, lParam);
+}
+
+bool InvalidateWindow(Window window, bool erase) {
+  return ::InvalidateRect(H(window), nullptr, erase) != FALSE;
+}
+
+bool RedrawWindow(Window window, unsigned flags) {
+  return ::RedrawWindow(H(window), nullptr, nullptr, flags) != FALSE;
+}
+
+Window SetFocus(Window window) { return ::SetFocus(H(window)); }
+
+bool GetWindowRect(Window window, Rect* rect) {
+  RECT r;
+  if (!::GetWindowRect(H(window), &r)) return false;
+  *rect = Rect{r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+Window GetDesktopWindow() { return ::GetDesktopWindow(); }
+
+bool MoveWindowTo(Window window, int x, int y) {
+  return ::SetWindowPos(H(window), nullptr, x, y, 0, 0, SWP_NOSIZE) != FALSE;
+}
+
+void PostQuit(int exitCode) { ::PostQuitMessage(exitCode); }
+
+PumpResult PumpOne() {
+  MSG message;
+  if (!::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) return kPumpEmpty;
+  BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+  if (got == 0) return kPumpQuit;
+  if (got == -1) return kPumpEmpty;
+  ::TranslateMessage(&message);
+  ::DispatchMessageA(&message);
+  return kPumpDispatched;
+}
+
+DrawContext* BeginPaint(Window window) {
+  auto* context = new DrawContext;
+  context->dc = ::BeginPaint(H(window), &context->paint);
+  return context;
+}
+
+void EndPaint(Window window, DrawContext* context) {
+  if (context == nullptr) return;
+  ::EndPaint(H(window), &context->paint);
+  delete context;
+}
+
+DrawContext* GetWindowContext(Window window) {
+  HDC dc = ::GetDC(H(window));
+  if (dc == nullptr) return nullptr;
+  auto* context = new DrawContext;
+  context->dc = dc;
+  return context;
+}
+
+void ReleaseWindowContext(Window window, DrawContext* context) {
+  if (context == nullptr) return;
+  ::ReleaseDC(H(window), context->dc);
+  delete context;
+}
+
+void DrawTextAt(DrawContext* context, const TextDrawing& d) {
+  if (context == nullptr || context->dc == nullptr) return;
+  HDC dc = context->dc;
+  const FontSpec& f = d.font;
+  HFONT font = ::CreateFontA(f.height, f.width, 0, 0, f.weight, FALSE, FALSE, FALSE, f.charSet,
+                             f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily, f.face);
+  ::SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ oldFont = ::SelectObject(dc, font);
+  ::SetTextColor(dc, d.colour);
+  ::SetTextAlign(dc, d.alignRight ? (TA_RIGHT | TA_TOP) : (TA_LEFT | TA_TOP));
+  HRGN region = nullptr;
+  if (d.clipped) {
+    region = ::CreateRectRgn(d.clip.left, d.clip.top, d.clip.right, d.clip.bottom);
+    ::SelectClipRgn(dc, region);
+  }
+  ::TextOutA(dc, d.x, d.y, d.text, static_cast<int>(std::strlen(d.text)));
+  if (region != nullptr) {
+    ::SelectClipRgn(dc, nullptr);
+    ::DeleteObject(region);
+  }
+  ::SelectObject(dc, oldFont);
+  ::DeleteObject(font);
+}
+
+}  // namespace plat

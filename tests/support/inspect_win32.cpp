@@ -1,0 +1,82 @@
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "inspect.h"
+#include "platform.h"
+
+namespace testsupport {
+
+bool ReadRegistryString(const std::string& key, const std::string& name, std::string* value) {
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &k) != ERROR_SUCCESS) {
+    return false;
+  }
+  char data[1024];
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  LONG rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(k);
+  if (rc != ERROR_SUCCESS || type != REG_SZ || size == 0) return false;
+  value->assign(data, size - 1);  // the stored length counts the terminator
+  return true;
+}
+
+void DeleteRegistryKey(const std::string& key) { RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str()); }
+
+bool ReadLink(const std::string& linkPath, LinkInfo* link) {
+  // The show command is read from the file's header: IShellLink's getter has
+  // been seen to answer 1 for a link that stores 2.
+  std::ifstream in(linkPath, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 0x4C) return false;
+  auto le32 = [&bytes](size_t at) {
+    return static_cast<int>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8 |
+                            static_cast<unsigned char>(bytes[at + 2]) << 16 |
+                            static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 3])) << 24);
+  };
+  link->showCommand = le32(0x3C);
+  link->hotKey = static_cast<unsigned char>(bytes[0x40]) | static_cast<unsigned char>(bytes[0x41]) << 8;
+
+  CoInitialize(nullptr);
+  IShellLinkA* shellLink = nullptr;
+  IPersistFile* file = nullptr;
+  bool ok = false;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&shellLink))) &&
+      SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+      char text[MAX_PATH * 2];
+      WIN32_FIND_DATAA data;
+      if (SUCCEEDED(shellLink->GetPath(text, MAX_PATH, &data, SLGP_RAWPATH))) link->target = text;
+      if (SUCCEEDED(shellLink->GetArguments(text, MAX_PATH))) link->arguments = text;
+      if (SUCCEEDED(shellLink->GetWorkingDirectory(text, MAX_PATH))) link->workingFolder = text;
+      if (SUCCEEDED(shellLink->GetDescription(text, MAX_PATH))) link->description = text;
+      int index = 0;
+      if (SUCCEEDED(shellLink->GetIconLocation(text, MAX_PATH, &index))) {
+        link->iconPath = text;
+        link->iconIndex = index;
+      }
+      ok = true;
+    }
+  }
+  if (file) file->Release();
+  if (shellLink) shellLink->Release();
+  CoUninitialize();
+  return ok;
+}
+
+ShellFolders PrepareShellFolders(const Scratch&) {
+  ShellFolders f;
+  char path[MAX_PATH];
+  if (plat::GetSpecialFolderPath(nullptr, plat::kFolderPrograms, path)) f.programs = path;
+  if (plat::GetSpecialFolderPath(nullptr, plat::kFolderDesktop, path)) f.desktop = path;
+  return f;
+}
+
+}  // namespace testsupport
