@@ -42,6 +42,12 @@ enum BoxAnswer : int {
 int MessageBox(Window owner, const char* text, const char* caption, unsigned type,
                unsigned codePage = 0);
 
+// Called first thing by the entry point: no system "no disk in drive" boxes
+// while empty drives are probed, and DLLs loaded from the system folder
+// only (the current folder becomes the disc; the program may be started
+// from a download folder).
+void PrepareProcess();
+
 // Suspends the thread for about `ms` milliseconds.
 void Sleep(unsigned ms);
 

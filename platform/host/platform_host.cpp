@@ -152,6 +152,8 @@ int MessageBox(Window owner, const char* text, const char* caption, unsigned typ
   return box_script::Answer(owner, text, caption, type, codePage);
 }
 
+void PrepareProcess() {}
+
 void Sleep(unsigned ms) {
   struct timespec t;
   t.tv_sec = ms / 1000;

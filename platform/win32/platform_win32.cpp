@@ -33,6 +33,20 @@ int MessageBox(Window owner, const char* text, const char* caption, unsigned typ
 
 void Sleep(unsigned ms) { ::Sleep(ms); }
 
+void PrepareProcess() {
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  // SetDefaultDllDirectories exists from Windows 7 with KB2533623 on; before
+  // that, taking the current folder out of the search is what can be done.
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                 reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                           : nullptr;
+  if (setDefault == nullptr || !setDefault(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */)) {
+    ::SetDllDirectoryA("");
+  }
+}
+
 Stream* StreamOpen(const char* path, const char* mode) {
   FILE* f = std::fopen(path, mode);
   if (f == nullptr) return nullptr;
