@@ -167,7 +167,8 @@ void RegisterDialogTemplate(const DialogTemplate& dialogTemplate);
 
 // Scripted clicks: when a dialog made from `templateId` has been pumped
 // `afterPumps` times (counted by PumpOne from the dialog's creation), a
-// WM_COMMAND for `controlId` is dispatched to it, as if the user had clicked.
+// WM_COMMAND for `controlId` is dispatched to it, as if the user had clicked;
+// a click on a disabled control is lost.
 void ScriptClick(int templateId, int controlId, int afterPumps);
 // How often PumpOne ran while the newest dialog of `templateId` existed.
 int PumpCount(int templateId);

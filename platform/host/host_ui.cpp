@@ -332,6 +332,9 @@ PumpResult PumpOne() {
     for (host::Click& click : s.clicks) {
       if (!click.done && click.templateId == w->templateId && click.afterPumps == idleCount) {
         click.done = true;
+        // A disabled button cannot be clicked: the click is lost.
+        HostWindow* control = FindControl(w, click.controlId);
+        if (control != nullptr && !control->enabled) continue;
         w->proc(w, kMsgCommand, static_cast<uintptr_t>(click.controlId), 0);
         return kPumpDispatched;
       }
