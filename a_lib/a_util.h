@@ -1,5 +1,8 @@
-// Small services of the support library: the diagnostic log.
+// Small services of the support library: the diagnostic log, the text table
+// and bounded text copies.
 #pragma once
+
+#include <cstdint>
 
 // Appends one line to "log.txt" in the current folder: the text formatted
 // with printf rules, then a line break. The file is opened and closed for
@@ -12,3 +15,49 @@ void WriteLog(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+// Copies `source` into `target`, a buffer of `size` bytes, and always
+// terminates it (size 0 writes nothing). A longer text is cut to fit, never
+// inside a double-byte character: a byte of 0x80 or above goes only together
+// with the byte after it. Returns the number of bytes copied.
+int CopyText(char* target, int size, const char* source);
+
+// A whole text file in memory, split into rows and cells in place.
+//
+// Syntax, byte by byte: CR ends a row and the one byte after it is dropped
+// (the LF of CR LF, whatever it is); text after the last CR is not part of
+// the table, so a text without CR has no rows. TAB ends a cell. A cell that
+// begins and ends with a double quote loses both (a lone quote becomes
+// empty); quotes elsewhere stay. Double-byte characters are not examined:
+// none of their bytes is a TAB, CR or quote.
+//
+// Both buffers come from a_alloc and belong to the table. The table is
+// read-only once loaded; its cells point into `text` and live until Unload.
+class TextTable {
+ public:
+  TextTable() = default;
+  // Unloads.
+  ~TextTable();
+  TextTable(const TextTable&) = delete;
+  TextTable& operator=(const TextTable&) = delete;
+
+  // Reads `path` through OpenRead (so it may come from its folder's
+  // package) and splits it. A file that cannot be opened or read gives an
+  // empty table, as does a grid of cells too large to allocate. A loaded
+  // table is unloaded first. Always returns 1.
+  int Load(const char* path);
+  // The zero-terminated text of cell (column, row); a cell that its row does
+  // not have, and any position outside the table (negative ones included),
+  // reads as a shared empty string. Valid until Unload.
+  const char* Cell(int column, int row) const;
+  // Gives both buffers back; the table is then empty (0 rows, 0 columns).
+  void Unload();
+
+  // Row-major grid of rowCount x columnCount pointers into `text`.
+  char** cells = nullptr;
+  // The file's bytes and a zero; separators, the byte after each CR and
+  // stripped quotes are overwritten with zeros.
+  char* text = nullptr;
+  int32_t columnCount = 0;  // the largest number of cells of any row
+  int32_t rowCount = 0;
+};
