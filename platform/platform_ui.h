@@ -112,4 +112,10 @@ struct TextDrawing {
 };
 void DrawTextAt(DrawContext* context, const TextDrawing& drawing);
 
+// BitBlt with SRCCOPY: the width x height rectangle at (sourceX, sourceY) of
+// `source` is copied to (x, y) of `target`. The outcome is not reported; a
+// null context copies nothing.
+void BitBlt(DrawContext* target, int x, int y, int width, int height, DrawContext* source,
+            int sourceX, int sourceY);
+
 }  // namespace plat

@@ -119,6 +119,13 @@ struct DrawnText {
   int y;
 };
 
+// One rectangle copied into a window from the window of another context.
+struct CopiedRect {
+  struct HostWindow* source;
+  int x, y, width, height;
+  int sourceX, sourceY;
+};
+
 // The stand-in's model of a window: a dialog made from a template, or one of
 // its controls. Windows stay in the model after they are destroyed, so that
 // tests can look at them after the run.
@@ -140,6 +147,7 @@ struct HostWindow {
   uint32_t barColour;
   std::vector<int> positions;
   std::vector<DrawnText> drawn;
+  std::vector<CopiedRect> copies;  // BitBlt calls with this window as target
   int paintCount;
 };
 

@@ -378,4 +378,10 @@ void DrawTextAt(DrawContext* context, const TextDrawing& d) {
   context->window->drawn.push_back(t);
 }
 
+void BitBlt(DrawContext* target, int x, int y, int width, int height, DrawContext* source,
+            int sourceX, int sourceY) {
+  if (target == nullptr || source == nullptr) return;
+  target->window->copies.push_back(host::CopiedRect{source->window, x, y, width, height, sourceX, sourceY});
+}
+
 }  // namespace plat

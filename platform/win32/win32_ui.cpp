@@ -145,4 +145,10 @@ void DrawTextAt(DrawContext* context, const TextDrawing& d) {
   ::DeleteObject(font);
 }
 
+void BitBlt(DrawContext* target, int x, int y, int width, int height, DrawContext* source,
+            int sourceX, int sourceY) {
+  if (target == nullptr || source == nullptr) return;
+  ::BitBlt(target->dc, x, y, width, height, source->dc, sourceX, sourceY, SRCCOPY);
+}
+
 }  // namespace plat
