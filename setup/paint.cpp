@@ -1,0 +1,93 @@
+// The picture banks of the dialogs.
+#include "paint.h"
+
+#include <cstdio>
+
+#include "a_file.h"
+#include "a_mem.h"
+#include "platform.h"
+
+namespace {
+
+// The call site this module gives the allocator.
+constexpr char kSite[] = "paint";
+constexpr int kPathSize = 260;
+
+void ShowBox(const char* text, const char* caption) {
+  plat::MessageBox(nullptr, text, caption, plat::kBoxOk);
+}
+
+// "FORMAT" filled with `name`, in a box captioned "error".
+void ShowNamedError(const char* format, const char* name) {
+  char text[kPathSize + 32];
+  std::snprintf(text, sizeof text, format, name);
+  ShowBox(text, "error");
+}
+
+void ReleasePictures(PictureBank* bank) {
+  for (int32_t k = 0; k < bank->count; ++k) bank->pictures[k].Free();
+  a_free1(bank->pictures, kSite, __LINE__);
+  bank->pictures = nullptr;
+}
+
+}  // namespace
+
+void* AllocOrRetry(int size) {
+  for (;;) {
+    void* block = a_alloc(size, kSite, __LINE__);
+    if (block != nullptr) return block;
+    ShowBox("malloc error", "");
+  }
+}
+
+void LoadPictureBank(PictureBank* bank, const char* baseName, int32_t firstIndex, int32_t number) {
+  if (bank->pictures != nullptr) ReleasePictures(bank);
+
+  char picturePath[kPathSize];
+  const int length = std::snprintf(picturePath, sizeof picturePath, "%s.pic1", baseName);
+  bool found = length > 0 && length < kPathSize;
+  if (found) {
+    FileHandle file;
+    found = file.OpenRead(picturePath) == 1;
+    if (found) {
+      file.Close();
+    } else {
+      found = FileExists(picturePath) == 1;
+    }
+  }
+  if (!found) {
+    ShowNamedError("File not found!! %s", length > 0 && length < kPathSize ? picturePath : baseName);
+    return;
+  }
+
+  const int32_t available = PictureCount(baseName);
+  if (firstIndex < 0) {
+    firstIndex = 0;
+    number = available;
+  }
+  if (firstIndex > available - 1 || number <= 0) {
+    ShowNamedError("Out of index!! %s", picturePath);
+    return;
+  }
+  if (static_cast<int64_t>(firstIndex) + number > available) number = available - firstIndex;
+  // PictureCount is limited by the index file's size, but an array of that
+  // many records could still pass an int: the count is cut to what one
+  // block can hold, so that the size never wraps.
+  const int32_t most = static_cast<int32_t>(INT32_MAX / sizeof(Picture));
+  if (number > most) number = most;
+
+  bank->count = number;
+  bank->pictures = static_cast<Picture*>(AllocOrRetry(static_cast<int>(sizeof(Picture)) * number));
+  for (int32_t k = 0; k < number; ++k) {
+    bank->pictures[k].Init();
+    if (!bank->pictures[k].Load(baseName, firstIndex + k, nullptr)) ShowBox("load error", "");
+  }
+}
+
+void FreePictureBank(PictureBank* bank) {
+  if (bank->pictures == nullptr) {
+    ShowBox("free null error", "");
+    return;
+  }
+  ReleasePictures(bank);
+}

@@ -1,0 +1,76 @@
+// The installer's one process-wide record and its message texts.
+#pragma once
+
+#include <cstdint>
+
+#include "paint.h"
+#include "platform.h"
+
+// The message keys of "setupdata\message.ini", in the order in which they
+// are stored and matched.
+enum MessageKey : int {
+  kProgramName,
+  kNextCd,
+  kUninstall,
+  kUrlFileName,
+  kUrlName,
+  kCancelMsg,
+  kFailMsg,
+  kFinishMsg,
+  kPathMsg,
+  kNeedSpaceMsg,
+  kFreeSpaceMsg,
+  kButtonBrowse,
+  kButtonOk,
+  kButtonCancel,
+  kMessageKeyCount
+};
+
+// Language columns of the texts, numbered like `languageIndex`.
+enum Language : int { kLanguageTw, kLanguageCn, kLanguageEn, kLanguageCount };
+
+// A message text holds at most 63 bytes and its terminator.
+constexpr int kTextSlotSize = 64;
+constexpr int kPathSize = 260;
+// The header texts fill up to 40 bytes; their buffers keep a zero after.
+constexpr int kHeaderTextSize = 40;
+constexpr int kHeaderTextBuffer = 64;
+// A browsed folder of up to 259 characters, a backslash and gameName.
+constexpr int kTargetFolderSize = 320;
+constexpr int kMaxExtraLinks = 4;
+constexpr int kExtraLinkTextSize = 256;
+
+// The key names as they stand in the file, before the language suffix.
+extern const char* const kMessageKeyNames[kMessageKeyCount];
+// "_TW", "_CN", "_EN".
+extern const char* const kLanguageSuffixes[kLanguageCount];
+
+// One extra shortcut listed in "setupdata\setupdata.ini".
+struct ExtraLink {
+  char file[kExtraLinkTextSize];  // the target, relative to targetFolder
+  char name[kExtraLinkTextSize];  // the shortcut's name without ".lnk"
+};
+
+// A plain record, zero at process start, alive for the whole process.
+struct SetupState {
+  plat::Instance instance;  // the module whose resources hold the dialogs
+  int32_t languageIndex;
+  char texts[kMessageKeyCount][kLanguageCount][kTextSlotSize];
+  char sourceFolder[kPathSize];  // the disc root without its backslash
+  char companyName[kHeaderTextBuffer];
+  char gameName[kHeaderTextBuffer];
+  char uninstallKey[kHeaderTextBuffer];
+  char exeName[kHeaderTextBuffer];
+  int32_t discCount;
+  uint32_t installSize;  // bytes
+  char targetFolder[kTargetFolderSize];
+  PictureBank setupPictures;
+  ExtraLink extraLinks[kMaxExtraLinks];
+  int32_t extraLinkCount;  // slots filled by the last reading, 0 to 4
+};
+
+extern SetupState setupState;
+
+// The text of `key` in the running language; an empty slot gives an empty
+// text (no other language is tried), as does a key or language out of range.
+const char* Text(MessageKey key);
