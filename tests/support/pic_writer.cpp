@@ -1,24 +1,10 @@
 #include "pic_writer.h"
 
-#include <zlib.h>
-
-#include <cstdlib>
-
 #include "apkg_writer.h"
+#include "disc_writer.h"
 #include "scratch.h"
 
 namespace testsupport {
-
-std::string Pack(const std::string& plain) {
-  uLongf length = compressBound(static_cast<uLong>(plain.size()));
-  std::string out(length, '\0');
-  if (compress(reinterpret_cast<Bytef*>(&out[0]), &length,
-               reinterpret_cast<const Bytef*>(plain.data()), static_cast<uLong>(plain.size())) != Z_OK) {
-    std::abort();
-  }
-  out.resize(length);
-  return out;
-}
 
 std::string PictureRecord(const std::string& attributes, uint32_t unpackedSize,
                           uint32_t packedSize, const std::string& packed) {
@@ -32,7 +18,7 @@ std::string PictureRecord(const std::string& attributes, uint32_t unpackedSize,
 
 std::string PictureRecord(const TestPicture& picture) {
   if (picture.pixels.empty()) return PictureRecord(picture.attributes, 0, 0, "");
-  std::string packed = Pack(picture.pixels);
+  std::string packed = Deflate(picture.pixels);
   return PictureRecord(picture.attributes, static_cast<uint32_t>(picture.pixels.size()),
                        static_cast<uint32_t>(packed.size()), packed);
 }

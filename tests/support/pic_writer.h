@@ -20,8 +20,6 @@ struct PictureSet {
   std::vector<uint32_t> offsets;  // where each record starts in pic1
 };
 
-// One zlib stream holding `plain`.
-std::string Pack(const std::string& plain);
 // A record with the sizes given, whatever `packed` really holds.
 std::string PictureRecord(const std::string& attributes, uint32_t unpackedSize,
                           uint32_t packedSize, const std::string& packed);

@@ -7,6 +7,7 @@
 #include "a_pic.h"
 #include "a_util.h"
 #include "apkg_writer.h"
+#include "disc_writer.h"
 #include "lib_test.h"
 #include "pic_writer.h"
 
@@ -187,7 +188,7 @@ TEST_F(PictureTest, AFailedLoadReleasesTheOldPixelsOnce) {
 // Records whose sizes lie are refused before anything is allocated from
 // them or unpacked into a buffer.
 TEST_F(PictureTest, ADamagedRecordFailsAndLeavesTheRecordEmpty) {
-  const std::string packed = testsupport::Pack(std::string(1000, 'p'));
+  const std::string packed = testsupport::Deflate(std::string(1000, 'p'));
   const uint32_t packedSize = static_cast<uint32_t>(packed.size());
   const std::string good = PictureRecord("ok", 1000, packedSize, packed);
   struct Case {
@@ -230,7 +231,7 @@ TEST_F(PictureTest, ADamagedRecordFailsAndLeavesTheRecordEmpty) {
 // pixels hold what came out before the damage.
 TEST_F(PictureTest, ADamagedStreamStillLoads) {
   const std::string plain(3000, 'd');
-  std::string packed = testsupport::Pack(plain);
+  std::string packed = testsupport::Deflate(plain);
   packed[packed.size() - 1] = static_cast<char>(packed[packed.size() - 1] ^ 0x55);  // the check sum
   Put("dmg.pic1", "LEAD" + PictureRecord("x", 3000, static_cast<uint32_t>(packed.size()), packed));
   Put("dmg.idx1", PictureIndex(1, {4}));
