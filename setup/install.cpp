@@ -1,10 +1,17 @@
-// The loading of the setup texts.
+// The loading of the setup texts, and the copy engine.
 #include "install.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "a_mem.h"
+#include "compose.h"
+#include "platform.h"
+#include "progress.h"
+#include "resource_ids.h"
 #include "setup_state.h"
+#include "shell.h"
+#include "stored_path.h"
 
 namespace {
 
@@ -80,4 +87,308 @@ int ReadExtraLinks() {
   reader.Unload();
   setupState.extraLinkCount = count;
   return count;
+}
+
+// ---------------------------------------------------------------------------
+// The copy engine
+// ---------------------------------------------------------------------------
+
+CopyState copyState;
+
+namespace {
+
+enum RecordTag : int8_t {
+  kTagFolder = 1,
+  kTagFileStart = 2,
+  kTagFileData = 3,
+  kTagFileEnd = 4,
+  kTagDiscEnd = 5,
+};
+
+// "無法寫入磁碟" and "磁碟錯誤!" in Big5.
+const char kWriteFailText[] = "\xB5L\xAAk\xBCg\xA4J\xBA\xCF\xBA\xD0";
+const char kWriteFailCaption[] = "\xBA\xCF\xBA\xD0\xBF\xF9\xBB~!";
+constexpr unsigned kBig5 = 950;
+
+uint32_t LoadLe32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+bool DiscPath(char* out, size_t size, int discIndex) {
+  return Compose(out, size, "%s\\cd%d", setupState.sourceFolder, discIndex + 1);
+}
+
+void ReportDamage(int32_t offset, const char* reason) {
+  char disc[kPathSize];
+  if (!DiscPath(disc, sizeof disc, copyState.discIndex)) CopyCut(disc, sizeof disc, "the disc");
+  char text[600];
+  if (offset >= 0) {
+    Compose(text, sizeof text, "The disc file %s is damaged (record at byte %d: %s).\n"
+            "The installation was stopped.", disc, static_cast<int>(offset), reason);
+  } else {
+    Compose(text, sizeof text, "The disc file %s is damaged (%s).\n"
+            "The installation was stopped.", disc, reason);
+  }
+  plat::MessageBox(progressView.dialog, text, "Error", plat::kBoxOk);
+  copyState.outcome = CopyOutcome::kDamaged;
+}
+
+
+// Closes the file being written; a close that loses data is a failed write.
+bool CloseOutput() {
+  if (!copyState.output.IsOpen()) return true;
+  return copyState.output.Close() == 1;
+}
+
+// The message queue between records: the progress dialog paints and its
+// cancel button works only here.
+void PumpMessages() {
+  while (plat::PumpOne() != plat::kPumpEmpty) {
+  }
+}
+
+enum class Step { kNext, kDiscDone, kStop };
+
+// Handles a Folder or FileStart record whose payload is `path` (`length`
+// unpacked bytes).
+Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offset) {
+  PathVerdict verdict = CheckStoredPath(path, length);
+  if (verdict != PathVerdict::kSafe) {
+    ReportDamage(offset, DescribeVerdict(verdict));
+    return Step::kStop;
+  }
+  char joined[kPathSize];
+  if (!Compose(joined, sizeof joined, "%s%s", setupState.targetFolder, path)) {
+    ReportDamage(offset, "a stored name is too long for the target folder");
+    return Step::kStop;
+  }
+  if (tag == kTagFolder) {
+    plat::CreateFolder(joined);
+    return Step::kNext;
+  }
+  char status[256];
+  Compose(status, sizeof status, "Copying %s ....", path) ||
+      Compose(status, sizeof status, "Copying ....");
+  plat::SetWindowText(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_STATUS), status);
+  if (!CloseOutput()) {
+    ReportWriteFailure();
+    return Step::kStop;
+  }
+  if (!copyState.output.OpenWrite(joined)) {
+    plat::MessageBox(progressView.dialog, "Create File Fail", "Error", plat::kBoxOk);
+    copyState.outcome = CopyOutcome::kCreateFailed;
+    return Step::kStop;
+  }
+  return Step::kNext;
+}
+
+// Reads and handles the record at `*position`; advances it.
+Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* position) {
+  const int32_t offset = *position;
+  unsigned char tag;
+  if (copyState.archive.Read(&tag, 1) != 1) return Step::kDiscDone;  // the end, between records
+  *position += 1;
+  const int8_t kind = static_cast<int8_t>(tag);
+  if (kind == kTagFileEnd) {
+    if (!CloseOutput()) {
+      ReportWriteFailure();
+      return Step::kStop;
+    }
+    return Step::kNext;
+  }
+  if (kind == kTagDiscEnd) return Step::kDiscDone;
+  if (kind != kTagFolder && kind != kTagFileStart && kind != kTagFileData) return Step::kNext;
+
+  unsigned char lengthBytes[4];
+  if (copyState.archive.Read(lengthBytes, 4) != 4) {
+    ReportDamage(offset, "the file ends inside a record");
+    return Step::kStop;
+  }
+  const uint32_t length = LoadLe32(lengthBytes);
+  if (length > static_cast<uint32_t>(kPackedBufferSize)) {
+    ReportDamage(offset, "a record is longer than any record can be");
+    return Step::kStop;
+  }
+  if (copyState.archive.Read(packed, static_cast<int>(length)) != static_cast<int>(length)) {
+    ReportDamage(offset, "the file ends inside a record");
+    return Step::kStop;
+  }
+  *position += 4 + static_cast<int32_t>(length);
+  unsigned long produced = kUnpackedBufferSize;
+  if (Unpack(unpacked, &produced, packed, length) != 0) {
+    ReportDamage(offset, "a record does not unpack");
+    return Step::kStop;
+  }
+  copyState.bytesDone += static_cast<uint32_t>(produced);
+  if (kind != kTagFileData) {
+    return HandlePath(kind, reinterpret_cast<const char*>(unpacked), produced, offset);
+  }
+  if (!copyState.output.IsOpen()) {
+    ReportDamage(offset, "file data with no file to write it to");
+    return Step::kStop;
+  }
+  if (produced > 0 && !copyState.output.Write(unpacked, static_cast<int>(produced))) {
+    ReportWriteFailure();
+    return Step::kStop;
+  }
+  return Step::kNext;
+}
+
+}  // namespace
+
+void ReportWriteFailure() {
+  plat::MessageBox(progressView.dialog, kWriteFailText, kWriteFailCaption, plat::kBoxOk, kBig5);
+  copyState.outcome = CopyOutcome::kWriteFailed;
+}
+
+int ExtractDisc() {
+  int32_t position = copyState.discIndex == 0 ? kSetupHeaderSize : 0;
+  if (!copyState.archive.Seek(position)) {
+    ReportDamage(0, "the disc file is shorter than its header");
+    return 0;
+  }
+  auto* packed = static_cast<unsigned char*>(A_ALLOC(kPackedBufferSize));
+  auto* unpacked = static_cast<unsigned char*>(A_ALLOC(kUnpackedBufferSize));
+  int result = 1;
+  if (packed == nullptr || unpacked == nullptr) {
+    copyState.outcome = CopyOutcome::kNoMemory;
+    result = 0;
+  }
+  int records = 0;
+  while (result == 1) {
+    Step step = HandleRecord(packed, unpacked, &position);
+    if (step == Step::kDiscDone) break;
+    if (step == Step::kStop) {
+      result = 0;
+      break;
+    }
+    if (++records % 2 == 0) UpdateProgress(0);
+    if (records > 65535) records = 0;
+    if (copyState.cancelRequested) {
+      copyState.outcome = CopyOutcome::kCancelled;
+      result = 0;
+      break;
+    }
+    PumpMessages();
+  }
+  if (result == 0) CloseOutput();
+  if (unpacked != nullptr) A_FREE(unpacked);
+  if (packed != nullptr) A_FREE(packed);
+  return result;
+}
+
+int AskForDisc(int discIndex) {
+  char text[kTextSlotSize + 16];
+  Compose(text, sizeof text, "%s%d", Text(kNextCd), discIndex + 1);
+  if (plat::MessageBox(progressView.dialog, text, "Next Disc", plat::kBoxOkCancel) == plat::kAnswerOk) {
+    return 1;
+  }
+  plat::MessageBox(progressView.dialog, Text(kFailMsg), "Fail", plat::kBoxOk);
+  copyState.cancelRequested = 1;
+  return 0;
+}
+
+void MakeTargetFolder() {
+  const char* target = setupState.targetFolder;
+  if (target[0] == '\0') {
+    plat::CreateFolder(target);
+    return;
+  }
+  char prefix[kTargetFolderSize];
+  for (size_t i = 0; target[i] != '\0' && i < sizeof prefix; ++i) {
+    if (target[i] == '\\') {
+      std::memcpy(prefix, target, i);
+      prefix[i] = '\0';
+      plat::CreateFolder(prefix);
+    }
+  }
+  plat::CreateFolder(target);
+}
+
+void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount) {
+  file->Read(setupState.companyName, kHeaderTextSize);
+  file->Read(setupState.gameName, kHeaderTextSize);
+  file->Read(setupState.uninstallKey, kHeaderTextSize);
+  file->Read(setupState.exeName, kHeaderTextSize);
+  unsigned char number[4] = {};
+  if (file->Read(number, 4) == 4) *discCount = static_cast<int32_t>(LoadLe32(number));
+  if (file->Read(number, 4) == 4) setupState.installSize = LoadLe32(number);
+}
+
+int RunDiscs() {
+  copyState.bytesDone = 0;
+  copyState.outcome = CopyOutcome::kNotRun;
+  size_t sourceLength = std::strlen(setupState.sourceFolder);
+  if (sourceLength > 0 && setupState.sourceFolder[sourceLength - 1] == '\\') {
+    setupState.sourceFolder[sourceLength - 1] = '\0';
+  }
+  char path[kPathSize];
+  if (!DiscPath(path, sizeof path, 0) || !copyState.archive.OpenRead(path)) {
+    copyState.outcome = CopyOutcome::kNoFirstDisc;
+    return 0;
+  }
+  int32_t discCount = 0;
+  ReadSetupHeaderFields(&copyState.archive, &discCount);
+  copyState.archive.Close();
+  MakeTargetFolder();
+
+  for (copyState.discIndex = 0;;) {
+    DiscPath(path, sizeof path, copyState.discIndex);
+    while (!copyState.archive.OpenRead(path)) {
+      if (!AskForDisc(copyState.discIndex)) {
+        copyState.outcome = CopyOutcome::kDeclined;
+        CloseOutput();
+        return 0;
+      }
+    }
+    int complete = ExtractDisc();
+    copyState.archive.Close();
+    if (!complete) {
+      CloseOutput();
+      return 0;
+    }
+    if (++copyState.discIndex >= discCount) break;
+  }
+  // The archive of the last disc must not end in the middle of a file.
+  if (copyState.output.IsOpen()) {
+    CloseOutput();
+    --copyState.discIndex;
+    ReportDamage(-1, "the last disc ends inside a file");
+    return 0;
+  }
+  CreateGameShortcuts(setupState.targetFolder, setupState.companyName, setupState.gameName,
+                      setupState.exeName, setupState.uninstallKey, Text(kUninstall), 1);
+  copyState.outcome = CopyOutcome::kDone;
+  return 1;
+}
+
+int CopyTree(const char* source, const char* target) {
+  char remembered[kPathSize];
+  unsigned length = plat::GetCurrentFolder(remembered, sizeof remembered);
+  if (length == 0 || length >= sizeof remembered) return 0;
+  if (!plat::SetCurrentFolder(source)) return 1;
+  plat::CreateFolder(target);
+  int ok = 1;
+  plat::FolderEntry entry;
+  plat::FolderList* list = plat::ListFirst("*.*", &entry);
+  if (list != nullptr) {
+    do {
+      bool folder = (entry.attributes & plat::kAttrDirectory) != 0;
+      if (folder && (std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0)) continue;
+      char to[kPathSize];
+      if (!Compose(to, sizeof to, "%s\\%s", target, entry.name)) {
+        ok = 0;
+        continue;
+      }
+      if (folder) {
+        ok &= CopyTree(entry.name, to);
+      } else if (!CopyFileData(entry.name, to)) {
+        ok = 0;
+      }
+    } while (plat::ListNext(list, &entry));
+    plat::ListClose(list);
+  }
+  plat::SetCurrentFolder(remembered);
+  return ok;
 }

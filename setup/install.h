@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "a_file.h"
 #include "a_util.h"
 
 // A cell as the reader hands it out: a copy of at most 255 bytes.
@@ -63,3 +64,77 @@ void LoadMessageTexts();
 // entry ends the reading. Returns the number of entries, also stored in
 // extraLinkCount; slots beyond it are left as they were.
 int ReadExtraLinks();
+
+// ---------------------------------------------------------------------------
+// The copy engine
+// ---------------------------------------------------------------------------
+//
+// A disc archive ("cd1", "cd2", ... in the disc root) is a stream of records:
+//   tag (1 byte, signed)
+//   tags 1 to 3 only: length L (32-bit little-endian), then L bytes of one
+//   zlib stream: 1 Folder (a "\path" with its zero), 2 FileStart (likewise),
+//   3 FileData (the next piece of the open file, at most 204,800 bytes)
+//   4 FileEnd, 5 DiscEnd; any other tag is one byte skipped.
+// "cd1" begins with the 168-byte setup header; the records follow it.
+//
+// The archive is untrusted: a record longer than the work buffer, cut off by
+// the end of the file, that does not unpack, a stored path that would leave
+// the target folder, file data with no file open, or a last disc that ends
+// inside a file is a damaged disc. A damaged disc, a file that cannot be
+// created and a failed write each end the run with one box owned by the
+// progress dialog; nothing already written is removed.
+
+// How the last run of the discs ended.
+enum class CopyOutcome {
+  kNotRun,
+  kDone,          // every disc read, the shell integration done
+  kNoFirstDisc,   // "cd1" could not be opened
+  kCancelled,     // the user confirmed the cancel question
+  kDeclined,      // the user gave up at the disc prompt
+  kDamaged,       // the disc is damaged (message shown)
+  kCreateFailed,  // a target file could not be created (message shown)
+  kWriteFailed,   // a write, flush or close failed: disk full (message shown)
+  kNoMemory,      // the work buffers could not be had (the allocator's box)
+};
+
+// The copy engine's process-wide record, zero at start.
+struct CopyState {
+  FileHandle archive;  // the disc archive being read, per disc
+  FileHandle output;   // the file being written; may stay open across discs
+  int32_t discIndex;   // 0 for the first disc
+  uint32_t bytesDone;  // unpacked bytes of Folder, FileStart and FileData records
+  int32_t cancelRequested;  // set by the cancel question or a declined disc
+  CopyOutcome outcome;
+};
+extern CopyState copyState;
+
+constexpr int kSetupHeaderSize = 168;
+constexpr int kPackedBufferSize = 409600;
+constexpr int kUnpackedBufferSize = 204800;
+
+// Reads the 168-byte setup header from the start of the open `file` (the
+// first disc's archive) into the header fields of setupState; the disc count
+// goes to `discCount`. A field the file does not reach keeps its contents.
+void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount);
+
+// Reads every disc into the target folder, then registers the game and makes
+// its shortcuts. 1 when all of it ran; 0 when stopped (copyState.outcome
+// says why). `output` is closed and the work buffers are released either way.
+int RunDiscs();
+// Reads the records of the open `archive` of disc `discIndex`. 1 when the
+// disc is complete (a file may remain open for the next disc), 0 when the run
+// must stop.
+int ExtractDisc();
+// Asks for disc `discIndex` + 1 with the "Next Disc" box. 1 to try again; 0
+// when the user gave up (the "Fail" box follows and the cancel flag is set).
+int AskForDisc(int discIndex);
+// Shows the write-failure box ("無法寫入磁碟" / "磁碟錯誤!", Big5, owned by
+// the progress dialog) and records the outcome.
+void ReportWriteFailure();
+// Creates every level of the target folder; failures are passed over.
+void MakeTargetFolder();
+// Copies the folder tree `source` into `target` file by file; the current
+// folder is its cursor and is restored. A missing source copies nothing.
+// Returns 1 when every file was copied, 0 when any copy failed (the rest is
+// still copied).
+int CopyTree(const char* source, const char* target);

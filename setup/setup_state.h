@@ -64,6 +64,13 @@ struct SetupState {
   int32_t discCount;
   uint32_t installSize;  // bytes
   char targetFolder[kTargetFolderSize];
+  // The install-path dialog's state.
+  plat::Window pathDialog;
+  int32_t pathAccepted;    // 1 once OK was pressed
+  uint32_t freeSpaceMB;    // free space of the target drive, in 1,024,000-byte units
+  int32_t spaceSufficient; // 1 when the free space holds the game and a margin
+  char needSpaceText[256];
+  char freeSpaceText[256];
   PictureBank setupPictures;
   ExtraLink extraLinks[kMaxExtraLinks];
   int32_t extraLinkCount;  // slots filled by the last reading, 0 to 4

@@ -1,0 +1,79 @@
+#include "install_run.h"
+
+#include "a_file.h"
+#include "compose.h"
+#include "install.h"
+#include "paint.h"
+#include "progress.h"
+#include "resource_ids.h"
+#include "setup_state.h"
+#include "shell.h"
+#include "startup.h"
+
+void SetProgressCaptions() {
+  plat::SetWindowText(progressView.dialog, Text(kProgramName));
+  plat::SetWindowText(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_CANCEL), "CANCEL");
+}
+
+namespace {
+
+// "uninstall.dat": the header's 40 bytes of the uninstall key, as they are.
+bool WriteUninstallRecord() {
+  char path[kTargetFolderSize + 16];
+  if (!Compose(path, sizeof path, "%s\\%s", setupState.targetFolder, "uninstall.dat")) return false;
+  FileHandle file;
+  if (!file.OpenWrite(path)) return false;
+  bool ok = file.Write(setupState.uninstallKey, kHeaderTextSize) == 1;
+  return file.Close() == 1 && ok;
+}
+
+int ExitCodeOf(CopyOutcome outcome) {
+  switch (outcome) {
+    case CopyOutcome::kDone: return kExitInstalled;
+    case CopyOutcome::kCancelled: return kExitCancelled;
+    case CopyOutcome::kDeclined: return kExitDeclinedDisc;
+    default: return kExitFailed;
+  }
+}
+
+}  // namespace
+
+int RunInstall() {
+  LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
+  progressView.dialog = plat::CreateDialogFromTemplate(setupState.instance, IDD_PROGRESS, nullptr,
+                                                       ProgressDialogProc);
+  progressView.progressSurface.Create(1, 1, 16, nullptr);
+  SetProgressCaptions();
+  plat::SendMessage(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_BAR), plat::kPbmSetBarColor, 0,
+                    0xFF0000);  // blue, as a 0x00BBGGRR colour
+  plat::InvalidateWindow(progressView.dialog, false);
+  plat::SetFocus(progressView.dialog);
+  plat::InvalidateWindow(progressView.dialog, false);
+
+  int exitCode = kExitFailed;
+  if (RunDiscs()) {
+    char data[kPathSize];
+    // The data folder and the uninstall record are part of the game: a copy
+    // that did not complete is a failed install, not a success.
+    bool written = Compose(data, sizeof data, "%s\\data", setupState.sourceFolder) &&
+                   CopyTree(data, setupState.targetFolder) == 1 && WriteUninstallRecord();
+    if (written) {
+      CopyWebLink();
+      CreateExtraLinks();
+      progressView.finished = 1;
+      UpdateProgress(100);
+      plat::MessageBox(progressView.dialog, "Sucess!!", "", plat::kBoxOk);
+      exitCode = kExitInstalled;
+    } else {
+      ReportWriteFailure();
+    }
+  } else {
+    exitCode = ExitCodeOf(copyState.outcome);
+  }
+
+  plat::DestroyWindow(progressView.dialog);
+  progressView.dialog = nullptr;
+  progressView.progressSurface.Release();
+  FreePictureBank(&progressView.progressPictures);
+  return exitCode;
+}

@@ -1,0 +1,161 @@
+#include "path_dialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "compose.h"
+#include "paint.h"
+#include "progress.h"
+#include "resource_ids.h"
+#include "setup_state.h"
+
+namespace {
+
+constexpr uint64_t kMegabyte = 1024000;
+constexpr uint32_t kMarginMegabytes = 20;
+
+// The labels' face per language column: "新細明體" in Big5, then Arial.
+const char* const labelFontFaces[kLanguageCount] = {"\xB7s\xB2\xD3\xA9\xFA\xC5\xE9", "Arial", "Arial"};
+
+plat::Window Item(int id) { return plat::GetDialogItem(setupState.pathDialog, id); }
+
+}  // namespace
+
+uint32_t NeededMegabytes(uint32_t installSize) {
+  // In 64 bits: near 4 GB the 32-bit sum would wrap to a tiny figure.
+  return static_cast<uint32_t>((static_cast<uint64_t>(installSize) + kMegabyte - 1) / kMegabyte);
+}
+
+int MeasureFreeSpace() {
+  char drive[3] = {setupState.targetFolder[0], setupState.targetFolder[0] ? setupState.targetFolder[1] : '\0',
+                   '\0'};
+  uint64_t freeBytes = 0;
+  if (!plat::GetDiskFreeBytes(drive, &freeBytes)) freeBytes = 0;
+  setupState.freeSpaceMB = static_cast<uint32_t>(freeBytes / kMegabyte);
+  uint32_t needed = setupState.installSize / static_cast<uint32_t>(kMegabyte) + kMarginMegabytes;
+  return setupState.freeSpaceMB >= needed ? 1 : 0;
+}
+
+void DrawControlText(const char* text, plat::Window control, const char* face, int height,
+                     uint32_t colour, int alignRight) {
+  plat::DrawContext* context = plat::GetWindowContext(control);
+  if (context == nullptr) return;
+  plat::Rect rect{};
+  plat::GetWindowRect(control, &rect);
+  const int width = rect.right - rect.left;
+  plat::TextDrawing drawing{{face, height, height / 2, 400, 1, 1, 2, 2, 0x31},
+                            colour, alignRight != 0, false, {0, 0, 0, 0},
+                            alignRight ? width : 0, 0, text};
+  plat::DrawTextAt(context, drawing);
+  plat::ReleaseWindowContext(control, context);
+}
+
+void DrawSpaceTexts() {
+  const char* labelFace = labelFontFaces[setupState.languageIndex >= 0 && setupState.languageIndex < kLanguageCount
+                                              ? setupState.languageIndex
+                                              : kLanguageEn];
+  constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF;
+  DrawControlText("Need Space", Item(IDC_PATH_NEED_LABEL), labelFace, 16, kBlack, 0);
+  DrawControlText("Free Space", Item(IDC_PATH_FREE_LABEL), labelFace, 16, kBlack, 0);
+  DrawControlText(setupState.needSpaceText, Item(IDC_PATH_NEED_VALUE), "Arial", 20, kBlack, 1);
+  DrawControlText(setupState.freeSpaceText, Item(IDC_PATH_FREE_VALUE), "Arial", 20,
+                  setupState.spaceSufficient ? kBlack : kRed, 1);
+  plat::RedrawWindow(setupState.pathDialog, plat::kRdwUpdateNow);
+}
+
+void RefreshPathDialog() {
+  plat::SetWindowText(setupState.pathDialog, Text(kProgramName));
+  plat::SetWindowText(Item(IDC_PATH_TITLE), "");
+  plat::SetWindowText(Item(IDC_PATH_NEED_LABEL), "");
+  plat::SetWindowText(Item(IDC_PATH_FREE_LABEL), "");
+  plat::SetWindowText(Item(IDC_PATH_OK), "OK");
+  plat::SetWindowText(Item(IDC_PATH_CANCEL), "CANCEL");
+  plat::SetWindowText(Item(IDC_PATH_BROWSE), "Browse");
+  plat::SetWindowText(Item(IDC_PATH_EDIT), setupState.targetFolder);
+  std::snprintf(setupState.needSpaceText, sizeof setupState.needSpaceText, "%u MB",
+                NeededMegabytes(setupState.installSize));
+  std::snprintf(setupState.freeSpaceText, sizeof setupState.freeSpaceText, "%u MB", setupState.freeSpaceMB);
+  plat::SetWindowText(Item(IDC_PATH_NEED_VALUE), "");
+  plat::SetWindowText(Item(IDC_PATH_FREE_VALUE), "");
+  plat::SendMessage(setupState.pathDialog, plat::kMsgPaint, 0, 0);
+  DrawSpaceTexts();
+  plat::EnableWindow(Item(IDC_PATH_OK), setupState.spaceSufficient == 1);
+}
+
+int BrowseForFolder(plat::Window owner, char* destination) {
+  return plat::BrowseForFolder(owner, "Please choose a folder", destination) ? 1 : 0;
+}
+
+namespace {
+
+void Browse(plat::Window dialog) {
+  char chosen[kPathSize];
+  if (BrowseForFolder(dialog, chosen) && std::strlen(chosen) >= 2) {
+    size_t length = std::strlen(chosen);
+    const char* separator = chosen[length - 1] == '\\' ? "" : "\\";
+    if (Compose(setupState.targetFolder, sizeof setupState.targetFolder, "%s%s%s", chosen, separator,
+                setupState.gameName)) {
+      setupState.spaceSufficient = MeasureFreeSpace();
+      RefreshPathDialog();
+    }
+  }
+  plat::RedrawWindow(dialog, plat::kRdwInvalidate | plat::kRdwErase | plat::kRdwInternalPaint |
+                                 plat::kRdwUpdateNow);
+}
+
+}  // namespace
+
+intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
+  switch (message) {
+    case plat::kMsgInitDialog:
+      CenterOnDesktop(dialog);
+      return plat::GetControlId(reinterpret_cast<plat::Window>(wParam)) != 0 ? 1 : 0;
+    case plat::kMsgCommand:
+      switch (wParam & 0xFFFF) {
+        case IDC_PATH_CANCEL:
+          plat::PostQuit(0);
+          break;
+        case IDC_PATH_OK:
+          plat::PostQuit(0);
+          setupState.pathAccepted = 1;
+          break;
+        case IDC_PATH_BROWSE:
+          Browse(dialog);
+          break;
+        default:
+          break;
+      }
+      return 0;
+    case plat::kMsgPaint: {
+      plat::DrawContext* context = plat::BeginPaint(dialog);
+      DrawSpaceTexts();
+      plat::EndPaint(dialog, context);
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+int RunPathDialog() {
+  setupState.pathAccepted = 0;
+  LoadPictureBank(&setupState.setupPictures, "setupdata\\setup", -1, 1);
+  setupState.pathDialog =
+      plat::CreateDialogFromTemplate(setupState.instance, IDD_PATH, nullptr, PathDialogProc);
+  if (setupState.pathDialog == nullptr) {
+    // Without its window no quit message would ever end the loop below.
+    FreePictureBank(&setupState.setupPictures);
+    return 0;
+  }
+  plat::InvalidateWindow(setupState.pathDialog, false);
+  setupState.spaceSufficient = MeasureFreeSpace();
+  RefreshPathDialog();
+  plat::InvalidateWindow(setupState.pathDialog, false);
+  plat::SetFocus(setupState.pathDialog);
+  plat::InvalidateWindow(setupState.pathDialog, false);
+  while (plat::PumpOne() != plat::kPumpQuit) plat::Sleep(10);
+  plat::DestroyWindow(setupState.pathDialog);
+  setupState.pathDialog = nullptr;
+  FreePictureBank(&setupState.setupPictures);
+  return setupState.pathAccepted;
+}

@@ -1,0 +1,43 @@
+// The progress dialog (template 101): a blue bar with the percentage drawn
+// across it in two colours, the status line, and a cancel button that asks
+// before it cancels.
+#pragma once
+
+#include <cstdint>
+
+#include "a_graph.h"
+#include "paint.h"
+#include "platform.h"
+
+// The progress dialog's process-wide record.
+struct ProgressView {
+  plat::Window dialog;
+  int32_t percent;       // shown now; sets the filled width
+  int32_t lastPercent;   // last drawn; -1 at start, so the first update draws
+  char percentText[8];   // percent as "%3d%%"
+  int32_t finished;      // lifts the 99 percent cap
+  PictureBank progressPictures;
+  Surface progressSurface;
+};
+extern ProgressView progressView;
+
+// The percentage of `bytesDone` in `installSize`, truncated. Beyond the size
+// it is above 100 (the caller caps it); an installSize of 0 gives 0 before
+// the first byte and 100 after it, never a division by zero.
+int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize);
+
+// 0: recompute from the copy engine's bytes and the install size; any other
+// value is the percentage to show. Below 100 until `finished` is set; at
+// most 100. Draws only when the percentage changed.
+void UpdateProgress(uint32_t value);
+
+// Draws the bar and the percentage text (white over the filled part, blue
+// over the rest). Nothing when the dialog has no bar.
+void DrawPercent();
+
+// The progress dialog's procedure: paints, centres the dialog, and asks the
+// CANCEL_MSG question when Cancel is pressed (OK sets the cancel flag).
+intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t lParam);
+
+// Moves `dialog` to the middle of the desktop, keeping its size.
+void CenterOnDesktop(plat::Window dialog);

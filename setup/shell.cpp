@@ -1,0 +1,150 @@
+#include "shell.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "a_file.h"
+#include "compose.h"
+#include "install.h"
+#include "setup_state.h"
+#include "stored_path.h"
+
+const char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+namespace {
+
+constexpr size_t kShellPath = 260;
+constexpr uint32_t kInvalidParameter = 87;     // ERROR_INVALID_PARAMETER
+constexpr uint32_t kFileNameTooLong = 206;     // ERROR_FILENAME_EXCED_RANGE
+
+// The game's folder in the Programs menu: P\company\game. False when the
+// Programs folder is not known or the names would not make a folder there.
+bool MenuFolder(char* out) {
+  char programs[kShellPath];
+  if (!GetProgramsFolder(nullptr, programs)) return false;
+  if (!IsSafeName(setupState.companyName) || !IsSafeName(setupState.gameName)) return false;
+  return Compose(out, kShellPath, "%s\\%s\\%s", programs, setupState.companyName, setupState.gameName);
+}
+
+}  // namespace
+
+bool IsSafeRelativePath(const char* path) {
+  if (path[0] == '\0') return true;
+  char stored[kShellPath + 2];
+  if (!Compose(stored, sizeof stored, "\\%s", path)) return false;
+  return CheckStoredPath(stored, std::strlen(stored) + 1) == PathVerdict::kSafe;
+}
+
+bool IsSafeName(const char* name) {
+  // Any 0x5C byte is refused, the second byte of a double-byte character
+  // too: the name must be one component under every code page.
+  if (std::strchr(name, '\\') != nullptr) return false;
+  for (const char* p = name; *p; ++p) {
+    if (*p == '/' || *p == ':' || static_cast<unsigned char>(*p) < 0x20) return false;
+  }
+  return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+}
+
+long RegisterUninstall(const char* companyName, const char* displayName, const char* keyName,
+                       const char* installFolder, const char* uninstallerName) {
+  // An empty name would write onto the list's own key, a nested one below
+  // some other program's entry.
+  if (keyName[0] == '\0' || std::strchr(keyName, '\\') != nullptr) return kInvalidParameter;
+  char keyPath[512];
+  char uninstallString[kShellPath + 2];
+  if (!Compose(keyPath, sizeof keyPath, "%s\\%s", kUninstallRoot, keyName)) return kInvalidParameter;
+  // Quoted: an unquoted path with a blank can be taken for a shorter program.
+  if (!Compose(uninstallString, sizeof uninstallString, "\"%s\\%s\"", installFolder, uninstallerName)) {
+    return kFileNameTooLong;
+  }
+  plat::RegKey* key = nullptr;
+  long rc = plat::RegCreate(keyPath, &key);
+  if (rc != 0) return rc;
+  plat::RegSetString(key, "DisplayName", displayName);
+  plat::RegSetString(key, "company", companyName);
+  plat::RegSetString(key, "path", installFolder);
+  plat::RegSetString(key, "UninstallString", uninstallString);
+  return plat::RegClose(key);
+}
+
+uint32_t CreateShellLink(const char* target, const char* arguments, uint16_t hotKey,
+                         const char* iconPath, int iconIndex, int showCommand,
+                         const char* workingFolder, const char* description, const char* linkPath) {
+  if (target == nullptr || linkPath == nullptr) return kInvalidParameter;
+  if (std::strlen(linkPath) >= kShellPath || std::strlen(target) >= kShellPath) return kFileNameTooLong;
+  plat::ShellLinkFields fields{target, arguments, hotKey, iconPath, iconIndex,
+                               showCommand, workingFolder, description};
+  plat::LinkResult r = plat::SaveShellLink(fields, linkPath);
+  const char* failed = nullptr;
+  switch (r.stage) {
+    case plat::LinkResult::kInitialize: failed = "CoInitialize"; break;
+    case plat::LinkResult::kCreate: failed = "CoCreateInstance"; break;
+    case plat::LinkResult::kQueryPersist: failed = "QueryInterface"; break;
+    case plat::LinkResult::kSave: break;
+  }
+  if (failed != nullptr) {
+    std::printf("%s failed, rc(%x),%x\n", failed, static_cast<unsigned>(r.code), r.lastError);
+  }
+  return static_cast<uint32_t>(r.code);
+}
+
+int GetProgramsFolder(plat::Window owner, char* out) {
+  return plat::GetSpecialFolderPath(owner, plat::kFolderPrograms, out) ? 1 : 0;
+}
+
+int GetDesktopFolder(plat::Window owner, char* out) {
+  return plat::GetSpecialFolderPath(owner, plat::kFolderDesktop, out) ? 1 : 0;
+}
+
+void CreateGameShortcuts(const char* targetFolder, const char* companyName, const char* gameName,
+                         const char* exeName, const char* uninstallKey, const char* uninstallText,
+                         int onDesktop) {
+  RegisterUninstall(companyName, gameName, uninstallKey, targetFolder, "uninstall.exe");
+
+  char gameTarget[kShellPath];
+  bool gameOk = IsSafeName(gameName) && IsSafeRelativePath(exeName) &&
+                Compose(gameTarget, sizeof gameTarget, "%s\\%s", targetFolder, exeName);
+  char programs[kShellPath];
+  if (GetProgramsFolder(nullptr, programs) && IsSafeName(companyName) && IsSafeName(gameName)) {
+    char company[kShellPath], menu[kShellPath], link[kShellPath], target[kShellPath];
+    if (Compose(company, sizeof company, "%s\\%s", programs, companyName)) plat::CreateFolder(company);
+    if (Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName)) {
+      plat::CreateFolder(menu);
+      if (IsSafeName(uninstallText) &&
+          Compose(target, sizeof target, "%s\\uninstall.exe", targetFolder) &&
+          Compose(link, sizeof link, "%s\\%s.lnk", menu, uninstallText)) {
+        CreateShellLink(target, nullptr, 0, nullptr, 0, 2, targetFolder, uninstallText, link);
+      }
+      if (gameOk && Compose(link, sizeof link, "%s\\%s.lnk", menu, gameName)) {
+        CreateShellLink(gameTarget, nullptr, 0, nullptr, 0, 2, targetFolder, gameName, link);
+      }
+    }
+  }
+  if (!onDesktop) return;
+  char desktop[kShellPath], link[kShellPath];
+  if (!GetDesktopFolder(nullptr, desktop)) return;
+  if (gameOk && Compose(link, sizeof link, "%s\\%s.lnk", desktop, gameName)) {
+    CreateShellLink(gameTarget, nullptr, 0, nullptr, 0, 2, targetFolder, gameName, link);
+  }
+}
+
+void CopyWebLink() {
+  char menu[kShellPath], destination[kShellPath];
+  const char* name = Text(kUrlName);
+  if (!MenuFolder(menu) || !IsSafeName(name)) return;
+  if (!Compose(destination, sizeof destination, "%s\\%s", menu, name)) return;
+  CopyFileData(Text(kUrlFileName), destination);
+}
+
+void CreateExtraLinks() {
+  ReadExtraLinks();
+  for (int k = 0; k < setupState.extraLinkCount; ++k) {
+    const ExtraLink& slot = setupState.extraLinks[k];
+    char target[kShellPath], menu[kShellPath], link[kShellPath];
+    if (!IsSafeRelativePath(slot.file) || !IsSafeName(slot.name)) continue;
+    if (!Compose(target, sizeof target, "%s\\%s", setupState.targetFolder, slot.file)) continue;
+    if (!MenuFolder(menu)) continue;
+    if (!Compose(link, sizeof link, "%s\\%s.lnk", menu, slot.name)) continue;
+    CreateShellLink(target, nullptr, 0, target, 0, 0, setupState.targetFolder, slot.name, link);
+  }
+}

@@ -1,0 +1,55 @@
+// Ties the installed game into the shell: the uninstall registration, the
+// Programs-menu folder with its shortcuts, the desktop shortcut, the web
+// link and the extra shortcuts listed on the disc.
+//
+// No operation here shows a box; a step that fails leaves its item out and
+// the next is tried. Names and relative paths that come from the disc are
+// checked first: one that would lead out of its folder is left out too.
+#pragma once
+
+#include <cstdint>
+
+#include "platform.h"
+
+// The key below HKEY_LOCAL_MACHINE under which installed programs are listed.
+extern const char kUninstallRoot[];
+
+// Registers the uninstall key, makes the menu folder with the uninstall and
+// game shortcuts and, with `onDesktop`, the desktop shortcut.
+void CreateGameShortcuts(const char* targetFolder, const char* companyName, const char* gameName,
+                         const char* exeName, const char* uninstallKey, const char* uninstallText,
+                         int onDesktop);
+
+// Writes the key kUninstallRoot\<keyName> with "DisplayName", "company",
+// "path" and "UninstallString" (the uninstaller's path in double quotes).
+// Returns the result of closing the key; a key that cannot be made, or an
+// empty or nested key name, writes nothing and returns the error.
+long RegisterUninstall(const char* companyName, const char* displayName, const char* keyName,
+                       const char* installFolder, const char* uninstallerName);
+
+// Saves one shell link. Returns 87 when `target` or `linkPath` is absent, 206
+// when either does not fit the shell's 260 characters (nothing is written),
+// else the COM result of the step that failed or of the save. A failed COM
+// step prints one line to standard output.
+uint32_t CreateShellLink(const char* target, const char* arguments, uint16_t hotKey,
+                         const char* iconPath, int iconIndex, int showCommand,
+                         const char* workingFolder, const char* description, const char* linkPath);
+
+// The user's Programs menu and desktop folders into `out` (260 bytes); 1 when
+// filled, 0 when the folder cannot be resolved (`out` unchanged).
+int GetProgramsFolder(plat::Window owner, char* out);
+int GetDesktopFolder(plat::Window owner, char* out);
+
+// Copies the disc file named by the URL_FILENAME text into the game's menu
+// folder under the URL_NAME text.
+void CopyWebLink();
+// Reads the extra-shortcut rows of "setupdata\setupdata.ini" and makes a
+// shortcut in the game's menu folder for each.
+void CreateExtraLinks();
+
+// A name that may stand as one file name inside a folder: no separator,
+// colon or control character, not "." or "..". May be empty.
+bool IsSafeName(const char* name);
+// A path relative to a folder that stays inside it: no "..", colon, "/",
+// control or reserved character. May be empty.
+bool IsSafeRelativePath(const char* path);

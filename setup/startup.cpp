@@ -1,0 +1,76 @@
+#include "startup.h"
+
+#include <cstring>
+
+#include "a_file.h"
+#include "compose.h"
+#include "install.h"
+#include "install_run.h"
+#include "path_dialog.h"
+#include "setup_state.h"
+
+int FindGameDisc() {
+  for (char letter = 'C'; letter <= 'Z'; ++letter) {
+    char root[] = "A:\\";
+    root[0] = letter;
+    if (plat::GetDriveType(root) != plat::kDriveCdrom) continue;
+    char probe[32];
+    Compose(probe, sizeof probe, "%c:\\data\\kelvora.exe", letter);
+    plat::Stream* stream = plat::StreamOpen(probe, "rb");
+    if (stream == nullptr) continue;
+    plat::StreamClose(stream);
+    plat::SetCurrentFolder(root);
+    return 1;
+  }
+  return 0;
+}
+
+void PickLanguage() {
+  switch (plat::GetSystemLanguage()) {
+    case 0x0404:  // Chinese, Taiwan
+    case 0x0C04:  // Chinese, Hong Kong
+      setupState.languageIndex = kLanguageTw;
+      break;
+    case 0x0804:  // Chinese, PRC
+      setupState.languageIndex = kLanguageCn;
+      break;
+    default:
+      setupState.languageIndex = kLanguageEn;
+      break;
+  }
+}
+
+int ReadSetupHeader() {
+  char path[kPathSize];
+  FileHandle file;
+  if (!Compose(path, sizeof path, "%s\\cd1", setupState.sourceFolder) || !file.OpenRead(path)) return 0;
+  ReadSetupHeaderFields(&file, &setupState.discCount);
+  file.Close();
+  Compose(setupState.targetFolder, sizeof setupState.targetFolder, "C:\\Program Files\\%s\\%s",
+          setupState.companyName, setupState.gameName);
+  return 1;
+}
+
+namespace setup {
+
+int WinMain(plat::Instance instance, plat::Instance, char*, int) {
+  if (!FindGameDisc()) {
+    plat::MessageBox(nullptr, "Game Disc not found!!", "", plat::kBoxOk);
+    return kExitInstalled;
+  }
+  PickLanguage();
+  setupState.instance = instance;
+  LoadMessageTexts();
+  unsigned length = plat::GetCurrentFolder(setupState.sourceFolder, sizeof setupState.sourceFolder);
+  if (length == 0 || length >= sizeof setupState.sourceFolder) setupState.sourceFolder[0] = '\0';
+  length = static_cast<unsigned>(std::strlen(setupState.sourceFolder));
+  if (length > 0 && setupState.sourceFolder[length - 1] == '\\') setupState.sourceFolder[length - 1] = '\0';
+  if (!ReadSetupHeader()) {
+    plat::MessageBox(nullptr, "File not fond", "Error", plat::kBoxOk);
+    return kExitInstalled;
+  }
+  if (!RunPathDialog()) return kExitCancelled;
+  return RunInstall();
+}
+
+}  // namespace setup

@@ -1,0 +1,99 @@
+#include "stored_path.h"
+
+#include <cstring>
+
+namespace {
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c; }
+
+bool EqualsIgnoringCase(const char* a, size_t length, const char* b) {
+  if (std::strlen(b) != length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    if (Upper(a[i]) != b[i]) return false;
+  }
+  return true;
+}
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 are devices in every folder, with
+// any extension and with trailing spaces before it.
+bool IsDeviceName(const char* name, size_t length) {
+  size_t base = 0;
+  while (base < length && name[base] != '.') ++base;
+  while (base > 0 && name[base - 1] == ' ') --base;
+  static const char* const kFixed[] = {"CON", "PRN", "AUX", "NUL"};
+  for (const char* device : kFixed) {
+    if (EqualsIgnoringCase(name, base, device)) return true;
+  }
+  if (base == 4 && name[3] >= '1' && name[3] <= '9') {
+    return EqualsIgnoringCase(name, 3, "COM") || EqualsIgnoringCase(name, 3, "LPT");
+  }
+  return false;
+}
+
+PathVerdict CheckComponent(const char* name, size_t length) {
+  if (length == 0) return PathVerdict::kEmptyComponent;
+  if (length > 255) return PathVerdict::kTooLong;
+  if (length == 2 && name[0] == '.' && name[1] == '.') return PathVerdict::kDotDot;
+  char last = name[length - 1];
+  if (last == '.' || last == ' ') return PathVerdict::kTrailingDotOrSpace;
+  if (IsDeviceName(name, length)) return PathVerdict::kDeviceName;
+  return PathVerdict::kSafe;
+}
+
+// Splits `path` (after its leading "\") into components, with or without
+// double-byte characters, and checks each.
+PathVerdict CheckReading(const char* path, size_t length, bool doubleByte) {
+  size_t start = 1;
+  for (size_t i = 1; i <= length; ++i) {
+    unsigned char c = i < length ? static_cast<unsigned char>(path[i]) : 0;
+    if (doubleByte && c >= 0x81 && c <= 0xFE && i + 1 < length) {
+      ++i;
+      continue;
+    }
+    if (i == length || c == '\\') {
+      PathVerdict v = CheckComponent(path + start, i - start);
+      if (v != PathVerdict::kSafe) return v;
+      start = i + 1;
+    }
+  }
+  return PathVerdict::kSafe;
+}
+
+}  // namespace
+
+PathVerdict CheckStoredPath(const char* payload, size_t length) {
+  const void* zero = std::memchr(payload, 0, length);
+  if (zero == nullptr) return PathVerdict::kNotTerminated;
+  size_t n = static_cast<size_t>(static_cast<const char*>(zero) - payload);
+  if (n == 0 || payload[0] != '\\') return n == 0 ? PathVerdict::kEmpty : PathVerdict::kNoLeadingSlash;
+  if (n == 1) return PathVerdict::kEmpty;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(payload[i]);
+    if (c < 0x20) return PathVerdict::kControlChar;
+    if (c == ':') return PathVerdict::kColon;
+    if (c == '/') return PathVerdict::kForwardSlash;
+    if (std::strchr("<>\"|?*", c) != nullptr) return PathVerdict::kReservedChar;
+  }
+  PathVerdict v = CheckReading(payload, n, false);
+  if (v != PathVerdict::kSafe) return v;
+  return CheckReading(payload, n, true);
+}
+
+const char* DescribeVerdict(PathVerdict verdict) {
+  switch (verdict) {
+    case PathVerdict::kSafe: return "safe";
+    case PathVerdict::kNotTerminated: return "a stored name is not terminated";
+    case PathVerdict::kEmpty: return "a stored name is empty";
+    case PathVerdict::kNoLeadingSlash: return "a stored name does not start with a backslash";
+    case PathVerdict::kEmptyComponent: return "a stored name has an empty folder name";
+    case PathVerdict::kDotDot: return "a stored name leads out of the target folder";
+    case PathVerdict::kColon: return "a stored name holds a drive or stream name";
+    case PathVerdict::kForwardSlash: return "a stored name holds a slash";
+    case PathVerdict::kControlChar: return "a stored name holds a control character";
+    case PathVerdict::kReservedChar: return "a stored name holds a reserved character";
+    case PathVerdict::kDeviceName: return "a stored name is a device name";
+    case PathVerdict::kTrailingDotOrSpace: return "a stored name ends in a dot or space";
+    case PathVerdict::kTooLong: return "a stored name is too long";
+  }
+  return "a stored name is refused";
+}
