@@ -201,8 +201,12 @@ int Unpack(unsigned char* destination, unsigned long* destinationLength,
            const unsigned char* source, unsigned long sourceLength) {
   EntryGuard guard(&unpackBusy);
   uLongf length = *destinationLength;
-  int result = uncompress(destination, &length, source, sourceLength);
+  uLong consumed = sourceLength;
+  int result = uncompress2(destination, &length, source, &consumed);
   *destinationLength = length;
+  // The source is one whole stream: bytes after its end mean the length
+  // that framed it was wrong.
+  if (result == Z_OK && consumed != sourceLength) result = Z_DATA_ERROR;
   return result;
 }
 
