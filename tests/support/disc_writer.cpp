@@ -14,6 +14,16 @@ std::string SetupHeaderBytes(const SetupHeaderFields& f) {
   return out;
 }
 
+std::string Pattern(size_t size, unsigned seed) {
+  std::string s(size, '\0');
+  uint32_t x = seed * 2654435761u + 1;
+  for (size_t i = 0; i < size; ++i) {
+    x = x * 1103515245u + 12345u;
+    s[i] = static_cast<char>(x >> 16);
+  }
+  return s;
+}
+
 std::vector<std::string> BuildDiscs(SetupHeaderFields header, const std::vector<std::string>& folders,
                                     const std::vector<GameFile>& files, size_t discCapacity, size_t piece) {
   discformat::MemorySink sink;

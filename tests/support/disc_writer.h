@@ -25,6 +25,9 @@ struct SetupHeaderFields : discformat::SetupHeader {
 // The 168-byte header.
 std::string SetupHeaderBytes(const SetupHeaderFields& fields);
 
+// `size` bytes of noise that hardly compresses, the same for the same seed.
+std::string Pattern(size_t size, unsigned seed);
+
 struct GameFile {
   std::string path;  // "\dir\name", as stored
   std::string content;

@@ -13,17 +13,8 @@ using testsupport::AddFile;
 using testsupport::BuildDiscs;
 using testsupport::CopyTest;
 using testsupport::GameFile;
+using testsupport::Pattern;
 using testsupport::RecordStream;
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string s(size, '\0');
-  uint32_t x = seed * 2654435761u + 1;
-  for (size_t i = 0; i < size; ++i) {
-    x = x * 1103515245u + 12345u;
-    s[i] = static_cast<char>(x >> 16);
-  }
-  return s;
-}
 
 class CopyEngineTest : public CopyTest {};
 

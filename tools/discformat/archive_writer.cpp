@@ -145,6 +145,11 @@ bool ArchiveWriter::File(const std::string& path, uint64_t size,
     }
     std::string piece = pending.substr(0, piece_);
     std::string record = Record(kTagFileData, Deflate(piece));
+    // Data that does not compress is smaller stored in whole blocks.
+    const size_t blocks = MinStoredBlocks(piece.size());
+    if (kRecordHead + StoredZlibSize(piece.size(), blocks) < record.size()) {
+      record = StoredRecord(piece.data(), piece.size(), blocks);
+    }
     size_t taken = piece.size();
     if (record.size() > Left()) {
       taken = CutPiece(piece, Left(), &record);

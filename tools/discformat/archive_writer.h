@@ -40,7 +40,8 @@ class MemorySink : public ArchiveSink {
 };
 
 // Writes the records. Folders come first, then the files, each file as
-// FileStart, its content in pieces of at most `piece` bytes, and FileEnd.
+// FileStart, its content in pieces of at most `piece` bytes (packed, or
+// stored where that is smaller), and FileEnd.
 // When the next record would overrun the disc, the disc is closed and the
 // next one begun; a file goes on from disc to disc where that happens, and
 // the disc it leaves is filled up to its last byte where the content allows
