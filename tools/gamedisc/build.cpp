@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "archive_writer.h"
+#include "installer_limits.h"
 #include "package.h"
 #include "pictures.h"
 #include "project.h"
@@ -22,14 +23,9 @@ namespace {
 // The file setup.exe probes for to find the game disc: data\kelvora.exe.
 constexpr char kProbeName[] = "kelvora.exe";
 constexpr char kWebLinkFile[] = "website.url";
-// The installer's limits: a stored path within its status text, the
-// default install folder plus a path within the system's 260 characters.
-constexpr size_t kMaxStoredPath = 242;
-constexpr size_t kMaxPath = 259;
 constexpr size_t kMaxHeaderText = 39;  // a 40-byte field keeps its zero
 constexpr size_t kMaxMessageText = 63;
 constexpr size_t kMaxLinkText = 255;
-constexpr uint32_t kUninstallRecordBytes = 40;
 
 const unsigned kLanguageCodePages[kLanguageCount] = {plat::kCodePageBig5, plat::kCodePageGbk,
                                                      plat::kCodePageAscii};
@@ -44,17 +40,6 @@ struct GameItem {
   uint64_t size;
   bool data;  // copied to the plain data folder rather than packed
 };
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 bool IsPlainAscii(const std::string& s) {
   for (unsigned char c : s) {
@@ -165,7 +150,7 @@ bool Builder::HeaderTexts() {
     if (c == '/') c = '\\';
   }
   if (!IsSafeRelativePath(header_.exeName.c_str())) return Fail("exe must be a path inside the install folder");
-  targetFolder_ = "C:\\Program Files\\" + header_.companyName + "\\" + header_.gameName;
+  targetFolder_ = DefaultTargetFolder(header_.companyName, header_.gameName);
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include "pack.h"
 #include "records.h"
 #include "setup_state.h"
+#include "installer_limits.h"
 #include "stored_path.h"
 #include "tool_files.h"
 #include "tool_os.h"
@@ -22,9 +23,6 @@ using discformat::kMaxPackedBytes;
 using discformat::kMaxPieceBytes;
 using discformat::kSetupHeaderBytes;
 
-constexpr size_t kMaxStoredPath = 242;
-constexpr size_t kMaxPath = 259;
-constexpr uint32_t kUninstallRecordBytes = 40;
 
 std::string ArchiveName(int disc) { return "cd" + std::to_string(disc); }
 
@@ -32,17 +30,6 @@ std::string Field(const char* bytes) {
   size_t n = 0;
   while (n < discformat::kHeaderTextBytes && bytes[n] != '\0') ++n;
   return std::string(bytes, n);
-}
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // Walks the records of every disc as the copy engine reads them.
@@ -113,7 +100,7 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
   if (verdict != PathVerdict::kSafe) return Fail(offset, DescribeVerdict(verdict));
   const std::string path(name);
   if (path.size() > kMaxStoredPath) return Fail(offset, "a stored name is longer than 242 bytes: " + path);
-  std::string target = "C:\\Program Files\\" + contents_->companyName + "\\" + contents_->gameName;
+  std::string target = DefaultTargetFolder(contents_->companyName, contents_->gameName);
   if (target.size() + path.size() > kMaxPath) {
     return Fail(offset, "a stored name is too long for the default install folder: " + path);
   }
