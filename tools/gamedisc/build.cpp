@@ -177,33 +177,33 @@ bool Builder::ScanGame(const std::string& relative) {
 bool Builder::PickDataFiles() {
   std::vector<std::string> wanted = project_.data;
   wanted.push_back(kProbeName);
-  for (std::string spec : wanted) {
-    for (char& c : spec) {
+  for (std::string wantedPath : wanted) {
+    for (char& c : wantedPath) {
       if (c == '/') c = '\\';
     }
-    while (spec.size() > 1 && spec.back() == '\\') spec.pop_back();
-    if (spec.compare(0, 2, ".\\") == 0) spec.erase(0, 2);
+    while (wantedPath.size() > 1 && wantedPath.back() == '\\') wantedPath.pop_back();
+    if (wantedPath.compare(0, 2, ".\\") == 0) wantedPath.erase(0, 2);
     bool found = false;
     for (GameItem& item : items_) {
-      if (!EqualsIgnoringCase(item.path, spec)) continue;
+      if (!EqualsIgnoringCase(item.path, wantedPath)) continue;
       found = true;
-      if (spec == kProbeName && item.folder) break;
+      if (wantedPath == kProbeName && item.folder) break;
       item.data = true;
       if (!item.folder) break;
       for (GameItem& below : items_) {
-        if (below.path.size() > spec.size() && below.path[spec.size()] == '\\' &&
-            EqualsIgnoringCase(below.path.substr(0, spec.size()), spec)) {
+        if (below.path.size() > wantedPath.size() && below.path[wantedPath.size()] == '\\' &&
+            EqualsIgnoringCase(below.path.substr(0, wantedPath.size()), wantedPath)) {
           below.data = true;
         }
       }
       break;
     }
     const GameItem* probe = FindFile(kProbeName);
-    if (spec == kProbeName && (probe == nullptr || probe->path.find('\\') != std::string::npos)) {
+    if (wantedPath == kProbeName && (probe == nullptr || probe->path.find('\\') != std::string::npos)) {
       return Fail("the game folder has no " + std::string(kProbeName) +
                   ": setup.exe finds its disc by data\\" + kProbeName);
     }
-    if (!found) return Fail("data \"" + spec + "\" is no file or folder of the game folder");
+    if (!found) return Fail("data \"" + wantedPath + "\" is no file or folder of the game folder");
   }
   for (const GameItem& item : items_) {
     if (item.folder) continue;
@@ -248,7 +248,7 @@ bool Builder::CheckPaths() {
 bool Builder::MessageTexts() {
   std::string texts[kMessageKeyCount][kLanguageCount];
   bool given[kMessageKeyCount][kLanguageCount] = {};
-  for (const TextSpec& t : project_.texts) {
+  for (const TextSetting& t : project_.texts) {
     std::string what = std::string(kMessageKeyNames[t.key]) + kLanguageSuffixes[t.language] + " (line " +
                        std::to_string(t.line) + ", " + kCodePageNames[t.language] + ")";
     if (!Convert(kLanguageCodePages[t.language], t.text, kMaxMessageText, what, &texts[t.key][t.language])) {
@@ -290,7 +290,7 @@ bool Builder::MessageTexts() {
 
 bool Builder::ExtraLinks() {
   for (size_t k = 0; k < project_.links.size(); ++k) {
-    const ExtraLinkSpec& link = project_.links[k];
+    const ExtraLinkSetting& link = project_.links[k];
     const std::string where = "link on line " + std::to_string(link.line);
     std::string name, file;
     if (!Convert(project_.namesCodePage, link.name, kMaxLinkText, where, &name) ||

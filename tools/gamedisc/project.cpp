@@ -140,7 +140,7 @@ bool ParseProject(const std::string& text, const std::string& name, Project* p, 
     } else if (key == "web_link") {
       p->webLink = value;
     } else if (key == "link") {
-      ExtraLinkSpec link{"", "", line};
+      ExtraLinkSetting link{"", "", line};
       if (!SplitPair(value, &link.name, &link.file)) return fail("link must be \"name | file\"");
       if (p->links.size() == kMaxExtraLinks) return fail("at most " + std::to_string(kMaxExtraLinks) + " links");
       p->links.push_back(link);
@@ -150,7 +150,7 @@ bool ParseProject(const std::string& text, const std::string& name, Project* p, 
       SplitList(value, &p->progressPictures);
     } else if (FindText(key, &textKey, &language)) {
       if (textKey == kUrlFileName) return fail("URL_FILENAME is written by the tool: set web_link instead");
-      for (TextSpec& t : p->texts) {
+      for (TextSetting& t : p->texts) {
         if (t.key == textKey && t.language == language) {
           return fail(key + " is already set on line " + std::to_string(t.line));
         }

@@ -17,13 +17,13 @@ constexpr uint64_t kFileSystemReserve = 1024 * 1024;
 constexpr uint64_t kCd650 = 333000 * kSectorBytes - kFileSystemReserve;
 constexpr uint64_t kCd700 = 360000 * kSectorBytes - kFileSystemReserve;
 
-struct ExtraLinkSpec {
+struct ExtraLinkSetting {
   std::string name;  // the shortcut's name, UTF-8
   std::string file;  // its target, relative to the install folder, UTF-8
   int line;
 };
 
-struct TextSpec {
+struct TextSetting {
   int key;       // index of the message key
   int language;  // 0 = _TW, 1 = _CN, 2 = _EN
   std::string text;  // UTF-8
@@ -37,9 +37,9 @@ struct Project {
   bool packageSetupdata = false;
   std::vector<std::string> data;  // game-folder paths copied to the disc's data folder
   std::string webLink;
-  std::vector<ExtraLinkSpec> links;
+  std::vector<ExtraLinkSetting> links;
   std::vector<std::string> setupPictures, progressPictures;  // bitmaps, relative to the project file
-  std::vector<TextSpec> texts;
+  std::vector<TextSetting> texts;
 };
 
 // Parses the project text; `name` is the file's name for messages. False
