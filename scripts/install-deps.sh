@@ -8,7 +8,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install o
 
 for p in cmake g++ make zlib1g-dev libgtest-dev googletest \
          libdeflate-dev g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev \
-         wine xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev; do
+         wine xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso; do
   have_pkg "$p" || need+=("$p")
 done
 
