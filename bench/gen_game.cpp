@@ -161,6 +161,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "unknown shape %s\n", shape.c_str());
     return 2;
   }
+  // The probe file by which setup finds its disc; it goes to the disc's
+  // plain data folder, not into the archives.
+  Write(root / "kelvora.exe", "MZ" + Executable(r, 4094));
   std::printf("%d files, %.1f MB\n", files, total / 1e6);
   return 0;
 }

@@ -17,7 +17,7 @@ scripts/install-deps.sh
 command -v zip >/dev/null && command -v unzip >/dev/null || {
   echo "bench: zip and unzip are needed (apt-get install zip unzip)"; exit 1; }
 cmake --preset host-release >/dev/null
-cmake --build --preset host-release --target gen_game bench_install bench_author >/dev/null
+cmake --build --preset host-release --target gen_game bench_install gamedisc >/dev/null
 bin=$root/build/host-release/bench
 mkdir -p "$work"
 
@@ -38,10 +38,28 @@ prepare() {
   if [ ! -f "$dir/.ready" ]; then
     echo "preparing the $shape game in $dir"
     rm -rf "$dir"; mkdir -p "$dir"
-    "$bin/gen_game" "$dir/game" "$shape"
-    local bytes; bytes=$(du -sb "$dir/game" | cut -f1)
+    "$bin/gen_game" "$dir/all" "$shape"
+    # The probe file goes to the disc's data folder; the rest is the game
+    # that every contestant installs.
+    mkdir -p "$dir/game"
+    mv "$dir/all"/* "$dir/game"/ && rmdir "$dir/all"
+    cat >"$dir/project" <<PROJECT
+company = Bench
+game = Game
+uninstall_key = BenchGame
+exe = kelvora.exe
+names = ascii
+setupdata = folder
+ProgramName_EN = Bench Setup
+PROJECT
     # Two discs: each holds a little over half of the packed game.
-    "$bin/bench_author" "$dir/game" "$dir/discs" $(( bytes * 2 / 5 ))
+    local bytes; bytes=$(du -sb "$dir/game" | cut -f1)
+    "$root/build/host-release/tools/gamedisc/gamedisc" build --quiet --project "$dir/project" \
+      --game "$dir/game" --out "$dir/built" --capacity $(( bytes * 2 / 5 + 4000000 ))
+    mkdir -p "$dir/discs"
+    for d in "$dir"/built/disc*; do ln -s "$(ls "$d"/cd* | head -1)" "$dir/discs/"; done
+    ls "$dir/discs" | grep -q cd2 || { echo "bench: the $shape game did not make two discs"; exit 1; }
+    mv "$dir/game/kelvora.exe" "$dir/kelvora.exe"
     (cd "$dir/game" && tar -cf - . | gzip -6 >"$dir/game.tar.gz")
     (cd "$dir/game" && zip -q -r -6 "$dir/game.zip" .)
     touch "$dir/.ready"
