@@ -421,8 +421,9 @@ EOF
 # The cases
 # ---------------------------------------------------------------------------
 
-case_english() {
-  begin_case english en_US.UTF-8 || return
+# A one-disc install from the path dialog to "Sucess!!", with a picture of
+# each dialog, and every check of a finished install.
+whole_install() {
   path_dialog_steps
   shot path path-dialog | steps
   steps <<EOF
@@ -439,8 +440,13 @@ exit 0
 EOF
   link_steps
   drive
-  check_bar "$work/screenshots/english-progress-100.png" whole
+  check_bar "$work/screenshots/$case_name-progress-100.png" whole
   check_installed
+}
+
+case_english() {
+  begin_case english en_US.UTF-8 || return
+  whole_install
 }
 
 case_three_discs() {
@@ -533,23 +539,11 @@ EOF
   check_not_finished
 }
 
+# Traditional Chinese: the titles are the Big5 texts of the disc, and the
+# game's names, folders, key and links are Chinese too.
 case_chinese() {
   begin_case chinese zh_TW.UTF-8 || return
-  path_dialog_steps
-  shot path path-dialog | steps
-  steps <<EOF
-click path 1004
-box "" "Sucess!!" OK
-window progress "$PROGRAM_NAME" 1009
-move box 0 0
-$(shot progress progress-100)
-answer OK
-exit 0
-EOF
-  link_steps
-  drive
-  check_bar "$work/screenshots/chinese-progress-100.png" whole
-  check_installed
+  whole_install
 }
 
 case_damaged_disc() {
