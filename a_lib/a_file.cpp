@@ -122,6 +122,11 @@ int FileHandle::Write(const void* buffer, int length) {
   return written == static_cast<size_t>(length) ? 1 : 0;
 }
 
+int FileHandle::Failed() const {
+  if (reader_ != nullptr) return reader_->file.Failed();
+  return plat::StreamError(stream_) ? 1 : 0;
+}
+
 int FileExists(const char* path) {
   return plat::GetAttributes(path) != plat::kInvalidAttributes ? 1 : 0;
 }

@@ -50,6 +50,10 @@ class FileHandle {
   // not, when length is 0 or less, when not open, or for a package entry.
   int Write(const void* buffer, int length);
 
+  // 1 when a read or write of the open file failed (a scratched disc, a
+  // full disk), as opposed to reaching the end; 0 otherwise.
+  int Failed() const;
+
   bool IsOpen() const { return stream_ != nullptr || reader_ != nullptr; }
   bool IsPackage() const { return reader_ != nullptr; }
 

@@ -1,13 +1,12 @@
 #include "a_mem.h"
 
-#include <zlib.h>
-
 #include <atomic>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "a_inflate.h"
 #include "a_util.h"
 #include "platform.h"
 
@@ -200,10 +199,7 @@ void a_free1(void* pointer, const char* file, int line) {
 int Unpack(unsigned char* destination, unsigned long* destinationLength,
            const unsigned char* source, unsigned long sourceLength) {
   EntryGuard guard(&unpackBusy);
-  uLongf length = *destinationLength;
-  int result = uncompress(destination, &length, source, sourceLength);
-  *destinationLength = length;
-  return result;
+  return InflateWhole(destination, destinationLength, source, sourceLength);
 }
 
 void a_mem_report() {

@@ -31,10 +31,11 @@ void* a_alloc(int size, const char* file, int line);
 // LINE" and logs "error!! a_free1(...)", and no counter changes.
 void a_free1(void* pointer, const char* file, int line);
 
-// zlib's uncompress, one caller at a time: decompresses the whole zlib
-// stream `source` into `destination`, whose room is passed in
-// `*destinationLength`; on success the bytes produced are passed back there.
-// Returns zlib's result code (0 = Z_OK).
+// zlib's uncompress, one caller at a time: decompresses the zlib stream
+// `source` into `destination`, whose room is passed in `*destinationLength`;
+// the bytes produced are passed back there. Returns zlib's result code
+// (0 = Z_OK); a source with bytes after the end of its stream is not one
+// whole stream and gives Z_DATA_ERROR.
 int Unpack(unsigned char* destination, unsigned long* destinationLength,
            const unsigned char* source, unsigned long sourceLength);
 

@@ -67,6 +67,9 @@ size_t StreamRead(Stream* stream, void* buffer, size_t length);
 // Writes `length` bytes; returns the count accepted by the stream. A count
 // below `length` means the write failed (for example, the disk is full).
 size_t StreamWrite(Stream* stream, const void* buffer, size_t length);
+// True once a read or write of the stream failed (as opposed to reaching the
+// end of the file).
+bool StreamError(Stream* stream);
 // Moves the position; false when the stream refuses.
 bool StreamSeek(Stream* stream, long offset, SeekFrom from);
 // The current position, or -1 on failure.
@@ -84,6 +87,8 @@ bool StreamClose(Stream* stream);
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;  // INVALID_FILE_ATTRIBUTES
 constexpr uint32_t kAttrDirectory = 0x10u;            // FILE_ATTRIBUTE_DIRECTORY
 
+// DeleteFileA: true when the file was removed.
+bool DeleteFile(const char* path);
 // CreateDirectoryA: true when the folder was made (false also when it exists).
 bool CreateFolder(const char* path);
 // GetFileAttributesA: the attribute bits, or kInvalidAttributes.

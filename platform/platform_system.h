@@ -1,7 +1,9 @@
 // The seam, continued: drives, language, disk space and folder listing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace plat {
 
@@ -44,5 +46,18 @@ FolderList* ListFirst(const char* pattern, FolderEntry* entry);
 bool ListNext(FolderList* list, FolderEntry* entry);
 // FindClose: releases the listing.
 void ListClose(FolderList* list);
+
+// Code pages of the game's texts.
+constexpr unsigned kCodePageAscii = 20127;
+constexpr unsigned kCodePageWestern = 1252;
+constexpr unsigned kCodePageGbk = 936;   // simplified Chinese
+constexpr unsigned kCodePageBig5 = 950;  // traditional Chinese
+
+// Converts the UTF-8 text `utf8` (`length` bytes) to the ANSI code page
+// `codePage` (MultiByteToWideChar, then WideCharToMultiByte without
+// best-fit guesses). False when the text is no valid UTF-8, a character has
+// no form in that code page, or the code page is unknown; `out` is then
+// unchanged.
+bool ConvertFromUtf8(unsigned codePage, const char* utf8, size_t length, std::string* out);
 
 }  // namespace plat

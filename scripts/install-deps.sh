@@ -9,8 +9,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install o
 # The fonts stand in for Arial and PMingLiU when the installer's dialogs run
 # under Wine in the end-to-end tests.
 for p in cmake g++ make zlib1g-dev libgtest-dev googletest \
-         g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev \
-         wine xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev \
+         libdeflate-dev g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev \
+         wine xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso \
          fonts-liberation fonts-wqy-microhei; do
   have_pkg "$p" || need+=("$p")
 done

@@ -11,6 +11,9 @@ cmake --preset host >/dev/null
 cmake --build --preset host
 ctest --preset host
 
+echo "== fuzz targets, a short pass"
+scripts/fuzz.sh 10
+
 echo "== win32 cross build, tests under Wine"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32

@@ -164,7 +164,14 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
     return Step::kStop;
   }
   if (tag == kTagFolder) {
-    plat::CreateFolder(joined);
+    // A folder that exists already is fine; one that cannot be made is a
+    // failed write, not an install with a folder missing.
+    if (!plat::CreateFolder(joined) &&
+        (plat::GetAttributes(joined) == plat::kInvalidAttributes ||
+         (plat::GetAttributes(joined) & plat::kAttrDirectory) == 0)) {
+      ReportWriteFailure();
+      return Step::kStop;
+    }
     return Step::kNext;
   }
   char status[256];
@@ -187,7 +194,11 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
 Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* position) {
   const int32_t offset = *position;
   unsigned char tag;
-  if (copyState.archive.Read(&tag, 1) != 1) return Step::kDiscDone;  // the end, between records
+  if (copyState.archive.Read(&tag, 1) != 1) {
+    if (!copyState.archive.Failed()) return Step::kDiscDone;  // the end, between records
+    ReportDamage(offset, "the disc cannot be read here");
+    return Step::kStop;
+  }
   *position += 1;
   const int8_t kind = static_cast<int8_t>(tag);
   if (kind == kTagFileEnd) {
@@ -198,7 +209,13 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
     return Step::kNext;
   }
   if (kind == kTagDiscEnd) return Step::kDiscDone;
-  if (kind != kTagFolder && kind != kTagFileStart && kind != kTagFileData) return Step::kNext;
+  if (kind != kTagFolder && kind != kTagFileStart && kind != kTagFileData) {
+    // Between files an unknown byte is passed over. Inside a file it can
+    // only be a damaged tag, and skipping it would lose a piece silently.
+    if (!copyState.output.IsOpen()) return Step::kNext;
+    ReportDamage(offset, "an unknown record inside a file");
+    return Step::kStop;
+  }
 
   unsigned char lengthBytes[4];
   if (copyState.archive.Read(lengthBytes, 4) != 4) {
@@ -244,7 +261,7 @@ void ReportWriteFailure() {
 
 int ExtractDisc() {
   int32_t position = copyState.discIndex == 0 ? kSetupHeaderSize : 0;
-  if (!copyState.archive.Seek(position)) {
+  if (copyState.archive.Size() < position || !copyState.archive.Seek(position)) {
     ReportDamage(0, "the disc file is shorter than its header");
     return 0;
   }
@@ -330,6 +347,11 @@ int RunDiscs() {
   }
   int32_t discCount = 0;
   ReadSetupHeaderFields(&copyState.archive, &discCount);
+  if (copyState.archive.Failed()) {
+    copyState.archive.Close();
+    ReportDamage(0, "the disc cannot be read here");
+    return 0;
+  }
   copyState.archive.Close();
   MakeTargetFolder();
 
@@ -357,8 +379,6 @@ int RunDiscs() {
     ReportDamage(-1, "the last disc ends inside a file");
     return 0;
   }
-  CreateGameShortcuts(setupState.targetFolder, setupState.companyName, setupState.gameName,
-                      setupState.exeName, setupState.uninstallKey, Text(kUninstall), 1);
   copyState.outcome = CopyOutcome::kDone;
   return 1;
 }

@@ -117,9 +117,11 @@ constexpr int kUnpackedBufferSize = 204800;
 // goes to `discCount`. A field the file does not reach keeps its contents.
 void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount);
 
-// Reads every disc into the target folder, then registers the game and makes
-// its shortcuts. 1 when all of it ran; 0 when stopped (copyState.outcome
-// says why). `output` is closed and the work buffers are released either way.
+// Reads every disc into the target folder. 1 when every disc was read
+// completely; 0 when stopped (copyState.outcome says why). `output` is
+// closed and the work buffers are released either way. The game is
+// registered and given its shortcuts by the install run, once all of its
+// files are in place.
 int RunDiscs();
 // Reads the records of the open `archive` of disc `discIndex`. 1 when the
 // disc is complete (a file may remain open for the next disc), 0 when the run

@@ -24,7 +24,10 @@ bool WriteUninstallRecord() {
   FileHandle file;
   if (!file.OpenWrite(path)) return false;
   bool ok = file.Write(setupState.uninstallKey, kHeaderTextSize) == 1;
-  return file.Close() == 1 && ok;
+  ok = file.Close() == 1 && ok;
+  // A cut record would name a wrong key to the uninstaller: none is better.
+  if (!ok) plat::DeleteFile(path);
+  return ok;
 }
 
 int ExitCodeOf(CopyOutcome outcome) {
@@ -58,6 +61,10 @@ int RunInstall() {
     bool written = Compose(data, sizeof data, "%s\\data", setupState.sourceFolder) &&
                    CopyTree(data, setupState.targetFolder) == 1 && WriteUninstallRecord();
     if (written) {
+      // Registered only once every file is in place: a failed install must
+      // not appear among the installed programs.
+      CreateGameShortcuts(setupState.targetFolder, setupState.companyName, setupState.gameName,
+                          setupState.exeName, setupState.uninstallKey, Text(kUninstall), 1);
       CopyWebLink();
       CreateExtraLinks();
       progressView.finished = 1;

@@ -45,7 +45,10 @@ int ReadSetupHeader() {
   FileHandle file;
   if (!Compose(path, sizeof path, "%s\\cd1", setupState.sourceFolder) || !file.OpenRead(path)) return 0;
   ReadSetupHeaderFields(&file, &setupState.discCount);
+  // A disc that cannot be read (as opposed to a short file) gives no header.
+  bool readable = !file.Failed();
   file.Close();
+  if (!readable) return 0;
   Compose(setupState.targetFolder, sizeof setupState.targetFolder, "C:\\Program Files\\%s\\%s",
           setupState.companyName, setupState.gameName);
   return 1;

@@ -184,8 +184,28 @@ int PumpCount(int templateId);
 // Forgets every window, scripted click and pending quit.
 void ResetUi();
 
+// ---------------------------------------------------------------------------
+// Injected faults
+// ---------------------------------------------------------------------------
+
+enum FaultKind {
+  kFaultRead,      // StreamRead: delivers less than asked and flags an error
+  kFaultWrite,     // StreamWrite: accepts less than given (a full disk)
+  kFaultClose,     // StreamClose: closes, but reports that data was lost
+  kFaultFolder,    // CreateFolder: makes nothing
+  kFaultRegistry,  // RegCreate and RegSetString: refused (access denied)
+  kFaultLink,      // SaveShellLink: nothing saved
+  kFaultKindCount
+};
+// The `nth` call of `kind` (1 for the next one) fails; 0 cancels.
+void FailCall(FaultKind kind, int nth);
+// Calls of `kind` since the last ResetFaults.
+int CallCount(FaultKind kind);
+// Clears every planned fault and every count.
+void ResetFaults();
+
 // Everything back to the start: drives, code page, language, registry,
-// shell, dialogs.
+// shell, dialogs, faults.
 void ResetAll();
 
 }  // namespace host

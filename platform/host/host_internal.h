@@ -29,6 +29,9 @@ struct State {
 
 State& state();
 
+// Counts a call of `kind` and tells whether it is the one to fail.
+bool FaultHere(FaultKind kind);
+
 int DriveIndex(char letter);
 // Splits a Windows path into its drive and folded components, resolving it
 // against the current folder; false for UNC and device forms.

@@ -84,7 +84,7 @@ void ResetShell() {
 long RegCreate(const char* subKey, RegKey** key) {
   *key = nullptr;
   host::ShellState& s = host::shell();
-  if (s.refuseRegistry) return 5;  // ERROR_ACCESS_DENIED
+  if (s.refuseRegistry || host::FaultHere(host::kFaultRegistry)) return 5;  // ERROR_ACCESS_DENIED
   if (subKey == nullptr) return 87;
   size_t index = s.keys.size();
   for (size_t i = 0; i < s.keys.size(); ++i) {
@@ -97,6 +97,7 @@ long RegCreate(const char* subKey, RegKey** key) {
 
 long RegSetString(RegKey* key, const char* name, const char* value) {
   if (key == nullptr || value == nullptr) return 6;  // ERROR_INVALID_HANDLE
+  if (host::FaultHere(host::kFaultRegistry)) return 5;
   host::RegistryKey& k = host::shell().keys[key->index];
   k.values[host::Text(name)] = value;
   k.valueLengths[host::Text(name)] = static_cast<uint32_t>(std::strlen(value) + 1);
@@ -135,6 +136,7 @@ LinkResult SaveShellLink(const ShellLinkFields& f, const char* linkPath) {
 
   // Saving fails where the file cannot be written, as IPersistFile::Save does
   // (STG_E_PATHNOTFOUND for a missing folder).
+  if (host::FaultHere(host::kFaultLink)) return LinkResult{LinkResult::kSave, static_cast<long>(0x80070005L), 0};
   std::string hostPath;
   FILE* file = host::ToHostPath(linkPath, &hostPath) ? std::fopen(hostPath.c_str(), "wb") : nullptr;
   if (file == nullptr) return LinkResult{LinkResult::kSave, static_cast<long>(0x80030003L), 0};

@@ -1,6 +1,7 @@
 // The Linux stand-in: drives, language, disk space, folder listing.
 #include <dirent.h>
 #include <fnmatch.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -100,5 +101,24 @@ bool ListNext(FolderList* list, FolderEntry* entry) {
 }
 
 void ListClose(FolderList* list) { delete list; }
+
+bool ConvertFromUtf8(unsigned codePage, const char* utf8, size_t length, std::string* out) {
+  std::string name = codePage == kCodePageAscii ? "ASCII" : "CP" + std::to_string(codePage);
+  iconv_t cd = iconv_open(name.c_str(), "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  // Every code page here takes at most two bytes per character, and UTF-8
+  // at least one.
+  std::string result(length * 2 + 1, '\0');
+  char* in = const_cast<char*>(utf8);
+  size_t inLeft = length;
+  char* to = &result[0];
+  size_t toLeft = result.size();
+  bool ok = iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1) && inLeft == 0;
+  iconv_close(cd);
+  if (!ok) return false;
+  result.resize(result.size() - toLeft);
+  *out = result;
+  return true;
+}
 
 }  // namespace plat

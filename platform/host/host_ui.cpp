@@ -165,6 +165,7 @@ void ResetAll() {
   SetSystemLanguage(0x0409);
   ResetShell();
   ResetUi();
+  ResetFaults();
 }
 
 }  // namespace host

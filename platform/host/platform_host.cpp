@@ -19,6 +19,7 @@ namespace plat {
 
 struct Stream {
   FILE* file;
+  bool injectedError;
 };
 
 namespace host {
@@ -27,6 +28,32 @@ State& state() {
   static State* s = new State;  // never destroyed: used from at-exit checks
   return *s;
 }
+
+namespace {
+
+struct Faults {
+  int calls[kFaultKindCount] = {};
+  int failAt[kFaultKindCount] = {};
+};
+
+Faults& faults() {
+  static Faults* f = new Faults;
+  return *f;
+}
+
+}  // namespace
+
+bool FaultHere(FaultKind kind) {
+  Faults& f = faults();
+  ++f.calls[kind];
+  return f.failAt[kind] != 0 && f.calls[kind] == f.failAt[kind];
+}
+
+void FailCall(FaultKind kind, int nth) { faults().failAt[kind] = nth == 0 ? 0 : faults().calls[kind] + nth; }
+
+int CallCount(FaultKind kind) { return faults().calls[kind]; }
+
+void ResetFaults() { faults() = Faults(); }
 
 namespace {
 
@@ -170,17 +197,29 @@ Stream* StreamOpen(const char* path, const char* mode) {
   if (stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
   FILE* f = std::fopen(hostPath.c_str(), mode);
   if (f == nullptr) return nullptr;
-  return new Stream{f};
+  return new Stream{f, false};
 }
 
 size_t StreamRead(Stream* stream, void* buffer, size_t length) {
   if (stream == nullptr || length == 0) return 0;
+  if (host::FaultHere(host::kFaultRead)) {
+    stream->injectedError = true;
+    return std::fread(buffer, 1, length / 2, stream->file);
+  }
   return std::fread(buffer, 1, length, stream->file);
 }
 
 size_t StreamWrite(Stream* stream, const void* buffer, size_t length) {
   if (stream == nullptr || length == 0) return 0;
+  if (host::FaultHere(host::kFaultWrite)) {
+    stream->injectedError = true;
+    return std::fwrite(buffer, 1, length / 2, stream->file);
+  }
   return std::fwrite(buffer, 1, length, stream->file);
+}
+
+bool StreamError(Stream* stream) {
+  return stream != nullptr && (stream->injectedError || std::ferror(stream->file) != 0);
 }
 
 bool StreamSeek(Stream* stream, long offset, SeekFrom from) {
@@ -203,10 +242,18 @@ bool StreamClose(Stream* stream) {
   bool ok = std::fflush(stream->file) == 0;
   ok = (std::fclose(stream->file) == 0) && ok;
   delete stream;
-  return ok;
+  return !host::FaultHere(host::kFaultClose) && ok;
+}
+
+bool DeleteFile(const char* path) {
+  std::string hostPath;
+  struct stat st;
+  if (!host::ToHostPath(path, &hostPath) || stat(hostPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return unlink(hostPath.c_str()) == 0;
 }
 
 bool CreateFolder(const char* path) {
+  if (host::FaultHere(host::kFaultFolder)) return false;
   std::string hostPath;
   if (!host::ToHostPath(path, &hostPath)) return false;
   return mkdir(hostPath.c_str(), 0777) == 0;

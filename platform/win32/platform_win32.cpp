@@ -2,6 +2,7 @@
 #include <windows.h>
 // The seam's own names are the plain ones; <windows.h> maps them to A/W.
 #undef MessageBox
+#undef DeleteFile
 
 #include <cstdio>
 
@@ -63,6 +64,8 @@ size_t StreamWrite(Stream* stream, const void* buffer, size_t length) {
   return std::fwrite(buffer, 1, length, stream->file);
 }
 
+bool StreamError(Stream* stream) { return stream != nullptr && std::ferror(stream->file) != 0; }
+
 bool StreamSeek(Stream* stream, long offset, SeekFrom from) {
   if (stream == nullptr) return false;
   return std::fseek(stream->file, offset, static_cast<int>(from)) == 0;
@@ -85,6 +88,8 @@ bool StreamClose(Stream* stream) {
   delete stream;
   return ok;
 }
+
+bool DeleteFile(const char* path) { return ::DeleteFileA(path) != 0; }
 
 bool CreateFolder(const char* path) { return ::CreateDirectoryA(path, nullptr) != 0; }
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform.h"
 
@@ -54,6 +55,27 @@ void ListClose(FolderList* list) {
   if (list == nullptr) return;
   ::FindClose(list->handle);
   delete list;
+}
+
+bool ConvertFromUtf8(unsigned codePage, const char* utf8, size_t length, std::string* out) {
+  if (length == 0) {
+    out->clear();
+    return true;
+  }
+  int n = static_cast<int>(length);
+  int wide = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, n, nullptr, 0);
+  if (wide <= 0) return false;
+  std::wstring text(static_cast<size_t>(wide), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, n, &text[0], wide);
+  BOOL lost = FALSE;
+  int bytes = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.c_str(), wide, nullptr, 0,
+                                    nullptr, &lost);
+  if (bytes <= 0 || lost) return false;
+  std::string result(static_cast<size_t>(bytes), '\0');
+  ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.c_str(), wide, &result[0], bytes, nullptr, &lost);
+  if (lost) return false;
+  *out = result;
+  return true;
 }
 
 }  // namespace plat

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "text_rows.h"
+
 namespace testsupport {
 
-// The rows joined: cells by TAB, each row followed by CR LF.
-std::string TextRows(const std::vector<std::vector<std::string>>& rows);
+using discformat::TextRows;
 
 // "安裝程式" in Big5: four double-byte characters, eight bytes.
 constexpr char kBig5Setup[] = "\xA6\x77\xB8\xCB\xB5\x7B\xA6\xA1";

@@ -13,17 +13,8 @@ using testsupport::AddFile;
 using testsupport::BuildDiscs;
 using testsupport::CopyTest;
 using testsupport::GameFile;
+using testsupport::Pattern;
 using testsupport::RecordStream;
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string s(size, '\0');
-  uint32_t x = seed * 2654435761u + 1;
-  for (size_t i = 0; i < size; ++i) {
-    x = x * 1103515245u + 12345u;
-    s[i] = static_cast<char>(x >> 16);
-  }
-  return s;
-}
 
 class CopyEngineTest : public CopyTest {};
 
@@ -59,8 +50,10 @@ TEST_F(CopyEngineTest, AFileSpanningTwoDiscsIsWrittenWhole) {
   std::vector<GameFile> files = {{"\\first.bin", Pattern(150000, 2)},
                                  {"\\span.bin", Pattern(700000, 3)},
                                  {"\\last.bin", Pattern(90000, 4)}};
+  // The first disc is filled to its last byte; span.bin goes on on the second.
   std::vector<std::string> discs = BuildDiscs(header_, {"\\sub"}, files, 500000);
-  ASSERT_EQ(discs.size(), 3u);
+  ASSERT_EQ(discs.size(), 2u);
+  EXPECT_EQ(discs[0].size(), 500000u);
   PutDiscs(discs);
   ASSERT_EQ(RunDiscs(), 1);
   for (const GameFile& f : files) EXPECT_EQ(Installed(f.path.substr(1)), f.content) << f.path;

@@ -7,6 +7,7 @@
 #include "inspect.h"
 #include "lib_test.h"
 #include "platform.h"
+#include "text_writer.h"
 
 namespace {
 
@@ -113,3 +114,32 @@ TEST_F(SeamTest, SpecialFoldersResolve) {
 }
 
 }  // namespace
+
+// Texts for the disc are converted from UTF-8 the same way on both sides:
+// into each language's code page, and refused where a character has no form.
+TEST_F(SeamTest, TextsConvertFromUtf8IntoTheCodePagesOfTheDisc) {
+  struct Case {
+    unsigned codePage;
+    std::string utf8;
+    bool ok;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {plat::kCodePageBig5, "\xE5\xAE\x89\xE8\xA3\x9D\xE7\xA8\x8B\xE5\xBC\x8F", true, testsupport::kBig5Setup},
+      {plat::kCodePageGbk, "\xE5\xAE\x89\xE8\xA3\x85\xE7\xA8\x8B\xE5\xBA\x8F", true,
+       "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2"},
+      {plat::kCodePageAscii, "Disc 2", true, "Disc 2"},
+      {plat::kCodePageWestern, "\xE2\x82\xAC", true, "\x80"},
+      {plat::kCodePageAscii, "caf\xC3\xA9", false, ""},                 // no e acute in ASCII
+      {plat::kCodePageBig5, "\xE7\xAE\x80", false, ""},                 // a simplified character
+      {plat::kCodePageGbk, std::string("\xE5\xAE", 2), false, ""},      // cut UTF-8
+  };
+  for (const Case& c : cases) {
+    std::string out = "untouched";
+    EXPECT_EQ(plat::ConvertFromUtf8(c.codePage, c.utf8.data(), c.utf8.size(), &out), c.ok) << c.utf8;
+    EXPECT_EQ(out, c.ok ? c.bytes : "untouched") << c.utf8;
+  }
+  std::string empty = "x";
+  EXPECT_TRUE(plat::ConvertFromUtf8(plat::kCodePageBig5, "", 0, &empty));
+  EXPECT_EQ(empty, "");
+}

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Install throughput: the installer's copy engine against tar -xzf, unzip -q
+# and cp -r, side by side, on a game of many files and on one of few large
+# files. bench.sh [work folder] (default build/bench; needs about 5 GB).
+#
+# Each game is generated (seeded, the same bytes every time), authored into
+# a two-disc set, packed with gzip -6 and zip; then, after a warm-up round,
+# five rounds run every contestant in turn into an empty folder on the same
+# file system, with the page cache flushed to disk between runs (not timed).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+work=$(realpath -m "${1:-build/bench}")
+rounds=5
+
+scripts/install-deps.sh
+command -v zip >/dev/null && command -v unzip >/dev/null || {
+  echo "bench: zip and unzip are needed (apt-get install zip unzip)"; exit 1; }
+cmake --preset host-release >/dev/null
+cmake --build --preset host-release --target gen_game bench_install bench_author >/dev/null
+bin=$root/build/host-release/bench
+mkdir -p "$work"
+
+now() { date +%s.%N; }
+# Runs "$@" once and prints its wall time in seconds.
+timed() {
+  local start end
+  sync
+  start=$(now)
+  "$@" >"$work/last.out" 2>&1 || { cat "$work/last.out"; return 1; }
+  end=$(now)
+  echo "$end - $start" | bc -l
+}
+median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+prepare() {
+  local shape=$1 dir=$work/$1
+  if [ ! -f "$dir/.ready" ]; then
+    echo "preparing the $shape game in $dir"
+    rm -rf "$dir"; mkdir -p "$dir"
+    "$bin/gen_game" "$dir/game" "$shape"
+    local bytes; bytes=$(du -sb "$dir/game" | cut -f1)
+    # Two discs: each holds a little over half of the packed game.
+    "$bin/bench_author" "$dir/game" "$dir/discs" $(( bytes * 2 / 5 ))
+    (cd "$dir/game" && tar -cf - . | gzip -6 >"$dir/game.tar.gz")
+    (cd "$dir/game" && zip -q -r -6 "$dir/game.zip" .)
+    touch "$dir/.ready"
+  fi
+}
+
+run_shape() {
+  local shape=$1 dir=$work/$1 out=$work/$1/out
+  local bytes; bytes=$(du -sb "$dir/game" | cut -f1)
+  local files; files=$(find "$dir/game" -type f | wc -l)
+  local -A times=()
+  local rss=""
+  run_one() {
+    local who=$1
+    rm -rf "$out"; mkdir -p "$out"
+    case $who in
+      installer) timed "$bin/bench_install" install "$dir/discs" "$out/game" ;;
+      noview)    timed "$bin/bench_install" install "$dir/discs" "$out/game" noview ;;
+      tar)       timed tar -xzf "$dir/game.tar.gz" -C "$out" ;;
+      unzip)     timed unzip -q "$dir/game.zip" -d "$out" ;;
+      cp)        timed cp -r "$dir/game" "$out/game" ;;
+      unpack)    timed "$bin/bench_install" unpack "$dir/discs" ;;
+    esac
+  }
+  local contestants="installer tar unzip cp unpack noview"
+  for who in $contestants; do run_one "$who" >/dev/null; done  # warm-up
+  for round in $(seq $rounds); do
+    for who in $contestants; do
+      t=$(run_one "$who")
+      times[$who]="${times[$who]:-} $t"
+      if [ "$who" = installer ]; then
+        rss=$(sed -n 's/.*peak \([0-9]*\) KB.*/\1/p' "$work/last.out")
+        if [ "$round" = 1 ]; then
+          diff -r "$dir/game" "$out/game" >/dev/null || { echo "bench: installed tree differs from the game"; exit 1; }
+        fi
+      fi
+    done
+  done
+  printf '\n%s game: %d files, %.1f MB installed; median of %d runs\n' "$shape" "$files" "$(echo "$bytes/1000000" | bc -l)" "$rounds"
+  local base; base=$(echo ${times[installer]} | tr ' ' '\n' | median)
+  printf '  %-28s %8s %9s %s\n' "" "seconds" "MB/s" "installer's speed / its"
+  for who in $contestants; do
+    local m; m=$(echo ${times[$who]} | tr ' ' '\n' | median)
+    local label=$who
+    case $who in
+      installer) label="installer (copy engine)";; tar) label="tar -xzf (gzip -6)";; unzip) label="unzip -q";;
+      cp) label="cp -r (no decompression)";; unpack) label="unpack only, in memory";; noview) label="installer, no progress view";;
+    esac
+    printf '  %-28s %8.3f %9.1f %8.2f\n' "$label" "$m" "$(echo "$bytes/1000000/$m" | bc -l)" "$(echo "$m/$base" | bc -l)"
+  done
+  echo "  installer's peak resident memory: $rss KB"
+}
+
+for shape in many large small; do prepare "$shape"; done
+for shape in many large; do run_shape "$shape"; done
+# The peak resident memory must not grow with the game.
+"$bin/bench_install" install "$work/small/discs" "$work/small/out-rss" | sed 's/^/  40 MB game: /'
+rm -rf "$work/small/out-rss" "$work"/*/out

@@ -1,0 +1,25 @@
+// The check of stored paths. Property: a path it accepts, appended to the
+// target folder, resolves inside that folder under a Western and under a
+// Chinese code page alike.
+#include <string>
+
+#include "fuzz_env.h"
+#include "stored_path.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzzenv::Env& env = fuzzenv::Get();
+  const char* payload = reinterpret_cast<const char*>(data);
+  if (CheckStoredPath(payload, size) != PathVerdict::kSafe) return 0;
+  std::string joined = std::string("T:\\game") + payload;  // up to the zero
+  const std::string inside = env.work + "/game/";
+  for (unsigned codePage : {1252u, 950u}) {
+    plat::host::SetCodePage(codePage);
+    std::string resolved;
+    if (!plat::host::ToHostPath(joined.c_str(), &resolved) || resolved.compare(0, inside.size(), inside) != 0) {
+      std::fprintf(stderr, "escaped: %s -> %s\n", joined.c_str(), resolved.c_str());
+      std::abort();
+    }
+  }
+  plat::host::SetCodePage(1252);
+  return 0;
+}

@@ -1,0 +1,60 @@
+// Writes the fuzz targets' seed inputs with the test writers of the disc
+// formats: make_seeds <corpus folder>. The seeds are small and checked in.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "apkg_writer.h"
+#include "disc_writer.h"
+#include "pic_writer.h"
+#include "scratch.h"
+#include "text_writer.h"
+
+namespace {
+
+using namespace testsupport;
+
+void Seed(const std::string& folder, const std::string& name, const std::string& bytes) {
+  std::filesystem::create_directories(folder);
+  WriteNative(folder + "/" + name, bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_seeds <corpus folder>\n");
+    return 2;
+  }
+  const std::string root = argv[1];
+
+  SetupHeaderFields header;
+  header.companyName = "Maker";
+  header.gameName = "Game";
+  header.uninstallKey = "Key";
+  header.exeName = "game.exe";
+  std::vector<GameFile> files = {{"\\a.txt", "hello"}, {"\\d\\b.bin", std::string(700, 'b')}, {"\\e", ""}};
+  Seed(root + "/disc", "two-files", BuildDiscs(header, {"\\d"}, files)[0]);
+  RecordStream odd;
+  odd.Raw(std::string("\x00\x06", 2)).Folder("\\x").FileStart("\\x\\y").FileData("z").FileData("").FileEnd();
+  Seed(root + "/disc", "odd-tags", SetupHeaderBytes(header) + odd.bytes());
+
+  std::string inner = BuildPackage({{"FILE.DAT", "inner data"}});
+  Seed(root + "/package", "flat", BuildPackage({{"A.TXT", "abc"}, {"TITLE.PIC1", "pic"}, {"EMPTY", ""}}));
+  Seed(root + "/package", "nested", BuildPackage({{"INNER.APKG", inner}, {"A.TXT", "x"}}));
+
+  PictureSet set = BuildPictureSet(SamplePictures(3));
+  std::string input(2, '\0');
+  input[0] = static_cast<char>(set.idx1.size() & 0xFF);
+  input[1] = static_cast<char>(set.idx1.size() >> 8);
+  Seed(root + "/picture", "three", input + set.idx1 + set.pic1);
+
+  Seed(root + "/text", "messages",
+       TextRows({{"ProgramName_EN", "Game Setup"}, {"ProgramName_TW", kBig5Setup}, {"NextCD_EN", "\"Disc \""},
+                 {"Extra_Link0", "game.exe", "Play"}, {""}, {"Extra_Link1", "a", "b", "c"}}));
+
+  Seed(root + "/stored_path", "plain", std::string("\\data\\maps\\one.map", 18) + std::string(1, '\0'));
+  Seed(root + "/stored_path", "big5", std::string("\\\xA5\\\xAF\xE0\\x") + std::string(1, '\0'));
+  return 0;
+}

@@ -1,0 +1,179 @@
+// Faults injected through the stand-in at every call of a whole install
+// (reads, writes, closes, folders, registry, links), a cancel before every
+// record, and every truncation and single-bit flip of a small disc. Each run
+// must end in "Sucess!!" with every file equal to its source, or in a clean
+// failure: no "Sucess!!", no uninstall record, no registration, nothing
+// outside the target folder, no buffer or file left behind.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "flow_test.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using plat::host::FaultKind;
+using testsupport::AddFile;
+using testsupport::GameFile;
+using testsupport::RecordStream;
+
+class FaultTest : public testsupport::FlowTest {
+ protected:
+  // Everything a run leaves, cleared for the next one.
+  void Clean() {
+    std::error_code ec;
+    fs::remove_all(Native("c\\Program Files"), ec);
+    fs::remove_all(Native("shell"), ec);
+    folders_ = testsupport::PrepareShellFolders(dir_);
+    plat::host::ResetRegistry();
+    plat::host::ResetUi();
+    plat::host::ResetFaults();
+    plat::box_script::Clear();
+    ResetEngine();
+    std::memset(&setupState, 0, sizeof setupState);
+    ASSERT_TRUE(plat::SetCurrentFolder(dir_.win.c_str()));
+  }
+
+  int RunWithOk() {
+    plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
+    return Run();
+  }
+
+  bool Succeeded() const {
+    for (const plat::BoxRecord& b : Boxes()) {
+      if (b.text == "Sucess!!") return true;
+    }
+    return false;
+  }
+
+  // Every file below C: lies in the game's folder.
+  void ExpectNothingOutside(const std::string& what) {
+    const std::string game = Native("c\\Program Files\\Maker\\Game");
+    for (const auto& entry : fs::recursive_directory_iterator(Native("c"))) {
+      if (!entry.is_regular_file()) continue;
+      EXPECT_EQ(entry.path().string().compare(0, game.size(), game), 0) << what << ": " << entry.path();
+    }
+  }
+
+  void ExpectInvariant(int code, const std::string& what) {
+    if (Succeeded()) {
+      EXPECT_EQ(code, kExitInstalled) << what;
+      ExpectArchiveFiles();
+      EXPECT_EQ(Game("kelvora.exe"), "MZ the game") << what;
+      EXPECT_EQ(Game("uninstall.dat"), discs_[0].substr(80, 40)) << what;
+    } else {
+      EXPECT_FALSE(GameHas("uninstall.dat")) << what;
+      EXPECT_FALSE(Registered()) << what;
+    }
+    ExpectNothingOutside(what);
+    EXPECT_EQ(liveBlockCount, liveAtStart_) << what;
+    EXPECT_EQ(openFileCount, openAtStart_) << what;
+  }
+};
+
+TEST_F(FaultTest, EveryFailingCallEndsInSuccessOrACleanFailure) {
+  const char* names[] = {"read", "write", "close", "folder", "registry", "link"};
+  int failures = 0, total = 0;
+  for (int k = 0; k < plat::host::kFaultKindCount; ++k) {
+    FaultKind kind = static_cast<FaultKind>(k);
+    Clean();
+    ASSERT_EQ(RunWithOk(), kExitInstalled);
+    const int calls = plat::host::CallCount(kind);
+    ASSERT_GT(calls, 0) << names[k];
+    for (int n = 1; n <= calls; ++n) {
+      Clean();
+      plat::host::FailCall(kind, n);
+      int code = RunWithOk();
+      ExpectInvariant(code, std::string(names[k]) + " call " + std::to_string(n));
+      failures += Succeeded() ? 0 : 1;
+      ++total;
+    }
+  }
+  std::printf("[ faults ] %d injection points, %d ended in a clean failure\n", total, failures);
+  EXPECT_GT(failures, 0);
+}
+
+TEST_F(FaultTest, ACancelBeforeEveryRecordEndsCleanly) {
+  Clean();
+  ASSERT_EQ(RunWithOk(), kExitInstalled);
+  const int pumps = plat::host::PumpCount(IDD_PROGRESS);
+  ASSERT_GT(pumps, 3);
+  int cancelled = 0;
+  for (int k = 0; k <= pumps; ++k) {
+    Clean();
+    plat::host::ScriptClick(IDD_PROGRESS, IDC_PROGRESS_CANCEL, k);
+    int code = RunWithOk();
+    ExpectInvariant(code, "cancel after pump " + std::to_string(k));
+    if (!Succeeded()) {
+      EXPECT_EQ(code, kExitCancelled) << k;
+      ++cancelled;
+    }
+  }
+  EXPECT_GT(cancelled, pumps / 2);
+}
+
+// The copy engine alone over every damaged variant of a small disc.
+class DamageSweepTest : public testsupport::CopyTest {
+ protected:
+  void SetUp() override {
+    CopyTest::SetUp();
+    files_ = {{"\\empty.txt", ""}, {"\\a\\ten.txt", "0123456789"}, {"\\a\\b\\big.bin", std::string(300, 'x')}};
+    for (size_t i = 0; i < 300; i += 7) files_[2].content[i] = static_cast<char>(i);
+  }
+
+  // Runs the engine over `cd1` and checks the invariant. Returns true when
+  // the run succeeded.
+  bool RunOne(const std::string& cd1, const std::string& what, int* missing) {
+    std::error_code ec;
+    fs::remove_all(Native("target"), ec);
+    plat::box_script::Clear();
+    plat::box_script::SetDefaultResponder([](const plat::BoxRecord&) { return plat::kAnswerCancel; });
+    ResetEngine();
+    Put("disc\\cd1", cd1);
+    int ok = RunDiscs();
+    if (ok) {
+      for (const GameFile& f : files_) {
+        if (!InstalledExists(f.path.substr(1))) {
+          ++*missing;
+          continue;
+        }
+        EXPECT_EQ(Installed(f.path.substr(1)), f.content) << what << " " << f.path;
+      }
+    } else {
+      EXPECT_FALSE(Boxes().empty()) << what << ": a failure is told";
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.native)) {
+      const std::string p = entry.path().string();
+      EXPECT_TRUE(p.rfind(Native("disc"), 0) == 0 || p.rfind(Native("target"), 0) == 0) << what << ": " << p;
+    }
+    EXPECT_EQ(liveBlockCount, liveAtStart_) << what;
+    EXPECT_EQ(openFileCount, openAtStart_) << what;
+    return ok == 1;
+  }
+
+  std::vector<GameFile> files_;
+};
+
+TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlip) {
+  std::vector<std::string> discs = testsupport::BuildDiscs(header_, {"\\a", "\\a\\b"}, files_);
+  ASSERT_EQ(discs.size(), 1u);
+  const std::string disc = discs[0];
+  int missing = 0, succeeded = 0, cases = 0;
+  ASSERT_TRUE(RunOne(disc, "intact", &missing));
+  ASSERT_EQ(missing, 0);
+  for (size_t cut = 0; cut < disc.size(); ++cut) {
+    succeeded += RunOne(disc.substr(0, cut), "cut at " + std::to_string(cut), &missing);
+    ++cases;
+  }
+  for (size_t bit = 0; bit < disc.size() * 8; ++bit) {
+    std::string flipped = disc;
+    flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
+    succeeded += RunOne(flipped, "bit " + std::to_string(bit), &missing);
+    ++cases;
+  }
+  std::printf("[ damage ] %d cases on a %zu-byte disc: %d installed, %d files left out by a success\n", cases,
+              disc.size(), succeeded, missing);
+}
+
+}  // namespace

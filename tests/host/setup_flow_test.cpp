@@ -1,0 +1,257 @@
+// The whole program over the stand-in: from the entry point through the disc
+// search, the texts, the path dialog and the install run to the closing
+// message, with the user scripted and every outcome checked.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "flow_test.h"
+#include "install_run.h"
+#include "path_dialog.h"
+
+namespace {
+
+using plat::host::HostWindow;
+using testsupport::GameFile;
+using testsupport::kMB;
+
+using SetupFlowTest = testsupport::FlowTest;
+
+TEST_F(SetupFlowTest, AFullInstallFromTheEntryPointToSuccess) {
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
+  EXPECT_EQ(Run(), kExitInstalled);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Sucess!!"});
+  EXPECT_EQ(Boxes()[0].caption, "");
+  HostWindow* progress = plat::host::FindDialog(IDD_PROGRESS);
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(Boxes()[0].owner, progress);
+
+  ExpectArchiveFiles();
+  EXPECT_EQ(Game("kelvora.exe"), "MZ the game");
+  EXPECT_EQ(Game("readme.txt"), "data readme wins\r\n") << "the data folder comes after the archives";
+  EXPECT_TRUE(testsupport::IsFolderNative(Native("c\\Program Files\\Maker\\Game\\Save")));
+  std::string record = Game("uninstall.dat");
+  EXPECT_EQ(record, discs_[0].substr(80, 40)) << "the header's 40 bytes, tail included";
+
+  std::string value;
+  const std::string key = std::string(kUninstallRoot) + "\\FlowGame";
+  ASSERT_TRUE(testsupport::ReadRegistryString(key, "path", &value));
+  EXPECT_EQ(value, "C:\\Program Files\\Maker\\Game");
+  ASSERT_TRUE(testsupport::ReadRegistryString(key, "UninstallString", &value));
+  EXPECT_EQ(value, "\"C:\\Program Files\\Maker\\Game\\uninstall.exe\"");
+
+  const std::string menu = folders_.programs + "\\Maker\\Game";
+  testsupport::LinkInfo link;
+  EXPECT_TRUE(testsupport::ReadLink(menu + "\\Uninstall Game.lnk", &link));
+  EXPECT_TRUE(testsupport::ReadLink(menu + "\\Game.lnk", &link));
+  EXPECT_EQ(link.target, "C:\\Program Files\\Maker\\Game\\kelvora.exe");
+  EXPECT_TRUE(testsupport::ReadLink(folders_.desktop + "\\Game.lnk", &link));
+  EXPECT_TRUE(testsupport::ReadLink(menu + "\\Read me.lnk", &link));
+  EXPECT_EQ(Get("shell\\Programs\\Maker\\Game\\Home page.url"), "[InternetShortcut]\r\n");
+
+  EXPECT_EQ(progress->text, "Game Setup");
+  EXPECT_EQ(plat::host::FindControl(progress, IDC_PROGRESS_CANCEL)->text, "CANCEL");
+  HostWindow* bar = plat::host::FindControl(progress, IDC_PROGRESS_BAR);
+  EXPECT_EQ(bar->barColour, 0xFF0000u);
+  EXPECT_EQ(bar->position, 100);
+  EXPECT_EQ(bar->positions.size() % 2, 0u) << "each drawing sets the position twice";
+  EXPECT_TRUE(progress->destroyed);
+
+  HostWindow* path = plat::host::FindDialog(IDD_PATH);
+  ASSERT_NE(path, nullptr);
+  EXPECT_EQ(path->text, "Game Setup");
+  EXPECT_EQ(plat::host::FindControl(path, IDC_PATH_EDIT)->text, "C:\\Program Files\\Maker\\Game");
+  EXPECT_EQ(plat::host::FindControl(path, IDC_PATH_OK)->text, "OK");
+  EXPECT_EQ(plat::host::FindControl(path, IDC_PATH_CANCEL)->text, "CANCEL");
+  EXPECT_EQ(plat::host::FindControl(path, IDC_PATH_BROWSE)->text, "Browse");
+  EXPECT_TRUE(path->destroyed);
+}
+
+TEST_F(SetupFlowTest, DiscChangesAreAnsweredByInsertingTheNextDisc) {
+  discs_.clear();
+  LayDisc(150000);  // discs are filled to the byte: 370,000 bytes of noise take three
+  ASSERT_EQ(discs_.size(), 3u);
+  std::remove(Native("disc\\cd2").c_str());
+  std::remove(Native("disc\\cd3").c_str());
+  for (int n : {2, 3}) {
+    plat::box_script::PushResponder([this, n](const plat::BoxRecord& box) {
+      EXPECT_EQ(box.text, "Insert disc " + std::to_string(n));
+      Put("disc\\cd" + std::to_string(n), discs_[static_cast<size_t>(n - 1)]);
+      return plat::kAnswerOk;
+    });
+  }
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
+  EXPECT_EQ(Run(), kExitInstalled);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Insert disc 2", "Insert disc 3", "Sucess!!"}));
+  ExpectArchiveFiles();
+}
+
+TEST_F(SetupFlowTest, CancelInThePathDialogInstallsNothing) {
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_CANCEL, 1);
+  EXPECT_EQ(Run(), kExitCancelled);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_FALSE(testsupport::ExistsNative(Native("c\\Program Files")));
+  EXPECT_FALSE(Registered());
+}
+
+TEST_F(SetupFlowTest, ExitCodesOfCancelDeclineAndDamage) {
+  // Cancel during the copy, confirmed.
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
+  plat::host::ScriptClick(IDD_PROGRESS, IDC_PROGRESS_CANCEL, 1);
+  plat::box_script::PushAnswer(plat::kAnswerOk);
+  EXPECT_EQ(Run(), kExitCancelled);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Stop now?"});
+  EXPECT_FALSE(GameHas("uninstall.dat"));
+  EXPECT_FALSE(Registered());
+}
+
+TEST_F(SetupFlowTest, ADeclinedDiscEndsWithItsOwnCode) {
+  discs_.clear();
+  LayDisc(200000);
+  std::remove(Native("disc\\cd2").c_str());
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
+  plat::box_script::PushAnswer(plat::kAnswerCancel);
+  EXPECT_EQ(Run(), kExitDeclinedDisc);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Insert disc 2", "Setup failed"}));
+  EXPECT_FALSE(Registered());
+}
+
+TEST_F(SetupFlowTest, ADamagedDiscFailsWithoutSuccess) {
+  std::string cd1 = discs_[0];
+  cd1[cd1.size() / 2] ^= 0x5A;  // inside a packed piece
+  Put("disc\\cd1", cd1);
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
+  EXPECT_EQ(Run(), kExitFailed);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].caption, "Error");
+  EXPECT_NE(Boxes()[0].text.find("E:\\cd1 is damaged"), std::string::npos) << Boxes()[0].text;
+  EXPECT_FALSE(GameHas("uninstall.dat"));
+  EXPECT_FALSE(Registered());
+}
+
+TEST_F(SetupFlowTest, TheGameDiscMustBeOnACdRomDrive) {
+  struct Case {
+    const char* what;
+    char letter;
+    unsigned type;
+  } cases[] = {{"no CD-ROM drive at all", 0, 0},
+               {"the disc copied to a fixed drive", 'E', plat::kDriveFixed},
+               {"the disc on a removable drive", 'E', plat::kDriveRemovable},
+               {"the disc on a network drive", 'E', plat::kDriveRemote}};
+  for (const Case& c : cases) {
+    plat::box_script::Clear();
+    plat::host::MapDrive('E', Native("nowhere"), plat::kDriveCdrom);
+    if (c.letter) plat::host::MapDrive(c.letter, Native("disc"), c.type);
+    EXPECT_EQ(Run(), kExitInstalled) << c.what;
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Game Disc not found!!"}) << c.what;
+    EXPECT_EQ(Boxes()[0].caption, "") << c.what;
+    EXPECT_EQ(Boxes()[0].owner, nullptr) << c.what;
+  }
+}
+
+TEST_F(SetupFlowTest, TheLowestCdRomWithTheProbeFileWins) {
+  testsupport::MakeFolderNative(Native("other\\data"));
+  Put("other\\cd1", discs_[0]);  // "cd1" but no probe file: skipped
+  plat::host::MapDrive('D', Native("other"), plat::kDriveCdrom);
+  Put("second\\data\\kelvora.exe", "MZ");
+  plat::host::MapDrive('G', Native("second"), plat::kDriveCdrom);
+  EXPECT_EQ(FindGameDisc(), 1);
+  char current[260];
+  plat::GetCurrentFolder(current, sizeof current);
+  EXPECT_STREQ(current, "E:\\");
+  plat::host::MapDrive('F', Native("second"), plat::kDriveCdrom);
+  plat::host::MapDrive('E', Native("nowhere"), plat::kDriveCdrom);
+  EXPECT_EQ(FindGameDisc(), 1);
+  plat::GetCurrentFolder(current, sizeof current);
+  EXPECT_STREQ(current, "F:\\");
+}
+
+TEST_F(SetupFlowTest, AMissingFirstArchiveIsFileNotFond) {
+  std::remove(Native("disc\\cd1").c_str());
+  EXPECT_EQ(Run(), kExitInstalled);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"File not fond"});
+  EXPECT_EQ(Boxes()[0].caption, "Error");
+}
+
+TEST_F(SetupFlowTest, TheLanguageFollowsTheSystemDefault) {
+  struct Case {
+    uint16_t language;
+    int index;
+  } cases[] = {{0x0404, 0}, {0x0C04, 0}, {0x0804, 1}, {0x1004, 2}, {0x0409, 2}, {0x0411, 2}};
+  for (const Case& c : cases) {
+    plat::host::SetSystemLanguage(c.language);
+    setupState.languageIndex = -1;
+    PickLanguage();
+    EXPECT_EQ(setupState.languageIndex, c.index) << std::hex << c.language;
+  }
+}
+
+TEST_F(SetupFlowTest, ATraditionalChineseSystemShowsTheBig5Title) {
+  plat::host::SetSystemLanguage(0x0404);
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_CANCEL, 0);
+  EXPECT_EQ(Run(), kExitCancelled);
+  HostWindow* path = plat::host::FindDialog(IDD_PATH);
+  ASSERT_NE(path, nullptr);
+  EXPECT_EQ(path->text, testsupport::kBig5Setup);
+  HostWindow* label = plat::host::FindControl(path, IDC_PATH_NEED_LABEL);
+  ASSERT_FALSE(label->drawn.empty());
+  EXPECT_EQ(label->drawn.back().face, "\xB7s\xB2\xD3\xA9\xFA\xC5\xE9");
+  EXPECT_EQ(label->drawn.back().font.height, 16);
+  HostWindow* figure = plat::host::FindControl(path, IDC_PATH_NEED_VALUE);
+  EXPECT_EQ(figure->drawn.back().face, "Arial");
+  EXPECT_EQ(figure->drawn.back().font.height, 20);
+  EXPECT_TRUE(figure->drawn.back().alignRight);
+}
+
+// The needed figure is rounded up; the test adds a 20 MB margin to the size
+// rounded down.
+TEST_F(SetupFlowTest, FreeSpaceDecidesWhetherOkCanBePressed) {
+  struct Case {
+    uint32_t installSize;
+    uint64_t freeMB;
+    const char* need;
+    bool enabled;
+  } cases[] = {{1024001, 20, "2 MB", false}, {1024001, 21, "2 MB", true}, {0, 19, "0 MB", false},
+               {0, 20, "0 MB", true},       {4294967295u, 4214, "4195 MB", true}};
+  for (const Case& c : cases) {
+    plat::host::ResetUi();
+    plat::box_script::Clear();
+    plat::host::SetFreeBytes('C', c.freeMB * kMB + kMB - 1);
+    header_.installSize = c.installSize;
+    discs_.clear();
+    LayDisc();
+    plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);      // lost while disabled
+    plat::host::ScriptClick(IDD_PATH, IDC_PATH_CANCEL, 1);
+    int code = Run();
+    HostWindow* path = plat::host::FindDialog(IDD_PATH);
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(plat::host::FindControl(path, IDC_PATH_OK)->enabled, c.enabled) << c.installSize << " " << c.freeMB;
+    EXPECT_STREQ(setupState.needSpaceText, c.need);
+    EXPECT_EQ(setupState.freeSpaceText, std::to_string(c.freeMB) + " MB");
+    HostWindow* free = plat::host::FindControl(path, IDC_PATH_FREE_VALUE);
+    EXPECT_EQ(free->drawn.back().colour, c.enabled ? 0x000000u : 0x0000FFu);
+    EXPECT_EQ(code, c.enabled ? kExitInstalled : kExitCancelled);
+  }
+}
+
+TEST_F(SetupFlowTest, BrowsingReplacesTheTarget) {
+  testsupport::MakeFolderNative(Native("d"));
+  plat::host::MapDrive('D', Native("d"), plat::kDriveFixed);
+  plat::host::SetFreeBytes('D', 1 * kMB);
+  plat::host::QueueBrowseAnswer("", true);  // cancelled: nothing changes
+  plat::host::QueueBrowseAnswer("D:\\");
+  plat::host::QueueBrowseAnswer("C:\\Games");
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_BROWSE, 0);
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_BROWSE, 1);
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 2);  // lost: D: is too small
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_BROWSE, 3);
+  plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 4);
+  EXPECT_EQ(Run(), kExitInstalled);
+  EXPECT_EQ(plat::host::BrowseTitles().size(), 3u);
+  EXPECT_EQ(plat::host::BrowseTitles()[0], "Please choose a folder");
+  EXPECT_STREQ(setupState.targetFolder, "C:\\Games\\Game");
+  EXPECT_EQ(Get("c\\Games\\Game\\readme.txt"), "data readme wins\r\n");
+  EXPECT_FALSE(testsupport::ExistsNative(Native("d\\Game")));
+}
+
+}  // namespace

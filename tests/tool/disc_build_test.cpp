@@ -1,0 +1,343 @@
+// Building disc sets and reading them back: every file installed whole by
+// the installer's own copy engine, capacities kept, builds that repeat, and
+// verify finding damage. Runs natively and under Wine.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "a_pic.h"
+#include "cli.h"
+#include "disc_writer.h"
+#include "install.h"
+#include "le.h"
+#include "paint.h"
+#include "setup_state.h"
+#include "text_writer.h"
+#include "tool_test.h"
+
+namespace {
+
+using testsupport::Pattern;
+using testsupport::ToolTest;
+
+class DiscBuildTest : public ToolTest {
+ protected:
+  // A game of every kind of file: small and large, compressible or not,
+  // nested, empty, and files for the plain data folder.
+  std::map<std::string, std::string> SampleGame() {
+    std::string map;
+    for (int i = 0; i < 30000; ++i) map += "tile " + std::to_string(i % 331) + "\n";
+    return {{"kelvora.exe", "MZ the game " + Pattern(3000, 1)},
+            {"readme.txt", "read me\r\n"},
+            {"maps\\world.map", map},
+            {"maps\\deep\\level\\music.bin", Pattern(450000, 2)},
+            {"empty.dat", ""},
+            {"save\\", ""},
+            {"manual\\manual.txt", "the manual"},
+            {"manual\\pictures\\cover.bin", Pattern(5000, 3)}};
+  }
+  // Installs what was built and expects the target to equal the game folder.
+  void ExpectInstalledWhole() {
+    ASSERT_EQ(Install(), 1) << "outcome " << static_cast<int>(copyState.outcome);
+    EXPECT_EQ(copyState.outcome, CopyOutcome::kDone);
+    auto game = Tree("game");
+    auto installed = Tree("target\\Game");
+    EXPECT_EQ(installed.size(), game.size());
+    for (const auto& f : game) {
+      auto it = installed.find(f.first);
+      ASSERT_NE(it, installed.end()) << f.first << " was not installed";
+      EXPECT_TRUE(it->second == f.second) << f.first << " differs";
+    }
+  }
+  void ExpectVerified(const std::string& out = "out") {
+    gamedisc::DiscContents contents;
+    gamedisc::Fault fault;
+    EXPECT_TRUE(gamedisc::VerifyDiscSet(Discs(out), &contents, &fault)) << gamedisc::DescribeFault(fault);
+  }
+  gamedisc::Fault VerifyFault() {
+    gamedisc::DiscContents contents;
+    gamedisc::Fault fault;
+    EXPECT_FALSE(gamedisc::VerifyDiscSet(Discs(), &contents, &fault)) << "no fault found";
+    return fault;
+  }
+};
+
+TEST_F(DiscBuildTest, OneDiscRoundTrip) {
+  WriteGame(SampleGame());
+  WriteProject("data = manual\n");
+  ASSERT_TRUE(Build()) << error_;
+  EXPECT_EQ(result_.discCount, 1);
+  EXPECT_FALSE(testsupport::ExistsNative(Native("out\\disc2")));
+  // Disc 1: the probe and the data files plain, the rest packed.
+  EXPECT_EQ(Get("out\\disc1\\data\\kelvora.exe"), SampleGame()["kelvora.exe"]);
+  EXPECT_EQ(Get("out\\disc1\\data\\manual\\pictures\\cover.bin"), SampleGame()["manual\\pictures\\cover.bin"]);
+  EXPECT_FALSE(testsupport::ExistsNative(Native("out\\disc1\\data\\readme.txt")));
+  // The real installed size: every file, and the 40-byte uninstall record.
+  uint32_t total = 40;
+  for (const auto& f : SampleGame()) total += static_cast<uint32_t>(f.second.size());
+  EXPECT_EQ(result_.installSize, total);
+  std::string cd1 = Get("out\\disc1\\cd1");
+  EXPECT_EQ(discformat::GetLe32(cd1.data() + 164), total);
+  EXPECT_EQ(discformat::GetLe32(cd1.data() + 160), 1u);
+  EXPECT_EQ(cd1.substr(0, 14), std::string("Harbor Makers\0", 14));
+  EXPECT_EQ(cd1.substr(120, 12), std::string("kelvora.exe\0", 12));
+  ExpectVerified();
+  ExpectInstalledWhole();
+}
+
+TEST_F(DiscBuildTest, SeveralDiscsRoundTripWithinTheirCapacity) {
+  WriteGame(SampleGame());
+  const uint64_t capacity = 200 * 1024;
+  WriteProject("data = manual\n", std::to_string(capacity));
+  ASSERT_TRUE(Build()) << error_;
+  EXPECT_GE(result_.discCount, 3) << "music.bin is larger than a disc";
+  std::vector<uint64_t> sizes = DiscSizes();
+  ASSERT_EQ(sizes.size(), static_cast<size_t>(result_.discCount));
+  EXPECT_EQ(sizes, result_.discBytes);
+  for (size_t d = 0; d < sizes.size(); ++d) EXPECT_LE(sizes[d], capacity) << "disc " << d + 1;
+  // Discs left by a file that goes on are full to the sector.
+  EXPECT_EQ(sizes[1], capacity);
+  ExpectVerified();
+  ExpectInstalledWhole();
+  // Every further disc was asked for once, in order.
+  std::vector<std::string> asked;
+  for (const plat::BoxRecord& box : Boxes()) asked.push_back(box.text);
+  ASSERT_EQ(asked.size(), static_cast<size_t>(result_.discCount - 1));
+  EXPECT_EQ(asked.back(), "Please insert disc " + std::to_string(result_.discCount));
+}
+
+TEST_F(DiscBuildTest, TheSameInputGivesTheSameBytes) {
+  WriteGame(SampleGame());
+  WriteProject("data = manual\nsetupdata = package\nweb_link = http://example.com/\n", "300000");
+  ASSERT_TRUE(Build("first")) << error_;
+  ASSERT_TRUE(Build("second")) << error_;
+  auto first = Tree("first");
+  EXPECT_GE(first.size(), 8u);
+  EXPECT_TRUE(first == Tree("second"));
+}
+
+TEST_F(DiscBuildTest, TextsGoInEachLanguagesCodePage) {
+  WriteGame(SampleGame());
+  WriteProject(
+      "ProgramName_TW = \xE5\xAE\x89\xE8\xA3\x9D\xE7\xA8\x8B\xE5\xBC\x8F\n"   // 安裝程式
+      "ProgramName_CN = \xE5\xAE\x89\xE8\xA3\x85\xE7\xA8\x8B\xE5\xBA\x8F\n"   // 安装程序
+      "ProgramName_EN = Tool Test Setup\n"
+      "NextCD_EN = \"Insert disc \"\n"
+      "FINISH_MSG_EN = \"\"quoted\"\"\n"
+      "web_link = http://example.com/game\n"
+      "link = Read Me | readme.txt\n"
+      "link = World | maps/world.map\n");
+  ASSERT_TRUE(Build()) << error_;
+  const std::string message = Get("out\\disc1\\setupdata\\message.ini");
+  EXPECT_NE(message.find(std::string("ProgramName_TW\t") + testsupport::kBig5Setup + "\r\n"), std::string::npos);
+  EXPECT_NE(message.find("ProgramName_CN\t\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\r\n"), std::string::npos);
+  EXPECT_EQ(Get("out\\disc1\\setupdata\\setupdata.ini"),
+            "Extra_Link0\treadme.txt\tRead Me\r\nExtra_Link1\tmaps\\world.map\tWorld\r\n");
+  EXPECT_EQ(Get("out\\disc1\\setupdata\\website.url"), "[InternetShortcut]\r\nURL=http://example.com/game\r\n");
+
+  // Read back by the installer's own readers, from the disc's root.
+  ASSERT_TRUE(plat::SetCurrentFolder(Win("out\\disc1").c_str()));
+  LoadMessageTexts();
+  EXPECT_STREQ(setupState.texts[kProgramName][kLanguageTw], testsupport::kBig5Setup);
+  EXPECT_STREQ(setupState.texts[kProgramName][kLanguageEn], "Tool Test Setup");
+  EXPECT_STREQ(setupState.texts[kNextCd][kLanguageEn], "Insert disc ");
+  EXPECT_STREQ(setupState.texts[kFinishMsg][kLanguageEn], "\"quoted\"");
+  EXPECT_STREQ(setupState.texts[kUrlFileName][kLanguageCn], "setupdata\\website.url");
+  EXPECT_EQ(ReadExtraLinks(), 2);
+  EXPECT_STREQ(setupState.extraLinks[1].file, "maps\\world.map");
+  PictureBank bank{};
+  LoadPictureBank(&bank, "setupdata\\progress", -1, 1);
+  EXPECT_EQ(bank.count, 1);
+  FreePictureBank(&bank);
+  EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
+}
+
+TEST_F(DiscBuildTest, ASetupdataPackageServesTheInstaller) {
+  WriteGame(SampleGame());
+  WriteProject("setupdata = package\nProgramName_EN = Packed\n");
+  ASSERT_TRUE(Build()) << error_;
+  EXPECT_FALSE(testsupport::ExistsNative(Native("out\\disc1\\setupdata")));
+  EXPECT_TRUE(testsupport::ExistsNative(Native("out\\disc1\\setupdata.apkg")));
+  ExpectVerified();
+  ASSERT_TRUE(plat::SetCurrentFolder(Win("out\\disc1").c_str()));
+  LoadMessageTexts();
+  EXPECT_STREQ(setupState.texts[kProgramName][kLanguageEn], "Packed");
+  EXPECT_EQ(PictureCount("setupdata\\setup"), 1);
+}
+
+TEST_F(DiscBuildTest, VerifyFindsTheFirstFault) {
+  WriteGame(SampleGame());
+  WriteProject("data = manual\n", "200000");
+  ASSERT_TRUE(Build()) << error_;
+  ASSERT_GE(result_.discCount, 3);
+  const std::string cd2 = Get("out\\disc2\\cd2");
+
+  // One byte flipped inside a packed piece of disc 2: its record (the first,
+  // at offset 0) no longer unpacks.
+  std::string damaged = cd2;
+  damaged[1000] = static_cast<char>(damaged[1000] ^ 0x40);
+  Put("out\\disc2\\cd2", damaged);
+  gamedisc::Fault fault = VerifyFault();
+  EXPECT_EQ(fault.disc, 2);
+  EXPECT_EQ(fault.offset, 0);
+  EXPECT_EQ(fault.reason, "a record does not unpack");
+  EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("out")}), gamedisc::kExitFault);
+
+  // Disc 2 cut short: the file it carries does not go on.
+  Put("out\\disc2\\cd2", cd2.substr(0, cd2.size() - 10));
+  fault = VerifyFault();
+  EXPECT_EQ(fault.disc, 2);
+  EXPECT_EQ(fault.reason, "the file ends inside a record");
+
+  // Disc 2 emptied: nothing in the records shows the missing pieces, but
+  // the files no longer add up to the install size of the header.
+  Put("out\\disc2\\cd2", "");
+  fault = VerifyFault();
+  EXPECT_EQ(fault.disc, 1);
+  EXPECT_EQ(fault.offset, 164);
+  EXPECT_NE(fault.reason.find("install size"), std::string::npos) << fault.reason;
+
+  // Disc 2 gone.
+  ASSERT_EQ(std::remove(Native("out\\disc2\\cd2").c_str()), 0);
+  fault = VerifyFault();
+  EXPECT_EQ(fault.disc, 2);
+  EXPECT_EQ(fault.reason, "missing");
+  Put("out\\disc2\\cd2", cd2);
+
+  // The install size in the header.
+  std::string cd1 = Get("out\\disc1\\cd1");
+  std::string header = cd1;
+  header[164] = static_cast<char>(header[164] + 1);
+  Put("out\\disc1\\cd1", header);
+  fault = VerifyFault();
+  EXPECT_EQ(fault.disc, 1);
+  EXPECT_EQ(fault.offset, 164);
+  Put("out\\disc1\\cd1", cd1);
+
+  ExpectVerified();
+  EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("out")}), gamedisc::kExitOk);
+}
+
+TEST_F(DiscBuildTest, VerifyChecksWhatTheInstallerNeedsBesideTheArchives) {
+  WriteGame(SampleGame());
+  WriteProject("");
+  ASSERT_TRUE(Build()) << error_;
+  const std::string pic1 = Get("out\\disc1\\setupdata\\progress.pic1");
+
+  std::string damaged = pic1;
+  damaged[40] = static_cast<char>(damaged[40] ^ 0x01);
+  Put("out\\disc1\\setupdata\\progress.pic1", damaged);
+  gamedisc::Fault fault = VerifyFault();
+  EXPECT_NE(fault.file.find("progress.pic1"), std::string::npos) << fault.file;
+  EXPECT_EQ(fault.reason, "picture 0 does not unpack");
+  Put("out\\disc1\\setupdata\\progress.pic1", pic1);
+
+  const std::string message = Get("out\\disc1\\setupdata\\message.ini");
+  Put("out\\disc1\\setupdata\\message.ini", message + "ProgramName_EN\tno line end");
+  EXPECT_NE(VerifyFault().reason.find("CR LF"), std::string::npos);
+  Put("out\\disc1\\setupdata\\message.ini", message);
+
+  std::string probe = Get("out\\disc1\\data\\kelvora.exe");
+  ASSERT_EQ(std::remove(Native("out\\disc1\\data\\kelvora.exe").c_str()), 0);
+  fault = VerifyFault();
+  EXPECT_NE(fault.file.find("kelvora.exe"), std::string::npos);
+  // The executable is the probe, so it is missing from the installed files
+  // too; the probe is looked at first.
+  EXPECT_NE(fault.reason.find("finds the game disc"), std::string::npos) << fault.reason;
+  Put("out\\disc1\\data\\kelvora.exe", probe);
+  ExpectVerified();
+}
+
+TEST_F(DiscBuildTest, ListShowsEveryFolderAndFileWithItsDiscs) {
+  WriteGame(SampleGame());
+  WriteProject("data = manual\nsetupdata = package\n", "200000");
+  ASSERT_TRUE(Build()) << error_;
+  gamedisc::DiscContents contents;
+  gamedisc::Fault fault;
+  ASSERT_TRUE(gamedisc::ReadDiscSet(Discs(), &contents, &fault)) << gamedisc::DescribeFault(fault);
+  std::map<std::string, const gamedisc::ArchivedFile*> files;
+  for (const auto& f : contents.files) files[f.path] = &f;
+  ASSERT_EQ(files.size(), 4u);  // every file but the probe and the manual's
+  EXPECT_EQ(files["\\maps\\deep\\level\\music.bin"]->size, 450000u);
+  EXPECT_LT(files["\\maps\\deep\\level\\music.bin"]->firstDisc, files["\\maps\\deep\\level\\music.bin"]->lastDisc);
+  EXPECT_EQ(files["\\empty.dat"]->size, 0u);
+  std::vector<std::string> folders;
+  for (const auto& f : contents.folders) folders.push_back(f.path);
+  EXPECT_EQ(folders, (std::vector<std::string>{"\\maps", "\\maps\\deep", "\\maps\\deep\\level", "\\save"}));
+  std::string listing = gamedisc::FormatListing(contents);
+  EXPECT_NE(listing.find("   450000   1-3  \\maps\\deep\\level\\music.bin\n"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("setupdata.apkg:message.ini"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("data\\manual\\manual.txt"), std::string::npos) << listing;
+  EXPECT_EQ(gamedisc::RunTool({"list", Win("out")}), gamedisc::kExitOk);
+}
+
+TEST_F(DiscBuildTest, InputTheInstallerCouldNotUseIsRefused) {
+  struct Case {
+    const char* what;
+    std::map<std::string, std::string> game;
+    std::string project;
+    const char* expected;
+  };
+  const std::string tooLong(64, 'x');
+  const Case cases[] = {
+      {"no probe", {{"game.exe", "x"}}, "", "has no kelvora.exe"},
+      {"unknown setting", {{"kelvora.exe", "x"}}, "compnay = x\n", "game.project:7: unknown setting"},
+      {"text too long", {{"kelvora.exe", "x"}}, "ProgramName_EN = " + tooLong + "\n", "at most 63 fit"},
+      {"no Big5 form", {{"kelvora.exe", "x"}}, "ProgramName_TW = \xE7\xAE\x80\n", "no form in code page 950"},
+      {"not ASCII in English", {{"kelvora.exe", "x"}}, "ProgramName_EN = caf\xC3\xA9\n", "code page 20127"},
+      {"path too long for the install folder",
+       {{"kelvora.exe", "x"}, {std::string(80, 'a') + "\\" + std::string(80, 'b') + ".txt", "x"}},
+       "company = " + std::string(39, 'c') + "\ngame = " + std::string(39, 'g') + "\n",
+       "too long below the default install folder"},
+      {"name not ASCII", {{"kelvora.exe", "x"}, {"caf\xC3\xA9.txt", "x"}}, "", "plain ASCII"},
+      {"missing data", {{"kelvora.exe", "x"}}, "data = manual\n", "data \"manual\" is no file"},
+      {"link to nothing", {{"kelvora.exe", "x"}}, "link = Help | help.txt\n", "no file of the game folder"},
+      {"capacity", {{"kelvora.exe", "x"}}, "capacity = 2k\n", "neither cd650"},
+      {"fifth link", {{"kelvora.exe", "x"}}, std::string(5, '\0'), "at most 4 links"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string project = c.project;
+    if (project == std::string(5, '\0')) {
+      project.clear();
+      for (int i = 0; i < 5; ++i) project += "link = L" + std::to_string(i) + " | kelvora.exe\n";
+    }
+    const std::string game = "game" + std::to_string(++n);
+    for (const auto& f : c.game) Put(game + "\\" + f.first, f.second);
+    WriteProject(project);
+    gamedisc::BuildOptions o{Win("game.project"), Win(game), Win("refused"), "", "", false};
+    std::string error;
+    EXPECT_FALSE(gamedisc::BuildDiscSet(o, [](const std::string&) {}, &result_, &error));
+    EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+    EXPECT_FALSE(testsupport::ExistsNative(Native("refused"))) << "nothing is written";
+  }
+  // A build never writes into a folder that holds something.
+  WriteGame(SampleGame());
+  WriteProject("");
+  Put("out\\keep.txt", "mine");
+  EXPECT_FALSE(Build());
+  EXPECT_NE(error_.find("is not empty"), std::string::npos) << error_;
+  EXPECT_EQ(Get("out\\keep.txt"), "mine");
+}
+
+TEST_F(DiscBuildTest, TheCommandLineSaysWhatIsWrong) {
+  EXPECT_EQ(gamedisc::RunTool({}), gamedisc::kExitUsage);
+  EXPECT_EQ(gamedisc::RunTool({"help"}), gamedisc::kExitOk);
+  EXPECT_EQ(gamedisc::RunTool({"build", "--help"}), gamedisc::kExitOk);
+  EXPECT_EQ(gamedisc::RunTool({"frobnicate"}), gamedisc::kExitUsage);
+  EXPECT_EQ(gamedisc::RunTool({"build", "--project"}), gamedisc::kExitUsage);
+  EXPECT_EQ(gamedisc::RunTool({"build", "--game", Win("game")}), gamedisc::kExitUsage);
+  EXPECT_EQ(gamedisc::RunTool({"verify", Win("nowhere")}), gamedisc::kExitUsage);
+  WriteGame(SampleGame());
+  WriteProject("");
+  EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("game.project"), "--game", Win("game"), "--out",
+                               Win("cli"), "--capacity", "cd700"}),
+            gamedisc::kExitOk);
+  EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("cli\\disc1")}), gamedisc::kExitOk);
+  EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("missing.project"), "--game", Win("game"),
+                               "--out", Win("cli2")}),
+            gamedisc::kExitFault);
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// The disc archives "cd1", "cd2", ...: the setup header at the start of cd1,
+// then a stream of records on every disc.
+//
+//   record   0: tag (signed byte)
+//            tags 1 to 3 only: 1: length L (32-bit little-endian)
+//                              5: L bytes, one complete zlib stream
+//   tag 1 Folder     a "\path" below the install folder and its zero
+//       2 FileStart  likewise; the file is created and stays open
+//       3 FileData   the next piece of the open file, at most 204,800 bytes
+//       4 FileEnd    5 DiscEnd (the end of the file ends a disc too)
+// A file may go on from one disc to the next: it stays open across the
+// change.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace discformat {
+
+constexpr size_t kSetupHeaderBytes = 168;
+constexpr size_t kHeaderTextBytes = 40;
+constexpr size_t kMaxPieceBytes = 204800;   // unpacked payload of one record
+constexpr size_t kMaxPackedBytes = 409600;  // packed payload of one record
+
+enum RecordTag : int8_t {
+  kTagFolder = 1,
+  kTagFileStart = 2,
+  kTagFileData = 3,
+  kTagFileEnd = 4,
+  kTagDiscEnd = 5,
+};
+
+// The 168 bytes at the start of cd1: four 40-byte texts, zero-padded, then
+// the disc count (signed) and the installed size in bytes.
+struct SetupHeader {
+  std::string companyName;
+  std::string gameName;
+  std::string uninstallKey;
+  std::string exeName;
+  int32_t discCount = 1;
+  uint32_t installSize = 0;
+};
+std::string SetupHeaderBytes(const SetupHeader& header);
+// The 40-byte field of `text` (cut at 40 bytes).
+std::string HeaderText(const std::string& text);
+
+// zlib's compress of `plain` at the best level; deterministic for a given
+// zlib.
+std::string Deflate(const std::string& plain);
+// A zlib stream that keeps the `length` bytes at `data` in `blocks` stored
+// (uncompressed) deflate blocks, so that its size is known in advance:
+// StoredZlibSize(length, blocks). `blocks` must be at least
+// MinStoredBlocks(length).
+std::string StoredZlib(const char* data, size_t length, size_t blocks);
+size_t StoredZlibSize(size_t length, size_t blocks);
+size_t MinStoredBlocks(size_t length);
+
+// A record with `tag` and `payload` as it is (tags 1 to 3 get the length).
+std::string Record(int8_t tag, const std::string& payload);
+
+// Builds a run of records.
+class RecordStream {
+ public:
+  // A Folder or FileStart record with `path` (its zero is added here).
+  RecordStream& Folder(const std::string& path);
+  RecordStream& FileStart(const std::string& path);
+  // One FileData record with `piece` as it stands.
+  RecordStream& FileData(const std::string& piece);
+  RecordStream& FileEnd();
+  RecordStream& DiscEnd();
+  // Any bytes.
+  RecordStream& Raw(const std::string& bytes);
+  // A tag 1-3 record whose payload is `payload`, stored as it is (not packed).
+  RecordStream& Packed(int8_t tag, const std::string& payload);
+
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
+// A whole file: FileStart, its data in pieces of at most `piece` bytes, and
+// FileEnd.
+void AddFile(RecordStream* stream, const std::string& path, const std::string& content,
+             size_t piece = kMaxPieceBytes);
+
+}  // namespace discformat

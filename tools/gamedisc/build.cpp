@@ -1,0 +1,542 @@
+#include "build.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "archive_writer.h"
+#include "installer_limits.h"
+#include "package.h"
+#include "pictures.h"
+#include "project.h"
+#include "records.h"
+#include "setup_state.h"
+#include "shell.h"
+#include "stored_path.h"
+#include "text_rows.h"
+#include "tool_files.h"
+#include "tool_os.h"
+
+namespace gamedisc {
+
+namespace {
+
+// The file setup.exe probes for to find the game disc: data\kelvora.exe.
+constexpr char kProbeName[] = "kelvora.exe";
+constexpr char kWebLinkFile[] = "website.url";
+constexpr size_t kMaxHeaderText = 39;  // a 40-byte field keeps its zero
+constexpr size_t kMaxMessageText = 63;
+constexpr size_t kMaxLinkText = 255;
+
+const unsigned kLanguageCodePages[kLanguageCount] = {plat::kCodePageBig5, plat::kCodePageGbk,
+                                                     plat::kCodePageAscii};
+const char* const kCodePageNames[kLanguageCount] = {"Big5", "GBK", "ASCII"};
+
+// Texts without which a language's installer shows an empty title or prompt.
+const MessageKey kWantedTexts[] = {kProgramName, kNextCd, kUninstall, kCancelMsg, kFailMsg};
+
+struct GameItem {
+  std::string path;  // relative to the game folder, "\"-separated, no leading "\"
+  bool folder;
+  uint64_t size;
+  bool data;  // copied to the plain data folder rather than packed
+};
+
+bool IsPlainAscii(const std::string& s) {
+  for (unsigned char c : s) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
+std::string Thousands(uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
+  return digits;
+}
+
+// Everything the build gathers before it writes.
+class Builder {
+ public:
+  Builder(const BuildOptions& options, const std::function<void(const std::string&)>& say, BuildResult* result)
+      : options_(options), say_(say), result_(result) {}
+
+  bool Run(std::string* error);
+
+ private:
+  bool Fail(const std::string& why) {
+    error_ = why;
+    return false;
+  }
+  void Warn(const std::string& what) { result_->warnings.push_back(what); }
+
+  bool LoadProject();
+  bool Convert(unsigned codePage, const std::string& utf8, size_t limit, const std::string& what, std::string* out);
+  bool HeaderTexts();
+  bool ScanGame(const std::string& relative);
+  bool PickDataFiles();
+  bool CheckPaths();
+  bool MessageTexts();
+  bool ExtraLinks();
+  bool Pictures(const std::vector<std::string>& files, const char* set, const discformat::PictureData& fallback);
+  bool SetupdataFiles();
+  bool Layout();
+  bool WriteDiscOne();
+  bool WriteArchives();
+  void MakeImages();
+  const GameItem* FindFile(const std::string& path) const;
+
+  const BuildOptions& options_;
+  const std::function<void(const std::string&)>& say_;
+  BuildResult* result_;
+  std::string error_;
+
+  Project project_;
+  std::string projectFolder_;
+  discformat::SetupHeader header_;
+  std::string targetFolder_;  // the installer's default, for the length checks
+  std::vector<GameItem> items_;
+  uint64_t archiveBytes_ = 0;  // content of the packed files
+  uint64_t dataBytes_ = 0;
+  std::vector<std::vector<std::string>> messageRows_;
+  std::vector<std::vector<std::string>> linkRows_;
+  std::vector<discformat::PackageEntry> setupdata_;  // names and bytes, in disc order
+  uint64_t discOneFiles_ = 0;  // sectors of disc 1's plain files
+};
+
+bool Builder::Convert(unsigned codePage, const std::string& utf8, size_t limit, const std::string& what,
+                      std::string* out) {
+  if (!plat::ConvertFromUtf8(codePage, utf8.data(), utf8.size(), out)) {
+    return Fail(what + " \"" + utf8 + "\" has a character with no form in code page " + std::to_string(codePage) +
+                " (or is no valid UTF-8)");
+  }
+  if (out->size() > limit) {
+    return Fail(what + " \"" + utf8 + "\" takes " + std::to_string(out->size()) + " bytes; at most " +
+                std::to_string(limit) + " fit");
+  }
+  return true;
+}
+
+bool Builder::LoadProject() {
+  std::string text;
+  if (!ReadDiskFile(options_.project, &text)) return Fail("cannot read the project file " + DisplayPath(options_.project));
+  std::string name = DisplayPath(options_.project);
+  if (!ParseProject(text, name, &project_, &error_)) return false;
+  size_t cut = options_.project.find_last_of("\\/");
+  projectFolder_ = cut == std::string::npos ? "" : options_.project.substr(0, cut);
+  if (!options_.capacity.empty() && !ParseCapacity(options_.capacity, &project_.capacity, &error_)) return false;
+  result_->capacity = project_.capacity;
+  return true;
+}
+
+bool Builder::HeaderTexts() {
+  const unsigned cp = project_.namesCodePage;
+  if (!Convert(cp, project_.company, kMaxHeaderText, "company", &header_.companyName) ||
+      !Convert(cp, project_.game, kMaxHeaderText, "game", &header_.gameName) ||
+      !Convert(cp, project_.uninstallKey, kMaxHeaderText, "uninstall_key", &header_.uninstallKey) ||
+      !Convert(cp, project_.exe, kMaxHeaderText, "exe", &header_.exeName)) {
+    return false;
+  }
+  // The names become folder and key names: in every code page each must be
+  // one component, or the installer leaves its shortcuts or key out.
+  const std::pair<const char*, const std::string*> names[] = {
+      {"company", &header_.companyName}, {"game", &header_.gameName}, {"uninstall_key", &header_.uninstallKey}};
+  for (const auto& n : names) {
+    if (!IsSafeName(n.second->c_str())) {
+      return Fail(std::string(n.first) + " cannot be a folder or key name (a backslash, slash, colon or "
+                  "control byte, also as the second byte of a double-byte character)");
+    }
+  }
+  for (char& c : header_.exeName) {
+    if (c == '/') c = '\\';
+  }
+  if (!IsSafeRelativePath(header_.exeName.c_str())) return Fail("exe must be a path inside the install folder");
+  targetFolder_ = DefaultTargetFolder(header_.companyName, header_.gameName);
+  return true;
+}
+
+bool Builder::ScanGame(const std::string& relative) {
+  const std::string folder = relative.empty() ? options_.game : JoinPath(options_.game, relative);
+  for (const FolderItem& item : ListFolder(folder)) {
+    const std::string path = relative.empty() ? item.name : relative + "\\" + item.name;
+    if (!IsPlainAscii(item.name)) {
+      return Fail("game file \"" + DisplayPath(JoinPath(options_.game, path)) +
+                  "\": names must be plain ASCII (the installer writes them in the player's code page)");
+    }
+    if (item.folder) {
+      items_.push_back({path, true, 0, false});
+      if (!ScanGame(path)) return false;
+      continue;
+    }
+    int64_t size = DiskFileSize(JoinPath(options_.game, path));
+    if (size < 0) return Fail("cannot read the game file " + DisplayPath(JoinPath(options_.game, path)));
+    items_.push_back({path, false, static_cast<uint64_t>(size), false});
+  }
+  return true;
+}
+
+bool Builder::PickDataFiles() {
+  std::vector<std::string> wanted = project_.data;
+  wanted.push_back(kProbeName);
+  for (std::string wantedPath : wanted) {
+    for (char& c : wantedPath) {
+      if (c == '/') c = '\\';
+    }
+    while (wantedPath.size() > 1 && wantedPath.back() == '\\') wantedPath.pop_back();
+    if (wantedPath.compare(0, 2, ".\\") == 0) wantedPath.erase(0, 2);
+    bool found = false;
+    for (GameItem& item : items_) {
+      if (!EqualsIgnoringCase(item.path, wantedPath)) continue;
+      found = true;
+      if (wantedPath == kProbeName && item.folder) break;
+      item.data = true;
+      if (!item.folder) break;
+      for (GameItem& below : items_) {
+        if (below.path.size() > wantedPath.size() && below.path[wantedPath.size()] == '\\' &&
+            EqualsIgnoringCase(below.path.substr(0, wantedPath.size()), wantedPath)) {
+          below.data = true;
+        }
+      }
+      break;
+    }
+    const GameItem* probe = FindFile(kProbeName);
+    if (wantedPath == kProbeName && (probe == nullptr || probe->path.find('\\') != std::string::npos)) {
+      return Fail("the game folder has no " + std::string(kProbeName) +
+                  ": setup.exe finds its disc by data\\" + kProbeName);
+    }
+    if (!found) return Fail("data \"" + wantedPath + "\" is no file or folder of the game folder");
+  }
+  for (const GameItem& item : items_) {
+    if (item.folder) continue;
+    (item.data ? dataBytes_ : archiveBytes_) += item.size;
+  }
+  return true;
+}
+
+const GameItem* Builder::FindFile(const std::string& path) const {
+  for (const GameItem& item : items_) {
+    if (!item.folder && EqualsIgnoringCase(item.path, path)) return &item;
+  }
+  return nullptr;
+}
+
+bool Builder::CheckPaths() {
+  if (targetFolder_.size() > kMaxPath) return Fail("the default install folder " + targetFolder_ + " is too long");
+  for (const GameItem& item : items_) {
+    const std::string stored = "\\" + item.path;
+    std::string why;
+    PathVerdict verdict = CheckStoredPath(stored.c_str(), stored.size() + 1);
+    if (verdict != PathVerdict::kSafe) {
+      why = DescribeVerdict(verdict);
+    } else if (!item.data && stored.size() > kMaxStoredPath) {
+      why = "longer than " + std::to_string(kMaxStoredPath) + " bytes";
+    } else if (targetFolder_.size() + stored.size() > kMaxPath) {
+      why = "too long below the default install folder " + targetFolder_;
+    }
+    if (!why.empty()) return Fail("game file \"" + item.path + "\": " + why);
+  }
+  if (FindFile(header_.exeName) == nullptr) {
+    return Fail("exe \"" + project_.exe + "\" is no file of the game folder");
+  }
+  uint64_t install = archiveBytes_ + dataBytes_ + kUninstallRecordBytes;
+  if (install > UINT32_MAX) {
+    return Fail("the game takes " + Thousands(install) + " bytes; the setup header holds at most 4 GiB - 1");
+  }
+  header_.installSize = static_cast<uint32_t>(install);
+  return true;
+}
+
+bool Builder::MessageTexts() {
+  std::string texts[kMessageKeyCount][kLanguageCount];
+  bool given[kMessageKeyCount][kLanguageCount] = {};
+  for (const TextSetting& t : project_.texts) {
+    std::string what = std::string(kMessageKeyNames[t.key]) + kLanguageSuffixes[t.language] + " (line " +
+                       std::to_string(t.line) + ", " + kCodePageNames[t.language] + ")";
+    if (!Convert(kLanguageCodePages[t.language], t.text, kMaxMessageText, what, &texts[t.key][t.language])) {
+      return false;
+    }
+    if (!discformat::FitsInCell(texts[t.key][t.language])) return Fail(what + " holds a tab or line break");
+    given[t.key][t.language] = true;
+  }
+  if (!project_.webLink.empty()) {
+    if (!IsPlainAscii(project_.webLink)) return Fail("web_link must be plain ASCII");
+    for (int l = 0; l < kLanguageCount; ++l) {
+      texts[kUrlFileName][l] = std::string("setupdata\\") + kWebLinkFile;
+      given[kUrlFileName][l] = true;
+      if (!given[kUrlName][l]) {
+        texts[kUrlName][l] = "Website.url";
+        given[kUrlName][l] = true;
+      }
+      if (!IsSafeName(texts[kUrlName][l].c_str())) {
+        return Fail(std::string("URL_NAME") + kLanguageSuffixes[l] + " cannot be a file name");
+      }
+    }
+  }
+  for (int k = 0; k < kMessageKeyCount; ++k) {
+    for (int l = 0; l < kLanguageCount; ++l) {
+      if (given[k][l]) {
+        messageRows_.push_back({std::string(kMessageKeyNames[k]) + kLanguageSuffixes[l], discformat::CellFor(texts[k][l])});
+      }
+    }
+  }
+  for (MessageKey k : kWantedTexts) {
+    std::string missing;
+    for (int l = 0; l < kLanguageCount; ++l) {
+      if (!given[k][l]) missing += std::string(missing.empty() ? "" : ", ") + kMessageKeyNames[k] + kLanguageSuffixes[l];
+    }
+    if (!missing.empty()) Warn("no text " + missing + ": shown empty on such systems");
+  }
+  return true;
+}
+
+bool Builder::ExtraLinks() {
+  for (size_t k = 0; k < project_.links.size(); ++k) {
+    const ExtraLinkSetting& link = project_.links[k];
+    const std::string where = "link on line " + std::to_string(link.line);
+    std::string name, file;
+    if (!Convert(project_.namesCodePage, link.name, kMaxLinkText, where, &name) ||
+        !Convert(project_.namesCodePage, link.file, kMaxLinkText, where, &file)) {
+      return false;
+    }
+    for (char& c : file) {
+      if (c == '/') c = '\\';
+    }
+    if (!IsSafeName(name.c_str()) || name.empty()) return Fail(where + ": \"" + link.name + "\" cannot be a shortcut name");
+    if (!IsSafeRelativePath(file.c_str()) || FindFile(file) == nullptr) {
+      return Fail(where + ": \"" + link.file + "\" is no file of the game folder");
+    }
+    if (!discformat::FitsInCell(name) || !discformat::FitsInCell(file)) return Fail(where + " holds a tab or line break");
+    linkRows_.push_back({"Extra_Link" + std::to_string(k), discformat::CellFor(file), discformat::CellFor(name)});
+  }
+  return true;
+}
+
+bool Builder::Pictures(const std::vector<std::string>& files, const char* set,
+                       const discformat::PictureData& fallback) {
+  std::vector<discformat::PictureData> pictures;
+  for (const std::string& file : files) {
+    std::string path = JoinPath(projectFolder_, file);
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    std::string bytes, why;
+    discformat::PictureData picture;
+    if (!ReadDiskFile(path, &bytes)) return Fail("cannot read the picture " + DisplayPath(path));
+    if (!discformat::PictureFromBmp(bytes, &picture, &why)) return Fail("picture " + DisplayPath(path) + ": " + why);
+    pictures.push_back(picture);
+  }
+  if (pictures.empty()) pictures.push_back(fallback);
+  discformat::PictureSet built = discformat::BuildPictureSet(pictures);
+  setupdata_.push_back({std::string(set) + ".pic1", built.pic1});
+  setupdata_.push_back({std::string(set) + ".idx1", built.idx1});
+  return true;
+}
+
+bool Builder::SetupdataFiles() {
+  setupdata_.push_back({"message.ini", discformat::TextRows(messageRows_)});
+  setupdata_.push_back({"setupdata.ini", discformat::TextRows(linkRows_)});
+  if (!Pictures(project_.setupPictures, "setup", discformat::BlendPicture(320, 80, 0x1C2E5A, 0x5F86C8)) ||
+      !Pictures(project_.progressPictures, "progress", discformat::BlendPicture(320, 80, 0x5F86C8, 0x1C2E5A))) {
+    return false;
+  }
+  if (!project_.webLink.empty()) {
+    setupdata_.push_back({kWebLinkFile, "[InternetShortcut]\r\nURL=" + project_.webLink + "\r\n"});
+  }
+  return true;
+}
+
+bool Builder::Layout() {
+  uint64_t plain = 0;
+  if (!options_.setupExe.empty()) {
+    int64_t size = DiskFileSize(options_.setupExe);
+    if (size < 0) return Fail("cannot read the installer " + DisplayPath(options_.setupExe));
+    plain += SectorBytes(static_cast<uint64_t>(size));
+  }
+  for (const GameItem& item : items_) {
+    if (item.data && !item.folder) plain += SectorBytes(item.size);
+  }
+  if (project_.packageSetupdata) {
+    plain += SectorBytes(discformat::BuildPackage(setupdata_).size());
+  } else {
+    for (const discformat::PackageEntry& e : setupdata_) plain += SectorBytes(e.data.size());
+  }
+  discOneFiles_ = plain;
+  if (plain + SectorBytes(discformat::kSetupHeaderBytes) > project_.capacity) {
+    return Fail("disc 1's plain files (setup.exe, data, setupdata) take " + Thousands(plain) +
+                " bytes: no room for cd1 in a capacity of " + Thousands(project_.capacity));
+  }
+  return true;
+}
+
+bool Builder::WriteDiscOne() {
+  const std::string disc = JoinPath(options_.out, "disc1");
+  if (!MakeFolders(disc)) return Fail("cannot make the folder " + DisplayPath(disc));
+  if (!options_.setupExe.empty() && !CopyDiskFile(options_.setupExe, JoinPath(disc, "setup.exe"))) {
+    return Fail("cannot copy the installer to " + DisplayPath(disc));
+  }
+  const std::string data = JoinPath(disc, "data");
+  for (const GameItem& item : items_) {
+    if (!item.data) continue;
+    const std::string to = JoinPath(data, item.path);
+    bool ok = item.folder ? MakeFolders(to) : CopyDiskFile(JoinPath(options_.game, item.path), to);
+    if (!ok) return Fail("cannot write " + DisplayPath(to));
+  }
+  if (project_.packageSetupdata) {
+    if (!WriteDiskFile(JoinPath(disc, "setupdata.apkg"), discformat::BuildPackage(setupdata_))) {
+      return Fail("cannot write " + DisplayPath(JoinPath(disc, "setupdata.apkg")));
+    }
+  } else {
+    for (const discformat::PackageEntry& e : setupdata_) {
+      const std::string to = JoinPath(JoinPath(disc, "setupdata"), e.name);
+      if (!WriteDiskFile(to, e.data)) return Fail("cannot write " + DisplayPath(to));
+    }
+  }
+  return true;
+}
+
+// Writes each archive as discN\cdN below the output folder.
+class DiscFileSink : public discformat::ArchiveSink {
+ public:
+  explicit DiscFileSink(const std::string& out) : out_(out) {}
+  bool Begin(int disc) override {
+    path_ = Path(disc);
+    sizes.push_back(0);
+    if (!file_.Open(path_)) return Refuse("cannot create ");
+    return true;
+  }
+  bool Append(const std::string& bytes) override {
+    sizes.back() += bytes.size();
+    return file_.Write(bytes) || Refuse("cannot write ");
+  }
+  bool End() override { return file_.Close() || Refuse("cannot write "); }
+  bool PutHeader(const std::string& header) override {
+    path_ = Path(0);
+    plat::Stream* s = plat::StreamOpen(path_.c_str(), "r+b");
+    if (s == nullptr) return Refuse("cannot reopen ");
+    bool ok = plat::StreamWrite(s, header.data(), header.size()) == header.size();
+    return (plat::StreamClose(s) && ok) || Refuse("cannot write ");
+  }
+  std::string Error() const override { return error_; }
+
+  std::vector<uint64_t> sizes;
+
+ private:
+  std::string Path(int disc) const {
+    std::string n = std::to_string(disc + 1);
+    return JoinPath(JoinPath(out_, "disc" + n), "cd" + n);
+  }
+  bool Refuse(const std::string& what) {
+    error_ = what + DisplayPath(path_);
+    return false;
+  }
+  std::string out_;
+  std::string path_;
+  OutputFile file_;
+  std::string error_;
+};
+
+bool Builder::WriteArchives() {
+  const uint64_t capacity = project_.capacity / kSectorBytes * kSectorBytes;
+  const uint64_t first = (project_.capacity - discOneFiles_) / kSectorBytes * kSectorBytes;
+  DiscFileSink sink(options_.out);
+  discformat::ArchiveWriter writer(&sink, [&](int disc) { return disc == 0 ? first : capacity; });
+  // Progress only where a build takes a while.
+  constexpr uint64_t kLongBuild = 16 * 1024 * 1024;
+  int shown = -1;
+  writer.onProgress = [&](uint64_t done) {
+    if (archiveBytes_ < kLongBuild) return;
+    int percent = archiveBytes_ == 0 ? 100 : static_cast<int>(done * 100 / archiveBytes_);
+    if (percent / 10 != shown / 10) {
+      shown = percent;
+      say_("  packed " + std::to_string(percent) + "%  (disc " + std::to_string(writer.discCount()) + ")");
+    }
+  };
+  writer.onDisc = [&](int disc) { say_("  disc " + std::to_string(disc + 1) + " begun"); };
+  for (const GameItem& item : items_) {
+    if (item.folder && !item.data && !writer.Folder("\\" + item.path)) return Fail(writer.error());
+  }
+  for (const GameItem& item : items_) {
+    if (item.folder || item.data) continue;
+    InputFile in(JoinPath(options_.game, item.path));
+    if (!in.IsOpen()) return Fail("cannot read the game file " + DisplayPath(JoinPath(options_.game, item.path)));
+    if (!writer.File("\\" + item.path, item.size, [&](char* b, size_t n) { return in.Read(b, n); })) {
+      return Fail(writer.error());
+    }
+  }
+  if (!writer.Finish(header_)) return Fail(writer.error());
+  result_->discCount = writer.discCount();
+  result_->installSize = header_.installSize;
+  for (size_t d = 0; d < sink.sizes.size(); ++d) {
+    result_->discBytes.push_back(SectorBytes(sink.sizes[d]) + (d == 0 ? discOneFiles_ : 0));
+  }
+  return true;
+}
+
+void Builder::MakeImages() {
+  std::string label;
+  for (char c : header_.gameName) {
+    if (label.size() == 28) break;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) label += c;
+  }
+  if (label.empty()) label = "GAME";
+  for (int d = 1; d <= result_->discCount; ++d) {
+    const std::string n = std::to_string(d);
+    const std::string iso = JoinPath(options_.out, "disc" + n + ".iso");
+    std::string message;
+    if (!MakeIsoImage(JoinPath(options_.out, "disc" + n), iso, label + "_" + n, &message)) {
+      Warn("no ISO image of disc " + n + ": " + message);
+      continue;
+    }
+    int64_t size = DiskFileSize(iso);
+    say_("  " + DisplayPath(iso) + ": " + Thousands(static_cast<uint64_t>(size)) + " bytes");
+    if (static_cast<uint64_t>(size) > project_.capacity + kFileSystemReserve) {
+      Warn("the image of disc " + n + " is larger than the capacity and its file-system reserve");
+    }
+  }
+}
+
+bool Builder::Run(std::string* error) {
+  const auto start = std::chrono::steady_clock::now();
+  bool ok = LoadProject() && HeaderTexts();
+  if (ok && !IsFolder(options_.game)) ok = Fail("the game folder " + DisplayPath(options_.game) + " does not exist");
+  ok = ok && ScanGame("") && PickDataFiles() && CheckPaths() && MessageTexts() && ExtraLinks() && SetupdataFiles() &&
+       Layout();
+  if (ok && Exists(options_.out) && !ListFolder(options_.out).empty()) {
+    ok = Fail("the output folder " + DisplayPath(options_.out) + " is not empty");
+  }
+  if (ok) {
+    say_("building " + std::to_string(items_.size()) + " files and folders (" + Thousands(archiveBytes_) +
+         " bytes to pack, " + Thousands(dataBytes_) + " plain) for discs of " + Thousands(project_.capacity) +
+         " bytes");
+  }
+  ok = ok && WriteDiscOne() && WriteArchives();
+  if (!ok) {
+    *error = error_;
+    return false;
+  }
+  for (int d = 0; d < result_->discCount; ++d) {
+    say_("  disc" + std::to_string(d + 1) + ": " + Thousands(result_->discBytes[static_cast<size_t>(d)]) + " of " +
+         Thousands(project_.capacity) + " bytes");
+  }
+  if (options_.iso) MakeImages();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  char tail[64];
+  std::snprintf(tail, sizeof tail, " in %.1f s", seconds);
+  say_(std::to_string(result_->discCount) + (result_->discCount == 1 ? " disc" : " discs") + ", install size " +
+       Thousands(result_->installSize) + " bytes" + tail);
+  return true;
+}
+
+}  // namespace
+
+uint64_t SectorBytes(uint64_t bytes) { return (bytes + kSectorBytes - 1) / kSectorBytes * kSectorBytes; }
+
+bool BuildDiscSet(const BuildOptions& options, const std::function<void(const std::string&)>& say,
+                  BuildResult* result, std::string* error) {
+  *result = BuildResult();
+  Builder builder(options, say, result);
+  return builder.Run(error);
+}
+
+}  // namespace gamedisc

@@ -1,0 +1,48 @@
+// Building a disc set: a game folder and a project file in, the folders of
+// every disc out.
+//
+//   disc1\setup.exe            the installer (when given)
+//   disc1\data\...             the files copied as they are, the probe
+//                              kelvora.exe among them
+//   disc1\setupdata\...        message.ini, setupdata.ini, the picture sets,
+//                              the web link (or all of it as setupdata.apkg)
+//   disc1\cd1                  the setup header and the first archive
+//   discN\cdN                  the archive of disc N
+//
+// No disc takes more than the capacity, every file counted in whole
+// 2,048-byte sectors. The same input gives the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gamedisc {
+
+struct BuildOptions {
+  std::string project;   // the project file
+  std::string game;      // the game folder
+  std::string out;       // the output folder; must be missing or empty
+  std::string setupExe;  // the installer to put on disc 1; may be empty
+  std::string capacity;  // overrides the project's; may be empty
+  bool iso = false;      // also write discN.iso beside each disc folder
+};
+
+struct BuildResult {
+  int discCount = 0;
+  uint32_t installSize = 0;
+  uint64_t capacity = 0;
+  std::vector<uint64_t> discBytes;  // each disc's files, in whole sectors
+  std::vector<std::string> warnings;
+};
+
+// Builds the discs. `say` is told progress and a summary. False with
+// `error` set when the input is refused or a file cannot be written.
+bool BuildDiscSet(const BuildOptions& options, const std::function<void(const std::string&)>& say,
+                  BuildResult* result, std::string* error);
+
+// `bytes` rounded up to whole sectors.
+uint64_t SectorBytes(uint64_t bytes);
+
+}  // namespace gamedisc

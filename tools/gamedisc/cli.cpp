@@ -1,0 +1,257 @@
+#include "cli.h"
+
+#include <cstdio>
+
+#include "build.h"
+#include "discset.h"
+#include "pack.h"
+#include "tool_files.h"
+#include "tool_os.h"
+
+namespace gamedisc {
+
+namespace {
+
+const char kUsage[] =
+    "gamedisc: builds, lists and checks the setup discs of a game.\n"
+    "\n"
+    "usage:\n"
+    "  gamedisc build --project FILE --game FOLDER --out FOLDER [--setup SETUP.EXE]\n"
+    "                 [--capacity cd650|cd700|BYTES] [--iso] [--quiet]\n"
+    "  gamedisc list DISCS...\n"
+    "  gamedisc verify [--quiet] DISCS...\n"
+    "  gamedisc pack FOLDER --out FILE.apkg\n"
+    "  gamedisc unpack FILE.apkg --out FOLDER\n"
+    "  gamedisc help [COMMAND]\n"
+    "\n"
+    "DISCS is the folder a build wrote (holding disc1, disc2, ...) or the disc\n"
+    "folders themselves, disc 1 first.\n";
+
+const char kBuildHelp[] =
+    "gamedisc build --project FILE --game FOLDER --out FOLDER [options]\n"
+    "\n"
+    "Writes OUT/disc1 (setup.exe, data\\, setupdata\\ and cd1) and OUT/disc2... (cd2...)\n"
+    "from the game folder and the project file. The output folder must be missing\n"
+    "or empty. Every file of the game folder is packed into the archives, except\n"
+    "the project's data entries and kelvora.exe, which go to disc 1's data folder.\n"
+    "\n"
+    "  --setup FILE      the installer to put on disc 1 as setup.exe\n"
+    "  --capacity SIZE   bytes per disc: cd650, cd700 or a byte count (overrides\n"
+    "                    the project's capacity)\n"
+    "  --iso             also write OUT/discN.iso (needs xorriso or genisoimage)\n"
+    "  --quiet           print only warnings and errors\n";
+
+const char kListHelp[] =
+    "gamedisc list DISCS...\n"
+    "\n"
+    "Shows the setup header, every folder and file the archives install (with\n"
+    "size and discs), and every plain file of each disc. Exits with 1 and the\n"
+    "disc, offset and reason when the archives cannot be read to the end.\n";
+
+const char kVerifyHelp[] =
+    "gamedisc verify [--quiet] DISCS...\n"
+    "\n"
+    "Reads every record of every disc as setup.exe will: each must unpack, each\n"
+    "stored name must be safe, a file that goes on to the next disc must go on\n"
+    "there and end; then checks the probe file, the setup texts and pictures, the\n"
+    "web link, the executable and the install size. Exits with 1 and the disc,\n"
+    "offset and reason of the first fault.\n";
+
+const char kPackHelp[] =
+    "gamedisc pack FOLDER --out FILE.apkg\n"
+    "gamedisc unpack FILE.apkg --out FOLDER\n"
+    "\n"
+    "pack writes the files of FOLDER as a package (a subfolder becomes a package\n"
+    "inside it); unpack writes a package's entries into FOLDER.\n";
+
+void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
+void Quiet(const std::string&) {}
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "gamedisc: %s\n(gamedisc help shows the commands)\n", problem.c_str());
+  return kExitUsage;
+}
+
+int Error(const std::string& problem) {
+  std::fprintf(stderr, "gamedisc: %s\n", problem.c_str());
+  return kExitFault;
+}
+
+// Splits the arguments into "--name value" options, flags and the rest.
+struct Arguments {
+  std::vector<std::pair<std::string, std::string>> options;
+  std::vector<std::string> flags;
+  std::vector<std::string> rest;
+
+  bool Parse(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+             const std::vector<std::string>& allowedFlags, std::string* problem) {
+    for (size_t i = 0; i < args.size(); ++i) {
+      const std::string& a = args[i];
+      if (a.size() < 2 || a.compare(0, 2, "--") != 0) {
+        rest.push_back(a);
+        continue;
+      }
+      bool takesValue = false;
+      for (const std::string& v : valued) takesValue = takesValue || v == a;
+      bool isFlag = false;
+      for (const std::string& f : allowedFlags) isFlag = isFlag || f == a;
+      if (takesValue) {
+        if (i + 1 >= args.size()) {
+          *problem = a + " needs a value";
+          return false;
+        }
+        options.push_back({a, args[++i]});
+      } else if (isFlag) {
+        flags.push_back(a);
+      } else {
+        *problem = "unknown option " + a;
+        return false;
+      }
+    }
+    return true;
+  }
+  std::string Value(const std::string& name) const {
+    std::string value;
+    for (const auto& o : options) {
+      if (o.first == name) value = o.second;
+    }
+    return value;
+  }
+  bool Has(const std::string& flag) const {
+    for (const std::string& f : flags) {
+      if (f == flag) return true;
+    }
+    return false;
+  }
+};
+
+int Build(const std::vector<std::string>& args) {
+  Arguments a;
+  std::string problem;
+  if (!a.Parse(args, {"--project", "--game", "--out", "--setup", "--capacity"}, {"--iso", "--quiet"}, &problem)) {
+    return Usage(problem);
+  }
+  if (!a.rest.empty()) return Usage("build takes no argument " + a.rest[0]);
+  BuildOptions o;
+  o.project = a.Value("--project");
+  o.game = a.Value("--game");
+  o.out = a.Value("--out");
+  if (o.project.empty() || o.game.empty() || o.out.empty()) return Usage("build needs --project, --game and --out");
+  o.project = PathArgument(o.project);
+  o.game = PathArgument(o.game);
+  o.out = PathArgument(o.out);
+  if (!a.Value("--setup").empty()) o.setupExe = PathArgument(a.Value("--setup"));
+  o.capacity = a.Value("--capacity");
+  o.iso = a.Has("--iso");
+  BuildResult result;
+  std::string error;
+  bool ok = BuildDiscSet(o, a.Has("--quiet") ? Quiet : Say, &result, &error);
+  for (const std::string& w : result.warnings) std::fprintf(stderr, "gamedisc: warning: %s\n", w.c_str());
+  return ok ? kExitOk : Error(error);
+}
+
+bool Locate(const std::vector<std::string>& paths, DiscSet* set, std::string* problem) {
+  std::vector<std::string> converted;
+  for (const std::string& p : paths) converted.push_back(PathArgument(p));
+  return LocateDiscs(converted, set, problem);
+}
+
+int List(const std::vector<std::string>& args) {
+  Arguments a;
+  std::string problem;
+  if (!a.Parse(args, {}, {}, &problem)) return Usage(problem);
+  DiscSet set;
+  if (!Locate(a.rest, &set, &problem)) return Usage(problem);
+  DiscContents contents;
+  Fault fault;
+  bool ok = ReadDiscSet(set, &contents, &fault);
+  std::fputs(FormatListing(contents).c_str(), stdout);
+  return ok ? kExitOk : Error(DescribeFault(fault));
+}
+
+int Verify(const std::vector<std::string>& args) {
+  Arguments a;
+  std::string problem;
+  if (!a.Parse(args, {}, {"--quiet"}, &problem)) return Usage(problem);
+  DiscSet set;
+  if (!Locate(a.rest, &set, &problem)) return Usage(problem);
+  const bool quiet = a.Has("--quiet");
+  DiscContents contents;
+  Fault fault;
+  bool ok = VerifyDiscSet(set, &contents, &fault, [&](const ArchivedFile& f) {
+    if (!quiet) std::printf("    testing: %-50s OK\n", f.path.c_str());
+  });
+  if (!ok) return Error(DescribeFault(fault));
+  uint64_t bytes = 0;
+  for (const ArchivedFile& f : contents.files) bytes += f.size;
+  std::printf("No errors detected in %d disc%s: %zu files and %zu folders in the archives (%llu bytes).\n",
+              contents.discCount, contents.discCount == 1 ? "" : "s", contents.files.size(), contents.folders.size(),
+              static_cast<unsigned long long>(bytes));
+  return kExitOk;
+}
+
+int Pack(const std::vector<std::string>& args) {
+  Arguments a;
+  std::string problem;
+  if (!a.Parse(args, {"--out"}, {}, &problem)) return Usage(problem);
+  if (a.rest.size() != 1 || a.Value("--out").empty()) return Usage("pack needs one FOLDER and --out FILE");
+  const std::string folder = PathArgument(a.rest[0]);
+  if (!IsFolder(folder)) return Error(DisplayPath(folder) + " is no folder");
+  std::string package, error;
+  if (!PackFolder(folder, &package, &error)) return Error(error);
+  const std::string out = PathArgument(a.Value("--out"));
+  if (!WriteDiskFile(out, package)) return Error("cannot write " + DisplayPath(out));
+  std::printf("%s: %zu bytes\n", DisplayPath(out).c_str(), package.size());
+  return kExitOk;
+}
+
+int Unpack(const std::vector<std::string>& args) {
+  Arguments a;
+  std::string problem;
+  if (!a.Parse(args, {"--out"}, {}, &problem)) return Usage(problem);
+  if (a.rest.size() != 1 || a.Value("--out").empty()) return Usage("unpack needs one FILE.apkg and --out FOLDER");
+  std::string error;
+  if (!UnpackPackage(PathArgument(a.rest[0]), PathArgument(a.Value("--out")), Say, &error)) return Error(error);
+  return kExitOk;
+}
+
+int Help(const std::vector<std::string>& args) {
+  const std::string topic = args.empty() ? "" : args[0];
+  if (topic == "build") {
+    std::fputs(kBuildHelp, stdout);
+  } else if (topic == "list") {
+    std::fputs(kListHelp, stdout);
+  } else if (topic == "verify") {
+    std::fputs(kVerifyHelp, stdout);
+  } else if (topic == "pack" || topic == "unpack") {
+    std::fputs(kPackHelp, stdout);
+  } else if (topic.empty()) {
+    std::fputs(kUsage, stdout);
+  } else {
+    return Usage("no command " + topic);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunTool(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  const std::string command = args[0];
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  for (const std::string& a : rest) {
+    if (a == "--help" || a == "-h") return Help({command});
+  }
+  if (command == "build") return Build(rest);
+  if (command == "list") return List(rest);
+  if (command == "verify") return Verify(rest);
+  if (command == "pack") return Pack(rest);
+  if (command == "unpack") return Unpack(rest);
+  if (command == "help" || command == "--help" || command == "-h") return Help(rest);
+  return Usage("unknown command " + command);
+}
+
+}  // namespace gamedisc

@@ -1,0 +1,461 @@
+#include "discset.h"
+
+#include <cstring>
+
+#include "a_file.h"
+#include "a_mem.h"
+#include "a_pic.h"
+#include "a_util.h"
+#include "le.h"
+#include "pack.h"
+#include "records.h"
+#include "setup_state.h"
+#include "installer_limits.h"
+#include "stored_path.h"
+#include "tool_files.h"
+#include "tool_os.h"
+
+namespace gamedisc {
+
+namespace {
+
+using discformat::kMaxPackedBytes;
+using discformat::kMaxPieceBytes;
+using discformat::kSetupHeaderBytes;
+
+
+std::string ArchiveName(int disc) { return "cd" + std::to_string(disc); }
+
+std::string Field(const char* bytes) {
+  size_t n = 0;
+  while (n < discformat::kHeaderTextBytes && bytes[n] != '\0') ++n;
+  return std::string(bytes, n);
+}
+
+// Walks the records of every disc as the copy engine reads them.
+class ArchiveReader {
+ public:
+  ArchiveReader(const DiscSet& set, DiscContents* contents, Fault* fault,
+                const std::function<void(const ArchivedFile&)>& onFile)
+      : set_(set), contents_(contents), fault_(fault), onFile_(onFile), packed_(kMaxPackedBytes),
+        unpacked_(kMaxPieceBytes) {}
+
+  bool Run();
+
+ private:
+  bool Fail(int64_t offset, const std::string& reason) {
+    fault_->disc = disc_;
+    fault_->file = path_;
+    fault_->offset = offset;
+    fault_->reason = reason;
+    return false;
+  }
+  bool ReadHeader();
+  bool ReadDisc();
+  bool Record(int64_t offset, int8_t tag, int64_t* consumed);
+  bool NamedRecord(int64_t offset, int8_t tag, const char* name, unsigned long length);
+
+  const DiscSet& set_;
+  DiscContents* contents_;
+  Fault* fault_;
+  const std::function<void(const ArchivedFile&)>& onFile_;
+  std::vector<unsigned char> packed_, unpacked_;
+  FileHandle archive_;
+  int disc_ = 1;
+  std::string path_;
+  int open_ = -1;               // index of the file being written, or -1
+  bool mustContinue_ = false;   // the previous disc ended inside a file
+};
+
+bool ArchiveReader::ReadHeader() {
+  path_ = JoinPath(set_.roots[0], ArchiveName(1));
+  if (!archive_.OpenRead(path_.c_str())) return Fail(-1, "cd1 is missing: it carries the setup header");
+  char header[kSetupHeaderBytes];
+  if (archive_.Read(header, static_cast<int>(kSetupHeaderBytes)) != static_cast<int>(kSetupHeaderBytes)) {
+    return Fail(0, "shorter than the 168-byte setup header");
+  }
+  contents_->companyName = Field(header);
+  contents_->gameName = Field(header + 40);
+  contents_->uninstallKey = Field(header + 80);
+  contents_->exeName = Field(header + 120);
+  contents_->discCount = static_cast<int32_t>(discformat::GetLe32(header + 160));
+  contents_->installSize = discformat::GetLe32(header + 164);
+  const std::pair<const char*, const std::string*> texts[] = {{"company", &contents_->companyName},
+                                                              {"game", &contents_->gameName},
+                                                              {"uninstall key", &contents_->uninstallKey},
+                                                              {"executable", &contents_->exeName}};
+  for (size_t i = 0; i < 4; ++i) {
+    const std::string& t = *texts[i].second;
+    if (t.empty()) return Fail(static_cast<int64_t>(40 * i), std::string("the header's ") + texts[i].first + " is empty");
+    for (unsigned char c : t) {
+      if (c < 0x20) return Fail(static_cast<int64_t>(40 * i), std::string("the header's ") + texts[i].first + " holds a control byte");
+    }
+  }
+  if (contents_->discCount < 1) return Fail(160, "the header gives " + std::to_string(contents_->discCount) + " discs");
+  return true;
+}
+
+bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, unsigned long length) {
+  PathVerdict verdict = CheckStoredPath(name, length);
+  if (verdict != PathVerdict::kSafe) return Fail(offset, DescribeVerdict(verdict));
+  const std::string path(name);
+  if (path.size() > kMaxStoredPath) return Fail(offset, "a stored name is longer than 242 bytes: " + path);
+  std::string target = DefaultTargetFolder(contents_->companyName, contents_->gameName);
+  if (target.size() + path.size() > kMaxPath) {
+    return Fail(offset, "a stored name is too long for the default install folder: " + path);
+  }
+  if (open_ >= 0) {
+    return Fail(offset, contents_->files[static_cast<size_t>(open_)].path + " has no end before " + path);
+  }
+  if (tag == discformat::kTagFolder) {
+    contents_->folders.push_back({path, disc_});
+  } else {
+    contents_->files.push_back({path, 0, disc_, disc_});
+    open_ = static_cast<int>(contents_->files.size() - 1);
+  }
+  return true;
+}
+
+bool ArchiveReader::Record(int64_t offset, int8_t tag, int64_t* consumed) {
+  using namespace discformat;
+  if (mustContinue_) {
+    mustContinue_ = false;
+    if (tag != kTagFileData && tag != kTagFileEnd) {
+      return Fail(offset, contents_->files[static_cast<size_t>(open_)].path + " is cut off: disc " +
+                              std::to_string(disc_ - 1) + " ends inside it and this disc does not go on with it");
+    }
+  }
+  if (tag == kTagFileEnd) {
+    if (open_ < 0) return Fail(offset, "a file end with no file open");
+    ArchivedFile& f = contents_->files[static_cast<size_t>(open_)];
+    f.lastDisc = disc_;
+    if (onFile_) onFile_(f);
+    open_ = -1;
+    return true;
+  }
+  if (tag != kTagFolder && tag != kTagFileStart && tag != kTagFileData) {
+    return Fail(offset, "unknown record tag " + std::to_string(tag));
+  }
+  unsigned char lengthBytes[4];
+  if (archive_.Read(lengthBytes, 4) != 4) return Fail(offset, "the file ends inside a record");
+  uint32_t length = GetLe32(lengthBytes);
+  if (length > kMaxPackedBytes) return Fail(offset, "a record is longer than any record can be (" + std::to_string(length) + " bytes)");
+  if (archive_.Read(packed_.data(), static_cast<int>(length)) != static_cast<int>(length)) {
+    return Fail(offset, "the file ends inside a record");
+  }
+  *consumed = 1 + 4 + static_cast<int64_t>(length);
+  unsigned long produced = static_cast<unsigned long>(unpacked_.size());
+  if (Unpack(unpacked_.data(), &produced, packed_.data(), length) != 0) {
+    return Fail(offset, "a record does not unpack");
+  }
+  if (tag != kTagFileData) {
+    return NamedRecord(offset, tag, reinterpret_cast<const char*>(unpacked_.data()), produced);
+  }
+  if (open_ < 0) return Fail(offset, "file data with no file to write it to");
+  ArchivedFile& f = contents_->files[static_cast<size_t>(open_)];
+  f.size += produced;
+  f.lastDisc = disc_;
+  return true;
+}
+
+bool ArchiveReader::ReadDisc() {
+  const int64_t size = archive_.Size();
+  int64_t position = disc_ == 1 ? static_cast<int64_t>(kSetupHeaderBytes) : 0;
+  if (!archive_.Seek(static_cast<int>(position))) return Fail(position, "cannot seek");
+  for (;;) {
+    unsigned char tag;
+    if (archive_.Read(&tag, 1) != 1) return true;  // the end of the file ends the disc
+    const int8_t kind = static_cast<int8_t>(tag);
+    if (kind == discformat::kTagDiscEnd) {
+      if (position + 1 < size) {
+        return Fail(position + 1, std::to_string(size - position - 1) + " bytes follow the end-of-disc record");
+      }
+      return true;
+    }
+    int64_t consumed = 1;
+    if (!Record(position, kind, &consumed)) return false;
+    position += consumed;
+  }
+}
+
+bool ArchiveReader::Run() {
+  bool ok = ReadHeader();
+  for (disc_ = 1; ok && disc_ <= contents_->discCount; ++disc_) {
+    if (disc_ > 1) {
+      archive_.Close();
+      if (static_cast<size_t>(disc_) > set_.roots.size()) {
+        path_ = "";
+        ok = Fail(-1, "disc " + std::to_string(disc_) + " is missing: the header gives " +
+                          std::to_string(contents_->discCount) + " discs");
+        break;
+      }
+      path_ = JoinPath(set_.roots[static_cast<size_t>(disc_ - 1)], ArchiveName(disc_));
+      if (!archive_.OpenRead(path_.c_str())) {
+        ok = Fail(-1, "missing");
+        break;
+      }
+    }
+    ok = ReadDisc();
+    if (ok && open_ >= 0) {
+      if (disc_ == contents_->discCount) {
+        ok = Fail(archive_.Size(), "the last disc ends inside " + contents_->files[static_cast<size_t>(open_)].path);
+      } else {
+        mustContinue_ = true;
+      }
+    }
+  }
+  if (ok) disc_ = contents_->discCount;
+  archive_.Close();
+  if (ok && set_.roots.size() > static_cast<size_t>(contents_->discCount)) {
+    disc_ = contents_->discCount + 1;
+    path_ = set_.roots[static_cast<size_t>(contents_->discCount)];
+    ok = Fail(-1, "a disc beyond the header's count of " + std::to_string(contents_->discCount));
+  }
+  return ok;
+}
+
+// Every plain file below `folder` of disc `disc`; package entries listed
+// after their package.
+void ListPlain(const std::string& root, const std::string& relative, int disc, std::vector<PlainFile>* out) {
+  for (const FolderItem& item : ListFolder(relative.empty() ? root : JoinPath(root, relative))) {
+    std::string path = relative.empty() ? item.name : relative + "\\" + item.name;
+    if (item.folder) {
+      ListPlain(root, path, disc, out);
+      continue;
+    }
+    int64_t size = DiskFileSize(JoinPath(root, path));
+    out->push_back({path, static_cast<uint64_t>(size < 0 ? 0 : size), disc});
+    const size_t n = path.size();
+    if (n > 5 && EqualsIgnoringCase(path.substr(n - 5), ".apkg")) {
+      std::string bytes, error;
+      std::vector<discformat::PackageEntry> entries;
+      if (ReadDiskFile(JoinPath(root, path), &bytes) && ReadPackage(bytes, &entries, &error)) {
+        for (const discformat::PackageEntry& e : entries) out->push_back({path + ":" + e.name, e.data.size(), disc});
+      }
+    }
+  }
+}
+
+// A file the installer reads through OpenRead: from the folder or from its
+// package.
+bool ReadThroughPackages(const std::string& path, std::string* bytes) {
+  FileHandle f;
+  if (!f.OpenRead(path.c_str())) return false;
+  bytes->assign(static_cast<size_t>(f.Size()), '\0');
+  int n = bytes->empty() ? 0 : f.Read(&(*bytes)[0], static_cast<int>(bytes->size()));
+  f.Close();
+  return n == static_cast<int>(bytes->size());
+}
+
+// Checks a picture set the way the installer loads it, and that each
+// picture's pixels unpack to the size its record gives.
+bool CheckPictures(const std::string& root, const char* set, Fault* fault) {
+  const std::string base = JoinPath(root, std::string("setupdata\\") + set);
+  fault->file = base + ".pic1";
+  std::string pic1;
+  if (!ReadThroughPackages(base + ".pic1", &pic1)) {
+    fault->reason = "missing (setup.exe reports \"File not found!!\")";
+    return false;
+  }
+  const int count = PictureCount(base.c_str());
+  if (count < 1) {
+    fault->file = base + ".idx1";
+    fault->reason = "lists no picture (setup.exe reports \"Out of index!!\")";
+    return false;
+  }
+  for (int i = 0; i < count; ++i) {
+    int offset = 0;
+    PictureOffset(base.c_str(), i, &offset);
+    fault->offset = offset;
+    if (offset < 0 || static_cast<size_t>(offset) + 22 > pic1.size()) {
+      fault->reason = "picture " + std::to_string(i) + " lies outside the file";
+      return false;
+    }
+    const char* record = pic1.data() + offset;
+    uint32_t unpackedSize = discformat::GetLe32(record + 14);
+    uint32_t packedSize = discformat::GetLe32(record + 18);
+    if (packedSize > pic1.size() - static_cast<size_t>(offset) - 22 || unpackedSize > kMaxPictureBytes) {
+      fault->reason = "picture " + std::to_string(i) + " declares sizes its file does not hold";
+      return false;
+    }
+    if (packedSize == 0) continue;
+    std::vector<unsigned char> pixels(unpackedSize + 1u);
+    unsigned long produced = static_cast<unsigned long>(pixels.size());
+    if (Unpack(pixels.data(), &produced, reinterpret_cast<const unsigned char*>(record + 22), packedSize) != 0 ||
+        produced != unpackedSize) {
+      fault->reason = "picture " + std::to_string(i) + " does not unpack";
+      return false;
+    }
+  }
+  fault->offset = -1;
+  return true;
+}
+
+bool CheckSetupFiles(const DiscSet& set, const DiscContents& contents, Fault* fault) {
+  const std::string& root = set.roots[0];
+  fault->disc = 1;
+  fault->offset = -1;
+  const std::string probe = JoinPath(root, "data\\kelvora.exe");
+  if (DiskFileSize(probe) < 0) {
+    fault->file = probe;
+    fault->reason = "missing: setup.exe finds the game disc by this file";
+    return false;
+  }
+  const std::string package = JoinPath(root, "setupdata.apkg");
+  if (Exists(package)) {
+    std::string bytes;
+    std::vector<discformat::PackageEntry> entries;
+    fault->file = package;
+    if (!ReadDiskFile(package, &bytes) || !ReadPackage(bytes, &entries, &fault->reason)) return false;
+  }
+  for (const char* name : {"message.ini", "setupdata.ini"}) {
+    const std::string path = JoinPath(root, std::string("setupdata\\") + name);
+    std::string text;
+    fault->file = path;
+    if (!ReadThroughPackages(path, &text)) {
+      fault->reason = "missing";
+      return false;
+    }
+    if (!text.empty() && text.compare(text.size() - 2, 2, "\r\n") != 0) {
+      fault->reason = "does not end in CR LF: its last row is lost";
+      return false;
+    }
+  }
+  // The web-link file each language names, relative to the disc root.
+  TextTable table;
+  table.Load(JoinPath(root, "setupdata\\message.ini").c_str());
+  for (int row = 0; row < table.rowCount; ++row) {
+    const std::string key = table.Cell(0, row);
+    if (key.compare(0, std::strlen(kMessageKeyNames[kUrlFileName]), kMessageKeyNames[kUrlFileName]) != 0) continue;
+    const std::string linked = JoinPath(root, table.Cell(1, row));
+    std::string bytes;
+    if (!ReadThroughPackages(linked, &bytes)) {
+      table.Unload();
+      fault->reason = key + " names " + table.Cell(1, row) + ", which is not on the disc";
+      return false;
+    }
+  }
+  table.Unload();
+  if (!CheckPictures(root, "setup", fault) || !CheckPictures(root, "progress", fault)) return false;
+
+  // The installed files: the archives' and the data folder's, and
+  // uninstall.dat.
+  std::vector<PlainFile> data;
+  ListPlain(JoinPath(root, "data"), "", 1, &data);
+  uint64_t total = kUninstallRecordBytes;
+  bool exeFound = false;
+  for (const ArchivedFile& f : contents.files) {
+    total += f.size;
+    exeFound = exeFound || EqualsIgnoringCase(f.path, "\\" + contents.exeName);
+  }
+  for (const PlainFile& f : data) {
+    total += f.size;
+    exeFound = exeFound || EqualsIgnoringCase(f.path, contents.exeName);
+  }
+  fault->file = JoinPath(root, "cd1");
+  if (!exeFound) {
+    fault->offset = 120;
+    fault->reason = "the header's executable " + contents.exeName + " is not among the installed files";
+    return false;
+  }
+  if (total != contents.installSize) {
+    fault->offset = 164;
+    fault->reason = "the header's install size is " + std::to_string(contents.installSize) + " bytes; the files take " +
+                    std::to_string(total);
+    return false;
+  }
+  return true;
+}
+
+std::string Padded(const std::string& text, size_t width) {
+  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string Discs(int first, int last) {
+  return first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
+}
+
+}  // namespace
+
+bool LocateDiscs(const std::vector<std::string>& paths, DiscSet* set, std::string* error) {
+  set->roots.clear();
+  if (paths.size() == 1 && IsFolder(JoinPath(paths[0], "disc1"))) {
+    for (int d = 1; IsFolder(JoinPath(paths[0], "disc" + std::to_string(d))); ++d) {
+      set->roots.push_back(JoinPath(paths[0], "disc" + std::to_string(d)));
+    }
+    return true;
+  }
+  for (const std::string& p : paths) {
+    if (!IsFolder(p)) {
+      *error = DisplayPath(p) + " is no folder";
+      return false;
+    }
+    set->roots.push_back(p);
+  }
+  if (set->roots.empty()) {
+    *error = "no disc given";
+    return false;
+  }
+  return true;
+}
+
+std::string DescribeFault(const Fault& fault) {
+  std::string text = "disc " + std::to_string(fault.disc);
+  if (!fault.file.empty()) text += " (" + DisplayPath(fault.file) + ")";
+  if (fault.offset >= 0) text += ", offset " + std::to_string(fault.offset);
+  return text + ": " + fault.reason;
+}
+
+bool ReadArchives(const DiscSet& set, DiscContents* contents, Fault* fault,
+                  const std::function<void(const ArchivedFile&)>& onFile) {
+  *contents = DiscContents();
+  *fault = Fault();
+  if (set.roots.empty()) {
+    fault->reason = "no disc given";
+    return false;
+  }
+  ArchiveReader reader(set, contents, fault, onFile);
+  return reader.Run();
+}
+
+bool ReadDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault) {
+  bool ok = ReadArchives(set, contents, fault);
+  for (size_t d = 0; d < set.roots.size(); ++d) ListPlain(set.roots[d], "", static_cast<int>(d + 1), &contents->plain);
+  return ok;
+}
+
+bool VerifyDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault,
+                   const std::function<void(const ArchivedFile&)>& onFile) {
+  return ReadArchives(set, contents, fault, onFile) && CheckSetupFiles(set, *contents, fault);
+}
+
+std::string FormatListing(const DiscContents& c) {
+  std::string out;
+  out += "Game:          " + c.gameName + "\n";
+  out += "Company:       " + c.companyName + "\n";
+  out += "Uninstall key: " + c.uninstallKey + "\n";
+  out += "Executable:    " + c.exeName + "\n";
+  out += "Discs:         " + std::to_string(c.discCount) + "\n";
+  out += "Install size:  " + std::to_string(c.installSize) + " bytes\n\n";
+  out += "Installed from the archives:\n   Length  Disc  Name\n---------  ----  ----\n";
+  uint64_t total = 0;
+  for (const ArchivedFolder& f : c.folders) out += Padded("0", 9) + "  " + Padded(std::to_string(f.disc), 4) + "  " + f.path + "\\\n";
+  for (const ArchivedFile& f : c.files) {
+    out += Padded(std::to_string(f.size), 9) + "  " + Padded(Discs(f.firstDisc, f.lastDisc), 4) + "  " + f.path + "\n";
+    total += f.size;
+  }
+  out += "---------        -------\n" + Padded(std::to_string(total), 9) + "        " + std::to_string(c.files.size()) +
+         " files, " + std::to_string(c.folders.size()) + " folders\n\n";
+  out += "Files on the discs:\n   Length  Disc  Name\n---------  ----  ----\n";
+  total = 0;
+  for (const PlainFile& f : c.plain) {
+    out += Padded(std::to_string(f.size), 9) + "  " + Padded(std::to_string(f.disc), 4) + "  " + f.path + "\n";
+    if (f.path.find(':') == std::string::npos) total += f.size;
+  }
+  size_t files = 0;
+  for (const PlainFile& f : c.plain) files += f.path.find(':') == std::string::npos ? 1 : 0;
+  out += "---------        -------\n" + Padded(std::to_string(total), 9) + "        " + std::to_string(files) + " files\n";
+  return out;
+}
+
+}  // namespace gamedisc

@@ -1,0 +1,114 @@
+#include "tool_files.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "a_file.h"
+
+namespace gamedisc {
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '\\' || folder.back() == '/') return folder + name;
+  return folder + "\\" + name;
+}
+
+bool IsFolder(const std::string& path) {
+  uint32_t a = plat::GetAttributes(path.c_str());
+  return a != plat::kInvalidAttributes && (a & plat::kAttrDirectory) != 0;
+}
+
+bool Exists(const std::string& path) { return plat::GetAttributes(path.c_str()) != plat::kInvalidAttributes; }
+
+bool MakeFolders(const std::string& path) {
+  MakeParentFolders(path.c_str());
+  plat::CreateFolder(path.c_str());
+  return IsFolder(path);
+}
+
+std::vector<FolderItem> ListFolder(const std::string& folder) {
+  std::vector<FolderItem> items;
+  plat::FolderEntry entry;
+  plat::FolderList* list = plat::ListFirst(JoinPath(folder, "*.*").c_str(), &entry);
+  if (list == nullptr) return items;
+  do {
+    if (std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0) continue;
+    items.push_back({entry.name, (entry.attributes & plat::kAttrDirectory) != 0});
+  } while (plat::ListNext(list, &entry));
+  plat::ListClose(list);
+  std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
+  return items;
+}
+
+int64_t DiskFileSize(const std::string& path) {
+  plat::Stream* s = plat::StreamOpen(path.c_str(), "rb");
+  if (s == nullptr) return -1;
+  int64_t size = -1;
+  if (plat::StreamSeek(s, 0, plat::kSeekEnd)) size = plat::StreamTell(s);
+  plat::StreamClose(s);
+  return size;
+}
+
+bool ReadDiskFile(const std::string& path, std::string* bytes) {
+  InputFile in(path);
+  if (!in.IsOpen()) return false;
+  bytes->clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = in.Read(buffer, sizeof buffer)) > 0) bytes->append(buffer, n);
+  return true;
+}
+
+bool WriteDiskFile(const std::string& path, const std::string& bytes) {
+  OutputFile out;
+  if (!out.Open(path)) return false;
+  out.Write(bytes);
+  return out.Close();
+}
+
+bool CopyDiskFile(const std::string& from, const std::string& to) {
+  InputFile in(from);
+  OutputFile out;
+  if (!in.IsOpen() || !out.Open(to)) return false;
+  std::string buffer(512000, '\0');
+  size_t n;
+  while ((n = in.Read(&buffer[0], buffer.size())) > 0) out.Write(buffer.substr(0, n));
+  return out.Close();
+}
+
+InputFile::InputFile(const std::string& path) : stream_(plat::StreamOpen(path.c_str(), "rb")) {}
+
+InputFile::~InputFile() {
+  if (stream_ != nullptr) plat::StreamClose(stream_);
+}
+
+size_t InputFile::Read(char* buffer, size_t length) {
+  return stream_ != nullptr ? plat::StreamRead(stream_, buffer, length) : 0;
+}
+
+OutputFile::~OutputFile() { Close(); }
+
+bool OutputFile::Open(const std::string& path) {
+  Close();
+  failed_ = false;
+  stream_ = plat::StreamOpen(path.c_str(), "wb");
+  if (stream_ == nullptr) {
+    MakeParentFolders(path.c_str());
+    stream_ = plat::StreamOpen(path.c_str(), "wb");
+  }
+  return stream_ != nullptr;
+}
+
+bool OutputFile::Write(const std::string& bytes) {
+  if (stream_ == nullptr || plat::StreamWrite(stream_, bytes.data(), bytes.size()) != bytes.size()) failed_ = true;
+  return !failed_;
+}
+
+bool OutputFile::Close() {
+  if (stream_ == nullptr) return false;
+  bool ok = plat::StreamClose(stream_) && !failed_;
+  stream_ = nullptr;
+  return ok;
+}
+
+}  // namespace gamedisc

@@ -1,0 +1,16 @@
+#include "tool_os.h"
+
+namespace gamedisc {
+
+void PrepareToolProcess() {}
+
+std::string PathArgument(const std::string& argument) { return argument; }
+
+std::string DisplayPath(const std::string& path) { return path; }
+
+bool MakeIsoImage(const std::string&, const std::string&, const std::string&, std::string* message) {
+  *message = "ISO images are made by the Linux build of this tool (with xorriso or genisoimage)";
+  return false;
+}
+
+}  // namespace gamedisc
