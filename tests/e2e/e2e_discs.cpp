@@ -119,7 +119,9 @@ struct GameSet {
   std::vector<GameFile> files;  // in the archives, in this order
   std::vector<GameFile> data;   // the disc's data folder, paths "\"-led
   std::vector<ExtraLink> links;
-  int discs = 1;
+  // 0: one disc; else three, the first ending when this share of the game
+  // has been read.
+  double firstDiscShare = 0;
   size_t piece = 204800;  // the largest file piece in one record
 };
 
@@ -207,24 +209,26 @@ std::string StatusAfter(const std::vector<std::string>& discs, size_t index) {
   return "Copying " + last.substr(0, last.find('\0')) + " ....";
 }
 
-// The bytes of the game's archive on a single disc.
-size_t ArchiveBytes(const GameSet& g) {
-  testsupport::SetupHeaderFields header;
-  return testsupport::BuildDiscs(header, g.folders, g.files, 0, g.piece)[0].size();
-}
-
-// Cuts the last disc in two at the record boundary nearest its middle.
-void SplitLastDisc(std::vector<std::string>* discs) {
-  std::string& last = discs->back();
-  size_t cut = 0;
-  for (const Record& r : Records(last, discs->size() == 1 ? 168 : 0)) {
-    if (r.offset <= last.size() / 2) cut = r.offset;
+// Cuts a game's single disc into three at record boundaries: the first
+// ends where `firstShare` of the unpacked bytes (`total`) have been read, the
+// rest is halved at its middle record.
+std::vector<std::string> CutIntoThree(const std::string& single, uint32_t total, double firstShare) {
+  const std::vector<Record> records = Records(single, 168);
+  size_t firstCut = 0;
+  uint64_t unpacked = 0;
+  for (size_t i = 0; i + 1 < records.size() && firstCut == 0; ++i) {
+    if (records[i].tag >= 1 && records[i].tag <= 3) unpacked += Unpacked(single, records[i]).size();
+    if (unpacked >= firstShare * total) firstCut = records[i + 1].offset;
   }
-  if (cut == 0) Die("the last disc has too few records to split");
-  std::string rest = last.substr(cut);
-  last.resize(cut);
-  last += '\x05';  // DiscEnd
-  discs->push_back(rest);
+  if (firstCut == 0) Die("too few records to cut");
+  const std::string rest = single.substr(firstCut);
+  size_t secondCut = 0;
+  for (const Record& r : Records(rest, 0)) {
+    if (r.offset <= rest.size() / 2) secondCut = r.offset;
+  }
+  if (secondCut == 0) Die("too few records to cut");
+  const std::string discEnd(1, '\x05');
+  return {single.substr(0, firstCut) + discEnd, rest.substr(0, secondCut) + discEnd, rest.substr(secondCut)};
 }
 
 // ---------------------------------------------------------------------------
@@ -247,9 +251,8 @@ class SetWriter {
  public:
   SetWriter(const std::string& out, const GameSet& g) : root_(out + "\\" + g.name), game_(g) {}
 
-  // Lays out the discs (disc capacity 0: one disc; `split`: the last of them
-  // cut in two); returns their archives, cd1 first.
-  std::vector<std::string> Write(size_t discCapacity, bool split = false) {
+  // Lays out the discs; returns their archives, cd1 first.
+  std::vector<std::string> Write() {
     const GameSet& g = game_;
     testsupport::SetupHeaderFields header;
     header.companyName = Stored(g.company);
@@ -257,18 +260,14 @@ class SetWriter {
     header.uninstallKey = Stored(g.key);
     header.exeName = Stored(g.exe);
     header.uninstallKeyTail = g.keyTail;
-    header.installSize = 0;
-    std::vector<std::string> discs = testsupport::BuildDiscs(header, g.folders, g.files, discCapacity, g.piece);
-    if (split) SplitLastDisc(&discs);
-    if (static_cast<int>(discs.size()) != g.discs) {
-      Die(g.name + ": " + std::to_string(discs.size()) + " discs instead of " + std::to_string(g.discs));
-    }
     // The size to install is what the archives unpack to, names included.
     uint32_t size = 0;
     for (const std::string& f : g.folders) size += static_cast<uint32_t>(f.size() + 1);
     for (const GameFile& f : g.files) size += static_cast<uint32_t>(f.path.size() + 1 + f.content.size());
-    header.discCount = g.discs;
     header.installSize = size;
+    std::vector<std::string> discs = testsupport::BuildDiscs(header, g.folders, g.files, 0, g.piece);
+    if (g.firstDiscShare > 0) discs = CutIntoThree(discs[0], size, g.firstDiscShare);
+    header.discCount = static_cast<int32_t>(discs.size());
     headerBytes_ = testsupport::SetupHeaderBytes(header);
     discs[0].replace(0, 168, headerBytes_);
 
@@ -297,7 +296,7 @@ class SetWriter {
     Fact("EXE", g.exe);
     Fact("TARGET", "C:\\Program Files\\" + g.company + "\\" + g.game);
     Fact("TARGET_UNIX", "Program Files/" + g.company + "/" + g.game);
-    Fact("DISCS", std::to_string(g.discs));
+    Fact("DISCS", std::to_string(discs.size()));
     Fact("PROGRAM_NAME", g.texts->programName);
     Fact("NEXT_CD", g.texts->nextCd);
     Fact("UNINSTALL_TEXT", g.texts->uninstall);
@@ -372,22 +371,23 @@ int main(int argc, char** argv) {
   const GameSet english = EnglishGame();
   {
     SetWriter writer(out, english);
-    writer.Write(0);
+    writer.Write();
   }
 
-  // The same game, bigger, over three discs: a little over half of it on
-  // the first, so that the question for the second comes with about 50
-  // percent shown (small pieces: the percentage shown is at most two records
-  // behind), and the rest on the other two; a file runs across each change.
+  // The same game, bigger, over three discs: 53 percent of it on the
+  // first, so that the question for the second comes with the percentage
+  // drawn across the fill's edge (small pieces: what is shown is at most two
+  // records, 3 percent, behind), the rest on the other two; a file runs
+  // across each change.
   GameSet three = EnglishGame();
   three.name = "threedisc";
   three.files.push_back({"\\Movies\\outro.avi", Content(21, 900000)});
   three.files.push_back({"\\Maps\\m3.map", Content(22, 300000)});
-  three.discs = 3;
-  three.piece = 51200;
+  three.firstDiscShare = 0.53;
+  three.piece = 25600;
   {
     SetWriter writer(out, three);
-    writer.Write(ArchiveBytes(three) * 56 / 100, true);
+    writer.Write();
   }
 
   // A traditional-Chinese game: names and texts in Big5.
@@ -401,7 +401,7 @@ int main(int argc, char** argv) {
   chinese.links = {{"manual.txt", "使用手冊"}, {"Tools\\editor.exe", "地圖編輯器"}};
   {
     SetWriter writer(out, chinese);
-    writer.Write(0);
+    writer.Write();
   }
 
   // The English disc with a spoilt record: the checksum of the third file
@@ -410,7 +410,7 @@ int main(int argc, char** argv) {
   damaged.name = "damaged";
   {
     SetWriter writer(out, damaged);
-    writer.Damage(writer.Write(0)[0], 2);
+    writer.Damage(writer.Write()[0], 2);
   }
   std::printf("discs laid out in %s\n", out.c_str());
   return 0;
