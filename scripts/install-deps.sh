@@ -6,9 +6,12 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 
+# The fonts stand in for Arial and PMingLiU when the installer's dialogs run
+# under Wine in the end-to-end tests.
 for p in cmake g++ make zlib1g-dev libgtest-dev googletest \
          libdeflate-dev g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev \
-         wine xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso; do
+         wine xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso \
+         fonts-liberation fonts-wqy-microhei; do
   have_pkg "$p" || need+=("$p")
 done
 

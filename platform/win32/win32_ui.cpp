@@ -32,6 +32,29 @@ INT_PTR CALLBACK Thunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   return proc(window, message, wParam, lParam);
 }
 
+// A themed progress bar is drawn in the theme's colours and ignores
+// PBM_SETBARCOLOR (Wine themes its bars whatever the manifest asks for), but
+// the installer's bar is blue, with the percentage drawn over it in white
+// and blue. Its bars are therefore drawn the classic way: their theme class
+// list is set to a name no theme has (a blank, not the usual empty string,
+// which Wine does not store and so keeps the theme). uxtheme is looked up at
+// run time: where it is missing there are no themes to switch off.
+void DrawProgressBarsClassic(HWND dialog) {
+  using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  static const SetWindowThemeFn setWindowTheme = [] {
+    HMODULE uxtheme = ::LoadLibraryA("uxtheme.dll");
+    FARPROC proc = uxtheme != nullptr ? ::GetProcAddress(uxtheme, "SetWindowTheme") : nullptr;
+    return reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(proc));
+  }();
+  if (setWindowTheme == nullptr || dialog == nullptr) return;
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    char name[32];
+    if (::GetClassNameA(child, name, sizeof name) > 0 && ::lstrcmpiA(name, PROGRESS_CLASSA) == 0) {
+      setWindowTheme(child, L" ", L" ");
+    }
+  }
+}
+
 }  // namespace
 
 Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner, DialogProc proc) {
@@ -41,8 +64,10 @@ Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner,
     INITCOMMONCONTROLSEX init = {sizeof init, ICC_PROGRESS_CLASS};
     controlsReady = ::InitCommonControlsEx(&init) != FALSE;
   }
-  return ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId), H(owner),
-                              Thunk, reinterpret_cast<LPARAM>(proc));
+  HWND dialog = ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId), H(owner),
+                                     Thunk, reinterpret_cast<LPARAM>(proc));
+  DrawProgressBarsClassic(dialog);
+  return dialog;
 }
 
 bool DestroyWindow(Window window) { return ::DestroyWindow(H(window)) != FALSE; }

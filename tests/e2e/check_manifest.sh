@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Fails unless a Windows program carries the manifest file in its resources,
+# byte for byte: check_manifest.sh PROGRAM.exe MANIFEST
+set -euo pipefail
+export LC_ALL=C
+exe=$1 manifest=$2
+resources=$(mktemp)
+trap 'rm -f "$resources"' EXIT
+i686-w64-mingw32-objcopy -O binary --only-section=.rsrc "$exe" "$resources"
+# The manifest is stored as it is, in one piece: with the zero bytes of the
+# section's tables taken out it is a plain substring.
+section=$(tr -d '\0' <"$resources")
+wanted=$(tr -d '\0' <"$manifest")
+if [ -n "$wanted" ] && [[ $section == *"$wanted"* ]]; then
+  echo "$(basename "$exe"): the manifest is embedded ($(wc -c <"$manifest") bytes)"
+else
+  echo "$(basename "$exe"): the manifest $(basename "$manifest") is not embedded"
+  exit 1
+fi

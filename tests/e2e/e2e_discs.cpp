@@ -1,0 +1,417 @@
+// Lays out the game discs that the end-to-end cases put into the drive, each
+// set in a folder of its own below OUT:
+//
+//   OUT\<set>\disc      what is in the drive at the start: cd1, data, setupdata
+//   OUT\<set>\spare     the archives of the later discs, put in when asked for
+//   OUT\<set>\expect    the game folder exactly as a finished install leaves it
+//   OUT\<set>\facts.sh  names and texts of the set, for the case scripts
+//
+//   e2e_discs OUT
+//
+// It runs under Wine like the installer, so that the Chinese texts are
+// written in the code pages the installer will read them in.
+#include <windows.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "disc_writer.h"
+#include "pic_writer.h"
+#include "scratch.h"
+#include "text_writer.h"
+
+namespace {
+
+using testsupport::GameFile;
+
+constexpr UINT kBig5 = 950;
+constexpr UINT kGbk = 936;
+
+[[noreturn]] void Die(const std::string& why) {
+  std::fprintf(stderr, "e2e_discs: %s\n", why.c_str());
+  std::exit(1);
+}
+
+// UTF-8 text in a Windows code page; a character the page lacks is an error,
+// and so is a 0x5C byte, which would split a name into folders.
+std::string InCodePage(const std::string& utf8, UINT codePage) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  BOOL lossy = FALSE;
+  int m = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr, 0, nullptr, &lossy);
+  std::string out(static_cast<size_t>(m), '\0');
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), n, &out[0], m, nullptr, &lossy);
+  if (lossy) Die("code page " + std::to_string(codePage) + " cannot write " + utf8);
+  return out;
+}
+
+bool HasBackslashByte(const std::string& text) { return text.find('\\') != std::string::npos; }
+
+// Bytes that pack to about half, like real game data; a seed per file.
+std::string Content(uint32_t seed, size_t size) {
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz012345";
+  std::string out(size, '\0');
+  uint32_t x = seed * 2654435761u + 7;
+  for (char& c : out) {
+    x = x * 1103515245u + 12345u;
+    c = kAlphabet[(x >> 16) & 31];
+  }
+  return out;
+}
+
+// One language's column of "setupdata\message.ini", as UTF-8.
+struct Texts {
+  std::string programName, nextCd, uninstall, urlName, cancelMsg, failMsg, finishMsg;
+};
+
+const Texts kEnglish = {"Kelvora Setup", "Please insert disc ", "Uninstall Kelvora", "Kelvora on the Web.url",
+                        "Do you want to stop the installation?", "The installation was not completed.",
+                        "Kelvora is installed."};
+const Texts kTraditional = {"星河傳說 安裝程式", "請放入光碟 ", "移除星河傳說", "星河傳說網站.url",
+                            "確定要停止安裝嗎?", "安裝沒有完成。", "安裝完成。"};
+const Texts kSimplified = {"星河传说 安装程序", "请放入光盘 ", "卸载星河传说", "星河传说网站.url",
+                           "确定要停止安装吗?", "安装没有完成。", "安装完成。"};
+constexpr char kUrlFile[] = "setupdata\\kelvora.url";
+
+std::string MessageFile() {
+  struct Column {
+    const char* suffix;
+    const Texts* texts;
+    UINT codePage;
+  };
+  const Column columns[] = {{"_TW", &kTraditional, kBig5}, {"_CN", &kSimplified, kGbk}, {"_EN", &kEnglish, 1252}};
+  std::vector<std::vector<std::string>> rows;
+  for (const Column& c : columns) {
+    const Texts& t = *c.texts;
+    auto row = [&](const char* key, const std::string& text) {
+      rows.push_back({std::string(key) + c.suffix, InCodePage(text, c.codePage)});
+    };
+    row("ProgramName", t.programName);
+    row("NextCD", t.nextCd);
+    row("Uninstall", t.uninstall);
+    row("URL_FILENAME", kUrlFile);
+    row("URL_NAME", t.urlName);
+    row("CANCEL_MSG", t.cancelMsg);
+    row("FAIL_MSG", t.failMsg);
+    row("FINISH_MSG", t.finishMsg);
+  }
+  return testsupport::TextRows(rows);
+}
+
+struct ExtraLink {
+  std::string file;  // relative to the game folder, "\" separated
+  std::string name;  // UTF-8
+};
+
+struct GameSet {
+  std::string name;
+  const Texts* texts;  // the language the set is run in
+  UINT codePage;       // of that language
+  // Header names in UTF-8; they are stored in `codePage`.
+  std::string company, game, key, exe;
+  std::string keyTail;  // bytes after the key's terminator in the header
+  std::vector<std::string> folders;
+  std::vector<GameFile> files;  // in the archives, in this order
+  std::vector<GameFile> data;   // the disc's data folder, paths "\"-led
+  std::vector<ExtraLink> links;
+  // 0: one disc; else three, the first ending when this share of the game
+  // has been read.
+  double firstDiscShare = 0;
+  size_t piece = 204800;  // the largest file piece in one record
+};
+
+std::vector<GameFile> ArchiveFiles() {
+  return {{"\\kelvora.exe", Content(1, 40000)},       {"\\readme.txt", Content(2, 3000)},
+          {"\\Maps\\m1.map", Content(3, 450000)},     {"\\Maps\\Deep\\empty.bin", ""},
+          {"\\Maps\\m2.map", Content(4, 120000)},     {"\\manual.txt", Content(5, 2500)},
+          {"\\Tools\\editor.exe", Content(6, 30000)}};
+}
+
+std::vector<GameFile> DataFiles() {
+  // kelvora.exe is the probe and the game itself; readme.txt replaces the
+  // archive's copy; uninstall.exe arrives only this way.
+  return {{"\\kelvora.exe", Content(11, 65536)},
+          {"\\uninstall.exe", Content(12, 20480)},
+          {"\\readme.txt", Content(13, 1800)},
+          {"\\Movies\\intro.avi", Content(14, 200000)}};
+}
+
+GameSet EnglishGame() {
+  GameSet g;
+  g.name = "english";
+  g.texts = &kEnglish;
+  g.codePage = 1252;
+  g.company = "Kelvora Works";
+  g.game = "Kelvora";
+  g.key = "KelvoraUninst";
+  g.keyTail = "tail";
+  g.exe = "kelvora.exe";
+  g.folders = {"\\Save", "\\Maps", "\\Maps\\Deep"};
+  g.files = ArchiveFiles();
+  g.data = DataFiles();
+  g.links = {{"manual.txt", "Manual"}, {"Tools\\editor.exe", "Map Editor"}};
+  return g;
+}
+
+// ---------------------------------------------------------------------------
+// Disc archives, read back
+// ---------------------------------------------------------------------------
+
+struct Record {
+  size_t offset;
+  int tag;
+  size_t payloadAt;
+  size_t payloadSize;
+};
+
+std::vector<Record> Records(const std::string& disc, size_t start) {
+  std::vector<Record> out;
+  size_t at = start;
+  while (at < disc.size()) {
+    Record r{at, static_cast<signed char>(disc[at]), at + 1, 0};
+    if (r.tag >= 1 && r.tag <= 3) {
+      r.payloadSize = static_cast<unsigned char>(disc[at + 1]) | static_cast<unsigned char>(disc[at + 2]) << 8 |
+                      static_cast<unsigned char>(disc[at + 3]) << 16 |
+                      static_cast<size_t>(static_cast<unsigned char>(disc[at + 4])) << 24;
+      r.payloadAt = at + 5;
+    }
+    out.push_back(r);
+    at = r.payloadAt + r.payloadSize;
+  }
+  return out;
+}
+
+std::string Unpacked(const std::string& disc, const Record& r) {
+  std::string out(204800, '\0');
+  uLongf size = out.size();
+  if (uncompress(reinterpret_cast<Bytef*>(&out[0]), &size,
+                 reinterpret_cast<const Bytef*>(disc.data() + r.payloadAt), r.payloadSize) != Z_OK) {
+    Die("a record of our own does not unpack");
+  }
+  out.resize(size);
+  return out;
+}
+
+// The status line the progress dialog shows when disc `index` runs out: the
+// last file started up to there.
+std::string StatusAfter(const std::vector<std::string>& discs, size_t index) {
+  std::string last;
+  for (size_t d = 0; d <= index; ++d) {
+    for (const Record& r : Records(discs[d], d == 0 ? 168 : 0)) {
+      if (r.tag == 2) last = Unpacked(discs[d], r);
+    }
+  }
+  return "Copying " + last.substr(0, last.find('\0')) + " ....";
+}
+
+// Cuts a game's single disc into three at record boundaries: the first
+// ends where `firstShare` of the unpacked bytes (`total`) have been read, the
+// rest is halved at its middle record.
+std::vector<std::string> CutIntoThree(const std::string& single, uint32_t total, double firstShare) {
+  const std::vector<Record> records = Records(single, 168);
+  size_t firstCut = 0;
+  uint64_t unpacked = 0;
+  for (size_t i = 0; i + 1 < records.size() && firstCut == 0; ++i) {
+    if (records[i].tag >= 1 && records[i].tag <= 3) unpacked += Unpacked(single, records[i]).size();
+    if (unpacked >= firstShare * total) firstCut = records[i + 1].offset;
+  }
+  if (firstCut == 0) Die("too few records to cut");
+  const std::string rest = single.substr(firstCut);
+  size_t secondCut = 0;
+  for (const Record& r : Records(rest, 0)) {
+    if (r.offset <= rest.size() / 2) secondCut = r.offset;
+  }
+  if (secondCut == 0) Die("too few records to cut");
+  const std::string discEnd(1, '\x05');
+  return {single.substr(0, firstCut) + discEnd, rest.substr(0, secondCut) + discEnd, rest.substr(secondCut)};
+}
+
+// ---------------------------------------------------------------------------
+// Writing a set
+// ---------------------------------------------------------------------------
+
+std::string Quoted(const std::string& value) {
+  std::string out = "'";
+  for (char c : value) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
+
+class SetWriter {
+ public:
+  SetWriter(const std::string& out, const GameSet& g) : root_(out + "\\" + g.name), game_(g) {}
+
+  // Lays out the discs; returns their archives, cd1 first.
+  std::vector<std::string> Write() {
+    const GameSet& g = game_;
+    testsupport::SetupHeaderFields header;
+    header.companyName = Stored(g.company);
+    header.gameName = Stored(g.game);
+    header.uninstallKey = Stored(g.key);
+    header.exeName = Stored(g.exe);
+    header.uninstallKeyTail = g.keyTail;
+    // The size to install is what the archives unpack to, names included.
+    uint32_t size = 0;
+    for (const std::string& f : g.folders) size += static_cast<uint32_t>(f.size() + 1);
+    for (const GameFile& f : g.files) size += static_cast<uint32_t>(f.path.size() + 1 + f.content.size());
+    header.installSize = size;
+    std::vector<std::string> discs = testsupport::BuildDiscs(header, g.folders, g.files, 0, g.piece);
+    if (g.firstDiscShare > 0) discs = CutIntoThree(discs[0], size, g.firstDiscShare);
+    header.discCount = static_cast<int32_t>(discs.size());
+    headerBytes_ = testsupport::SetupHeaderBytes(header);
+    discs[0].replace(0, 168, headerBytes_);
+
+    const std::string disc = root_ + "\\disc";
+    testsupport::WriteNative(disc + "\\cd1", discs[0]);
+    for (size_t d = 1; d < discs.size(); ++d) {
+      testsupport::WriteNative(root_ + "\\spare\\cd" + std::to_string(d + 1), discs[d]);
+    }
+    for (const GameFile& f : g.data) testsupport::WriteNative(disc + "\\data" + f.path, f.content);
+    testsupport::WriteNative(disc + "\\setupdata\\message.ini", MessageFile());
+    std::vector<std::vector<std::string>> rows;
+    for (size_t k = 0; k < g.links.size(); ++k) {
+      rows.push_back({"Extra_Link" + std::to_string(k), g.links[k].file, Stored(g.links[k].name)});
+    }
+    testsupport::WriteNative(disc + "\\setupdata\\setupdata.ini", testsupport::TextRows(rows));
+    testsupport::WriteNative(disc + "\\" + kUrlFile, "[InternetShortcut]\r\nURL=http://kelvora.example/\r\n");
+    testsupport::WritePictureSet(disc + "\\setupdata\\setup",
+                                 testsupport::BuildPictureSet(testsupport::SamplePictures(3)));
+    testsupport::WritePictureSet(disc + "\\setupdata\\progress",
+                                 testsupport::BuildPictureSet(testsupport::SamplePictures(4)));
+    WriteExpected();
+    Fact("SET", g.name);
+    Fact("COMPANY", g.company);
+    Fact("GAME", g.game);
+    Fact("KEY", g.key);
+    Fact("EXE", g.exe);
+    Fact("TARGET", "C:\\Program Files\\" + g.company + "\\" + g.game);
+    Fact("TARGET_UNIX", "Program Files/" + g.company + "/" + g.game);
+    Fact("DISCS", std::to_string(discs.size()));
+    Fact("PROGRAM_NAME", g.texts->programName);
+    Fact("NEXT_CD", g.texts->nextCd);
+    Fact("UNINSTALL_TEXT", g.texts->uninstall);
+    Fact("URL_NAME", g.texts->urlName);
+    Fact("URL_SOURCE", "setupdata/kelvora.url");
+    Fact("CANCEL_MSG", g.texts->cancelMsg);
+    Fact("FAIL_MSG", g.texts->failMsg);
+    Fact("LINK_COUNT", std::to_string(g.links.size()));
+    for (size_t k = 0; k < g.links.size(); ++k) {
+      Fact("LINK_FILE_" + std::to_string(k), g.links[k].file);
+      Fact("LINK_NAME_" + std::to_string(k), g.links[k].name);
+    }
+    for (size_t d = 0; d < discs.size(); ++d) {
+      Fact("STATUS_AFTER_DISC" + std::to_string(d + 1), StatusAfter(discs, d));
+    }
+    return discs;
+  }
+
+  // Spoils the archive of disc 1: the checksum of its `nth` file piece.
+  void Damage(std::string cd1, int nth) {
+    int seen = 0;
+    for (const Record& r : Records(cd1, 168)) {
+      if (r.tag == 3 && r.payloadSize > 0 && seen++ == nth) {
+        cd1[r.payloadAt + r.payloadSize - 1] ^= 0x5A;
+        testsupport::WriteNative(root_ + "\\disc\\cd1", cd1);
+        Fact("DAMAGED_AT", std::to_string(r.offset));
+        return;
+      }
+    }
+    Die("no file piece to damage");
+  }
+
+  ~SetWriter() { testsupport::WriteNative(root_ + "\\facts.sh", facts_); }
+
+ private:
+  std::string Stored(const std::string& utf8) const {
+    std::string text = InCodePage(utf8, game_.codePage);
+    if (HasBackslashByte(text)) Die(utf8 + " has a 0x5C byte in code page " + std::to_string(game_.codePage));
+    return text;
+  }
+
+  void Fact(const std::string& name, const std::string& value) { facts_ += name + "=" + Quoted(value) + "\n"; }
+
+  // The archives' files, then the data folder over them, then the record.
+  void WriteExpected() {
+    const std::string expect = root_ + "\\expect";
+    testsupport::MakeFolderNative(expect);
+    std::map<std::string, std::string> files;
+    for (const GameFile& f : game_.files) files[f.path] = f.content;
+    for (const GameFile& f : game_.data) files[f.path] = f.content;
+    files["\\uninstall.dat"] = headerBytes_.substr(80, 40);
+    for (const std::string& folder : game_.folders) testsupport::MakeFolderNative(expect + folder);
+    for (const auto& f : files) testsupport::WriteNative(expect + f.first, f.second);
+  }
+
+  std::string root_;
+  const GameSet& game_;
+  std::string headerBytes_;
+  std::string facts_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: e2e_discs OUT\n");
+    return 2;
+  }
+  const std::string out = argv[1];
+
+  // A whole game on one disc.
+  const GameSet english = EnglishGame();
+  {
+    SetWriter writer(out, english);
+    writer.Write();
+  }
+
+  // The same game, bigger, over three discs: 53 percent of it on the
+  // first, so that the question for the second comes with the percentage
+  // drawn across the fill's edge (small pieces: what is shown is at most two
+  // records, 3 percent, behind), the rest on the other two; a file runs
+  // across each change.
+  GameSet three = EnglishGame();
+  three.name = "threedisc";
+  three.files.push_back({"\\Movies\\outro.avi", Content(21, 900000)});
+  three.files.push_back({"\\Maps\\m3.map", Content(22, 300000)});
+  three.firstDiscShare = 0.53;
+  three.piece = 25600;
+  {
+    SetWriter writer(out, three);
+    writer.Write();
+  }
+
+  // A traditional-Chinese game: names and texts in Big5.
+  GameSet chinese = EnglishGame();
+  chinese.name = "chinese";
+  chinese.texts = &kTraditional;
+  chinese.codePage = kBig5;
+  chinese.company = "星河工作室";
+  chinese.game = "星河傳說";
+  chinese.key = "XingheUninst";
+  chinese.links = {{"manual.txt", "使用手冊"}, {"Tools\\editor.exe", "地圖編輯器"}};
+  {
+    SetWriter writer(out, chinese);
+    writer.Write();
+  }
+
+  // The English disc with a spoilt record: the checksum of the third file
+  // piece does not match.
+  GameSet damaged = english;
+  damaged.name = "damaged";
+  {
+    SetWriter writer(out, damaged);
+    writer.Damage(writer.Write()[0], 2);
+  }
+  std::printf("discs laid out in %s\n", out.c_str());
+  return 0;
+}

@@ -1,0 +1,686 @@
+#!/usr/bin/env bash
+# End-to-end cases: the real setup.exe under Wine, driven from outside by
+# ui_driver.exe and checked from outside.
+#
+#   run_cases.sh prepare WORK DISCS_EXE
+#       boots the base prefix (once), builds the private locales and lays out
+#       the game discs below WORK
+#   run_cases.sh case WORK SETUP_EXE DRIVER_EXE CRASHER_EXE NAME...
+#       runs the named cases; each gets a clone of the base prefix, an X
+#       display and a wineserver of its own, its disc folder mapped as the
+#       CD-ROM drive E:, and its locale
+#
+# Everything a case leaves is in WORK/cases/NAME (the driver's transcript,
+# Wine's log, the registry read back); the pictures of the dialogs are in
+# WORK/screenshots. Exit code 0 when every check held, 77 when a case cannot
+# run on this machine (it says why), 1 otherwise.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+scripts=$(cd "$here/../../scripts" && pwd)
+
+usage() {
+  sed -n '2,17p' "$0" >&2
+  exit 2
+}
+
+# A Unix path as Wine's drive Z: shows it.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+say() { printf '%s\n' "$*"; }
+
+failures=0
+fail() {
+  say "FAIL: $*"
+  failures=$((failures + 1))
+}
+ok() { say "ok: $*"; }
+
+# ---------------------------------------------------------------------------
+# prepare
+# ---------------------------------------------------------------------------
+
+prepare() {
+  local work=$1 discs_exe=$2
+  local start=$SECONDS
+  mkdir -p "$work"
+  work=$(cd "$work" && pwd)
+
+  # The glibc locales the cases run in: without them Wine cannot make files
+  # with Chinese names.
+  local loc
+  for loc in en_US zh_TW; do
+    if [ ! -e "$work/locales/$loc.UTF-8/LC_CTYPE" ]; then
+      mkdir -p "$work/locales"
+      localedef -c -i "$loc" -f UTF-8 "$work/locales/$loc.UTF-8" >/dev/null 2>&1
+      [ -e "$work/locales/$loc.UTF-8/LC_CTYPE" ] || { say "cannot build the locale $loc.UTF-8"; return 1; }
+    fi
+  done
+
+  # One booted prefix; the cases clone it. Its own X display, so that
+  # nothing depends on the caller's.
+  local base=$work/base
+  start_display "$work" || return 1
+  if ! DISPLAY=$display "$scripts/wine-prefix.sh" "$base"; then
+    stop_display
+    return 1
+  fi
+  (
+    export WINEPREFIX=$base DISPLAY=$display
+    . "$scripts/wine-env.sh"
+    # Drive E: is a CD-ROM drive in every case; its folder is linked per case.
+    # The 64-bit view: that is where Wine's mount manager reads drive types.
+    wine reg add 'HKLM\Software\Wine\Drives' /v 'e:' /t REG_SZ /d cdrom /f /reg:64 >>"$base.boot.log" 2>&1
+    # A Windows machine has Arial and Tahoma, and in Taiwan PMingLiU
+    # (新細明體); free fonts of the same metrics stand in for them.
+    # Without them Wine falls back by pitch alone and draws the installer's
+    # Arial texts in a typewriter face and Chinese titles as empty boxes.
+    local pair
+    for pair in "Arial=Liberation Sans" "Tahoma=Liberation Sans" \
+      "PMingLiU=WenQuanYi Micro Hei" "新細明體=WenQuanYi Micro Hei"; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f \
+        >>"$base.boot.log" 2>&1
+    done
+    rm -rf "$work/discs"
+    mkdir -p "$work/discs"
+    wine "$discs_exe" "$(winpath "$work/discs")" >"$work/discs.log" 2>&1
+    rc=$?
+    wineserver -w
+    exit $rc
+  )
+  local rc=$?
+  stop_display
+  if [ $rc -ne 0 ]; then
+    cat "$work/discs.log"
+    return 1
+  fi
+  # A full disk that a killed run left mounted.
+  local target
+  while read -r target; do
+    target=$(printf '%b' "$target")
+    case $target in "$work"/cases/*) umount "$target" ;; esac
+  done < <(findmnt -rn -o TARGET 2>/dev/null)
+  rm -rf "$work/cases" "$work/screenshots"
+  say "e2e prepared in $((SECONDS - start)) s: prefix, locales and discs in $work"
+}
+
+# ---------------------------------------------------------------------------
+# The parts of a case
+# ---------------------------------------------------------------------------
+
+display=
+display_pid=
+# A private X server; its number is the first free one.
+start_display() {
+  local number_file=$1/.display
+  rm -f "$number_file"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  display_pid=$!
+  local _
+  for _ in $(seq 200); do
+    [ -s "$number_file" ] && break
+    sleep 0.05
+  done
+  if ! [ -s "$number_file" ]; then
+    say "Xvfb did not start"
+    return 1
+  fi
+  display=:$(head -n1 "$number_file")
+}
+
+stop_display() {
+  if [ -n "$display_pid" ]; then
+    kill "$display_pid" 2>/dev/null
+    wait "$display_pid" 2>/dev/null
+  fi
+  display_pid=
+}
+
+# Copies the base prefix. The DLLs are only ever read: they are linked, not
+# copied (half a gigabyte a case otherwise).
+clone_prefix() {
+  local base=$1 dst=$2 item
+  mkdir -p "$dst/drive_c/windows"
+  cp -a "$base/.update-timestamp" "$base/dosdevices" "$base"/*.reg "$dst/"
+  for item in "$base"/drive_c/*; do
+    [ "$(basename "$item")" = windows ] || cp -a "$item" "$dst/drive_c/"
+  done
+  for item in "$base"/drive_c/windows/*; do
+    case $(basename "$item") in
+      system32 | syswow64 | winsxs) cp -al "$item" "$dst/drive_c/windows/" ;;
+      *) cp -a "$item" "$dst/drive_c/windows/" ;;
+    esac
+  done
+}
+
+# begin_case SET LOCALE [DRIVE]: a fresh prefix, the set's first disc in
+# drive DRIVE (E:, the CD-ROM drive, unless told).
+begin_case() {
+  local set=$1 locale=$2 drive=${3:-e}
+  case_dir=$work/cases/$case_name
+  rm -rf "$case_dir"
+  mkdir -p "$case_dir" "$work/screenshots"
+  set_dir=$work/discs/$set
+  # shellcheck disable=SC1091
+  . "$set_dir/facts.sh"
+  cp -a "$set_dir/disc" "$case_dir/disc"
+  prefix=$case_dir/prefix
+  clone_prefix "$work/base" "$prefix"
+  ln -sfn "$case_dir/disc" "$prefix/dosdevices/$drive:"
+  start_display "$case_dir" || return 1
+  export WINEPREFIX=$prefix DISPLAY=$display LOCPATH=$work/locales
+  # For Wine; this shell itself may not take up a locale from LOCPATH.
+  export LC_ALL=$locale 2>/dev/null
+  . "$scripts/wine-env.sh"
+  drive_c=$prefix/drive_c
+  target_dir=$drive_c/$TARGET_UNIX
+  steps=$case_dir/steps.txt
+  : >"$steps"
+  say "== $case_name: set $set, locale $locale, disc $case_dir/disc as ${drive^^}:"
+}
+
+end_case() {
+  if [ -n "$prefix" ]; then wineserver -k 2>/dev/null; fi
+  if [ -n "$mounted" ]; then umount "$mounted" || fail "cannot unmount $mounted"; fi
+  mounted=
+  stop_display
+}
+
+# Adds lines to the driver's steps.
+steps() { cat >>"$steps"; }
+
+# Runs the driver over a steps file; its transcript is part of the case's
+# output. Returns the driver's exit code.
+run_driver() {
+  local file=$1 transcript=${1%.txt}.transcript
+  wine "$driver_exe" "$(winpath "$file")" >"$transcript" 2>>"$case_dir/wine.log"
+  local rc=$?
+  sed 's/^/  | /' "$transcript"
+  return $rc
+}
+
+# Runs the case's steps; every one must hold.
+drive() {
+  local rc
+  run_driver "$steps"
+  rc=$?
+  if [ $rc -ne 0 ]; then
+    fail "the driver stopped (exit code $rc); Wine's log: $case_dir/wine.log"
+    grep -v '^fixme' "$case_dir/wine.log" | tail -n 20 | sed 's/^/  wine: /'
+  fi
+  local bmp png
+  for bmp in "$case_dir"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    png=$work/screenshots/$(basename "${bmp%.bmp}").png
+    if convert "$bmp" "$png" 2>/dev/null; then
+      say "screenshot: $png"
+    else
+      cp "$bmp" "$work/screenshots/"
+      say "screenshot: $work/screenshots/$(basename "$bmp")"
+    fi
+  done
+}
+
+# A picture of a window, saved beside the case's other output.
+shot() { printf 'shot %s "%s"\n' "$1" "$(winpath "$case_dir/$case_name-$2.bmp")"; }
+
+programs_dir() {
+  local d
+  for d in "$drive_c"/users/*/AppData/Roaming/Microsoft/Windows/"Start Menu"/Programs; do
+    [ -d "$d" ] && printf '%s' "$d"
+  done
+}
+
+desktop_dir() {
+  local d
+  for d in "$drive_c"/users/*/Desktop; do
+    case $d in */Public/*) ;; *) printf '%s' "$d" ;; esac
+  done
+}
+
+# Link steps for every shortcut a finished install makes.
+link_steps() {
+  local menu="%PROGRAMS%\\$COMPANY\\$GAME" k file name
+  steps <<EOF
+link "$menu\\$UNINSTALL_TEXT.lnk" "$TARGET\\uninstall.exe" "$TARGET" "$UNINSTALL_TEXT" 2 "" 0
+link "$menu\\$GAME.lnk" "$TARGET\\$EXE" "$TARGET" "$GAME" 2 "" 0
+link "%DESKTOP%\\$GAME.lnk" "$TARGET\\$EXE" "$TARGET" "$GAME" 2 "" 0
+EOF
+  for ((k = 0; k < LINK_COUNT; k++)); do
+    file=LINK_FILE_$k name=LINK_NAME_$k
+    steps <<EOF
+link "$menu\\${!name}.lnk" "$TARGET\\${!file}" "$TARGET" "${!name}" 0 "$TARGET\\${!file}" 0
+EOF
+  done
+}
+
+# The uninstall key as `reg query` shows it in the 32-bit view, where a
+# 32-bit program's writes land; empty when there is none. The tool writes in
+# the console's code page.
+registry() {
+  local cp=CP437
+  [[ $LC_ALL == zh_TW* ]] && cp=CP950
+  if wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$KEY" /reg:32 \
+    >"$case_dir/reg.raw" 2>>"$case_dir/wine.log"; then
+    iconv -f "$cp" -t UTF-8 "$case_dir/reg.raw" | tr -d '\r' >"$case_dir/reg.txt"
+  else
+    : >"$case_dir/reg.txt"
+  fi
+}
+
+check_files() {
+  local diffs
+  if diffs=$(diff -r "$set_dir/expect" "$target_dir" 2>&1); then
+    ok "every file of the game folder, byte for byte ($(find "$target_dir" -type f | wc -l) files)"
+  else
+    fail "the game folder differs from what was expected:"
+    printf '%s\n' "$diffs" | head -n 20 | sed 's/^/  /'
+  fi
+  local record=$target_dir/uninstall.dat
+  if [ -f "$record" ] && [ "$(stat -c %s "$record")" -eq 40 ] &&
+    cmp -s <(head -c 120 "$case_dir/disc/cd1" | tail -c 40) "$record"; then
+    ok "uninstall.dat: 40 bytes, the header's uninstall key field ($(od -An -c "$record" | tr -s ' \n' ' ' | head -c 64)...)"
+  else
+    fail "uninstall.dat is not the header's 40 bytes"
+  fi
+}
+
+check_registry() {
+  registry
+  local expected
+  expected=$(printf '    %s    REG_SZ    %s\n' DisplayName "$GAME" company "$COMPANY" path "$TARGET" \
+    UninstallString "\"$TARGET\\uninstall.exe\"")
+  # Wine lists values by name, not in the order they were written.
+  if [ "$(grep REG_ "$case_dir/reg.txt" | LC_ALL=C sort)" = "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
+    ok "registry (reg query /reg:32): $(grep -c REG_ "$case_dir/reg.txt") values as expected"
+    sed 's/^/  | /' "$case_dir/reg.txt"
+  else
+    fail "the uninstall key reads:"
+    sed 's/^/  | /' "$case_dir/reg.txt"
+    say "  expected:"
+    printf '%s\n' "$expected" | sed 's/^/  | /'
+  fi
+}
+
+check_menu() {
+  local menu
+  menu=$(programs_dir)/$COMPANY/$GAME
+  local expected=("$UNINSTALL_TEXT.lnk" "$GAME.lnk" "$URL_NAME") k name
+  for ((k = 0; k < LINK_COUNT; k++)); do
+    name=LINK_NAME_$k
+    expected+=("${!name}.lnk")
+  done
+  local want have
+  want=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
+  have=$(cd "$menu" 2>/dev/null && LC_ALL=C ls -1)
+  if [ "$want" = "$have" ]; then
+    ok "the menu folder holds exactly: $(printf '%s' "$have" | tr '\n' ',' )"
+  else
+    fail "the menu folder holds [$(printf '%s' "$have" | tr '\n' ',')], expected [$(printf '%s' "$want" | tr '\n' ',')]"
+  fi
+  if cmp -s "$case_dir/disc/$URL_SOURCE" "$menu/$URL_NAME"; then
+    ok "the web link is a copy of $URL_SOURCE"
+  else
+    fail "the web link $URL_NAME is not a copy of $URL_SOURCE"
+  fi
+}
+
+# The progress bar in a picture: its fill is the pure blue the program asks
+# for, and the percentage over it is white on the fill and, with `split`,
+# blue beside it (text pixels are told by their colour, give or take the
+# smoothing of their edges). The fill's top row holds no text: it gives the
+# fill's extent and its edge.
+check_bar() {
+  local png=$1 split=$2 counts
+  counts=$(convert "$png" -depth 8 txt:- | sed -n 's/^\([0-9]*\),\([0-9]*\): *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3 \4 \5/p' | awk '
+    function kind(r, g, b) {
+      if (r == 0 && g == 0 && b == 255) return "fill"
+      if (r > 200 && g > 200 && b > 200) return "white"
+      if (b > 200 && r < 140 && g < 140) return "blue"
+      return ""
+    }
+    { x[NR] = $1; y[NR] = $2; k[NR] = kind($3, $4, $5)
+      if (k[NR] == "fill" && (top == "" || $2 < top)) top = $2 }
+    END {
+      if (top == "") { print "0 0 0 0"; exit }
+      left = -1; edge = -1
+      for (i = 1; i <= NR; i++) if (k[i] == "fill" && y[i] == top) {
+        if (left < 0 || x[i] < left) left = x[i]
+        if (x[i] > edge) edge = x[i]
+      }
+      bottom = top
+      for (i = 1; i <= NR; i++) if (k[i] == "fill" && x[i] == left && y[i] > bottom) bottom = y[i]
+      for (i = 1; i <= NR; i++) {
+        if (y[i] < top || y[i] > bottom || x[i] < left) continue
+        if (x[i] <= edge) { if (k[i] == "fill") fill++; else if (k[i] == "white") white++ }
+        else if (x[i] > edge + 1 && (k[i] == "blue" || k[i] == "fill")) blue++
+      }
+      print fill + 0, white + 0, blue + 0, edge - left + 1
+    }')
+  local fill white blue width
+  read -r fill white blue width <<<"$counts"
+  if [ "$fill" -lt 1000 ]; then
+    fail "$(basename "$png"): the bar is not filled in pure blue ($fill pixels of #0000FF)"
+  elif [ "$white" -lt 20 ]; then
+    fail "$(basename "$png"): no white percentage over the blue fill ($white white pixels)"
+  elif [ "$split" = split ] && [ "$blue" -lt 20 ]; then
+    fail "$(basename "$png"): no blue percentage beside the fill ($blue blue pixels)"
+  else
+    ok "$(basename "$png"): blue fill ${width} px wide ($fill px), white text on it ($white px), blue text beside it ($blue px)"
+  fi
+}
+
+# Everything a finished install leaves.
+check_installed() {
+  check_files
+  check_registry
+  check_menu
+}
+
+# What a stopped install must not leave.
+check_not_finished() {
+  if [ -e "$target_dir/uninstall.dat" ]; then fail "uninstall.dat was written"; else ok "no uninstall.dat"; fi
+  registry
+  if [ -s "$case_dir/reg.txt" ]; then
+    fail "the uninstall key exists:"
+    sed 's/^/  | /' "$case_dir/reg.txt"
+  else
+    ok "no uninstall key (reg query /reg:32 finds none)"
+  fi
+  if [ -e "$(programs_dir)/$COMPANY" ] || [ -e "$(desktop_dir)/$GAME.lnk" ]; then
+    fail "shortcuts were made"
+  else
+    ok "no menu folder, no desktop shortcut"
+  fi
+}
+
+# The same file in the game folder as a finished install has it.
+check_same() {
+  if cmp -s "$set_dir/expect/$1" "$target_dir/$1"; then ok "$1 is complete"; else fail "$1 differs"; fi
+}
+
+check_absent() {
+  if [ -e "$target_dir/$1" ]; then fail "$1 exists"; else ok "no $1"; fi
+}
+
+# The steps up to the progress dialog: the path dialog, as it first shows.
+path_dialog_steps() {
+  steps <<EOF
+timeout 60
+start "$(winpath "$setup_exe")"
+window path "$PROGRAM_NAME" 1006
+text path 1006 "$TARGET"
+text path 1004 "OK"
+text path 1000 "CANCEL"
+text path 1005 "Browse"
+enabled path 1004
+EOF
+}
+
+# ---------------------------------------------------------------------------
+# The cases
+# ---------------------------------------------------------------------------
+
+# A one-disc install from the path dialog to "Sucess!!", with a picture of
+# each dialog, and every check of a finished install.
+whole_install() {
+  path_dialog_steps
+  shot path path-dialog | steps
+  steps <<EOF
+click path 1004
+gone path
+box "" "Sucess!!" OK
+window progress "$PROGRAM_NAME" 1009
+text progress 1010 "CANCEL"
+text progress 1011 "$STATUS_AFTER_DISC1"
+move box 0 0
+$(shot progress progress-100)
+answer OK
+exit 0
+EOF
+  link_steps
+  drive
+  check_bar "$work/screenshots/$case_name-progress-100.png" whole
+  check_installed
+}
+
+case_english() {
+  begin_case english en_US.UTF-8 || return
+  whole_install
+}
+
+case_three_discs() {
+  begin_case threedisc en_US.UTF-8 || return
+  path_dialog_steps
+  steps <<EOF
+click path 1004
+box "Next Disc" "${NEXT_CD}2" OKCANCEL
+window progress "$PROGRAM_NAME" 1009
+text progress 1011 "$STATUS_AFTER_DISC1"
+move box 0 0
+$(shot progress progress-disc2)
+copy "$(winpath "$set_dir/spare/cd2")" "$(winpath "$case_dir/disc/cd2")"
+answer OK
+box "Next Disc" "${NEXT_CD}3" OKCANCEL
+text progress 1011 "$STATUS_AFTER_DISC2"
+# Not in the drive yet: the question comes again.
+answer OK
+box "Next Disc" "${NEXT_CD}3" OKCANCEL
+copy "$(winpath "$set_dir/spare/cd3")" "$(winpath "$case_dir/disc/cd3")"
+answer OK
+box "" "Sucess!!" OK
+text progress 1011 "$STATUS_AFTER_DISC3"
+answer OK
+exit 0
+EOF
+  link_steps
+  drive
+  check_bar "$work/screenshots/three_discs-progress-disc2.png" split
+  check_installed
+}
+
+case_cancel_in_path_dialog() {
+  begin_case english en_US.UTF-8 || return
+  path_dialog_steps
+  steps <<EOF
+click path 1000
+exit 1
+EOF
+  drive
+  if [ -e "$drive_c/Program Files/$COMPANY" ]; then fail "the target folder was made"; else ok "no target folder"; fi
+  check_not_finished
+}
+
+case_cancel_during_copy() {
+  begin_case threedisc en_US.UTF-8 || return
+  path_dialog_steps
+  # A press of CANCEL made as the disc question goes away lands while the
+  # next disc is read.
+  steps <<EOF
+click path 1004
+box "Next Disc" "${NEXT_CD}2" OKCANCEL
+window progress "$PROGRAM_NAME" 1009
+copy "$(winpath "$set_dir/spare/cd2")" "$(winpath "$case_dir/disc/cd2")"
+answer OK
+click progress 1010
+box "Warning" "$CANCEL_MSG" OKCANCEL
+move box 0 0
+$(shot progress cancel-question)
+# Going on after all.
+answer CANCEL
+box "Next Disc" "${NEXT_CD}3" OKCANCEL
+copy "$(winpath "$set_dir/spare/cd3")" "$(winpath "$case_dir/disc/cd3")"
+answer OK
+click progress 1010
+box "Warning" "$CANCEL_MSG" OKCANCEL
+answer OK
+gone progress
+exit 1
+EOF
+  drive
+  check_same Maps/m1.map
+  check_absent uninstall.exe
+  check_not_finished
+}
+
+case_decline_disc() {
+  begin_case threedisc en_US.UTF-8 || return
+  path_dialog_steps
+  steps <<EOF
+click path 1004
+box "Next Disc" "${NEXT_CD}2" OKCANCEL
+answer CANCEL
+box "Fail" "$FAIL_MSG" OK
+answer OK
+exit 2
+EOF
+  drive
+  check_same Maps/m1.map
+  check_not_finished
+}
+
+# Traditional Chinese: the titles are the Big5 texts of the disc, and the
+# game's names, folders, key and links are Chinese too.
+case_chinese() {
+  begin_case chinese zh_TW.UTF-8 || return
+  whole_install
+}
+
+case_damaged_disc() {
+  begin_case damaged en_US.UTF-8 || return
+  path_dialog_steps
+  steps <<EOF
+click path 1004
+box "Error" "The disc file E:\\cd1 is damaged (record at byte $DAMAGED_AT: a record does not unpack).\\nThe installation was stopped." OK
+answer OK
+exit 3
+EOF
+  drive
+  check_not_finished
+}
+
+# A real full disk: a small tmpfs where the game folder goes.
+case_disk_full() {
+  begin_case english en_US.UTF-8 || return
+  local mount_point="$drive_c/Program Files/$COMPANY"
+  mkdir -p "$mount_point"
+  if ! mount -t tmpfs -o size=256k tmpfs "$mount_point" 2>"$case_dir/mount.log"; then
+    say "SKIP: a tmpfs cannot be mounted here ($(head -n1 "$case_dir/mount.log")); no real full disk"
+    skipped=1
+    return
+  fi
+  mounted=$mount_point
+  path_dialog_steps
+  steps <<EOF
+click path 1004
+box "磁碟錯誤!" "無法寫入磁碟" OK
+answer OK
+exit 3
+EOF
+  drive
+  check_not_finished
+  # Wine lets go of the folder only when its server ends.
+  wineserver -k 2>/dev/null
+}
+
+# The driver's own watch: a step that does not hold, a message box nobody
+# expects and a crash each end its run with a failure, long before the
+# step's time is up.
+expect_driver_failure() {
+  local what=$1 pattern=$2 file=$case_dir/fault-$3.txt start=$SECONDS rc
+  cat >"$file"
+  run_driver "$file"
+  rc=$?
+  local transcript=${file%.txt}.transcript
+  if [ $rc -eq 1 ] && grep -E "^FAIL \(step [0-9]+\): .*($pattern)" "$transcript" >/dev/null &&
+    [ $((SECONDS - start)) -lt 15 ]; then
+    ok "the driver fails on $what ($((SECONDS - start)) s)"
+  else
+    fail "the driver did not fail on $what as it should (exit code $rc, $((SECONDS - start)) s)"
+  fi
+}
+
+case_driver_catches_faults() {
+  begin_case english en_US.UTF-8 || return
+  expect_driver_failure "a text that differs" "should read" text <<EOF
+timeout 30
+start "$(winpath "$setup_exe")"
+window path "$PROGRAM_NAME" 1006
+text path 1006 "C:\\Somewhere\\Else"
+EOF
+  wineserver -k 2>/dev/null
+  rm "$prefix/dosdevices/e:"
+  expect_driver_failure "a message box nobody expects" \
+    'unexpected message box while waiting for window ".*" with control 1006: caption="" text="Game Disc not found!!"' box <<EOF
+timeout 30
+start "$(winpath "$setup_exe")"
+window path "$PROGRAM_NAME" 1006
+EOF
+  expect_driver_failure "a crash" "crash|0xC0000005" crash <<EOF
+timeout 30
+start "$(winpath "$crasher_exe")"
+window never "never" 1
+EOF
+}
+
+# The disc in a drive that is not a CD-ROM drive is not the game disc.
+case_no_disc_drive() {
+  begin_case english en_US.UTF-8 f || return
+  steps <<EOF
+start "$(winpath "$setup_exe")"
+box "" "Game Disc not found!!" OK
+answer OK
+exit 0
+EOF
+  drive
+  if [ -e "$drive_c/Program Files/$COMPANY" ]; then fail "the target folder was made"; else ok "no target folder"; fi
+}
+
+run_case() {
+  case_name=$1
+  local start=$SECONDS
+  failures=0
+  skipped=0
+  prefix=
+  mounted=
+  if ! declare -F "case_$case_name" >/dev/null; then
+    say "no case $case_name"
+    return 1
+  fi
+  "case_$case_name"
+  end_case
+  if [ $skipped -ne 0 ]; then
+    say "== $case_name: skipped ($((SECONDS - start)) s)"
+    return 77
+  fi
+  if [ $failures -ne 0 ]; then
+    say "== $case_name: FAILED, $failures check(s) did not hold ($((SECONDS - start)) s)"
+    return 1
+  fi
+  say "== $case_name: passed ($((SECONDS - start)) s)"
+}
+
+[ $# -ge 1 ] || usage
+command=$1
+shift
+case $command in
+  prepare)
+    [ $# -eq 2 ] || usage
+    work=$1
+    prepare "$1" "$2"
+    ;;
+  case)
+    [ $# -ge 5 ] || usage
+    work=$(cd "$1" && pwd) setup_exe=$(realpath "$2") driver_exe=$(realpath "$3") crasher_exe=$(realpath "$4")
+    shift 4
+    status=0
+    for name in "$@"; do
+      run_case "$name"
+      rc=$?
+      if [ $rc -eq 77 ] && [ $status -eq 0 ]; then status=77; fi
+      if [ $rc -ne 0 ] && [ $rc -ne 77 ]; then status=1; fi
+    done
+    exit $status
+    ;;
+  *) usage ;;
+esac
