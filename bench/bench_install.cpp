@@ -56,9 +56,11 @@ int UnpackOnly(const std::string& disc) {
   std::vector<unsigned char> packed(kPackedBufferSize), unpacked(kUnpackedBufferSize);
   uint64_t produced = 0;
   for (int n = 1;; ++n) {
-    std::ifstream in(disc + "/cd" + std::to_string(n), std::ios::binary);
+    std::ifstream in(disc + "/cd" + std::to_string(n), std::ios::binary | std::ios::ate);
     if (!in) break;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
     size_t at = n == 1 ? kSetupHeaderSize : 0;
     while (at < bytes.size()) {
       int8_t tag = static_cast<int8_t>(bytes[at++]);

@@ -6,7 +6,8 @@
 # Each game is generated (seeded, the same bytes every time), authored into
 # a two-disc set, packed with gzip -6 and zip; then, after a warm-up round,
 # five rounds run every contestant in turn into an empty folder on the same
-# file system, with the page cache flushed to disk between runs (not timed).
+# file system, with the page cache written out and dropped between runs (not
+# timed), so that each reads its input from the disk.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -25,7 +26,10 @@ now() { date +%s.%N; }
 # Runs "$@" once and prints its wall time in seconds.
 timed() {
   local start end
+  # Every contestant starts cold: written data on disk, nothing cached (the
+  # cache can only be dropped as root; elsewhere the runs start warm).
   sync
+  echo 3 2>/dev/null >/proc/sys/vm/drop_caches || true
   start=$(now)
   "$@" >"$work/last.out" 2>&1 || { cat "$work/last.out"; return 1; }
   end=$(now)
@@ -117,4 +121,19 @@ for shape in many large small; do prepare "$shape"; done
 for shape in many large; do run_shape "$shape"; done
 # The peak resident memory must not grow with the game.
 "$bin/bench_install" install "$work/small/discs" "$work/small/out-rss" | sed 's/^/  40 MB game: /'
-rm -rf "$work/small/out-rss" "$work"/*/out
+rm -rf "$work/small/out-rss"
+# What the progress view and the message pump cost, counted in instructions
+# (wall times of runs this short vary by more than the view costs).
+if command -v valgrind >/dev/null; then
+  count() {
+    rm -rf "$work/small/out-cg"
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$bin/bench_install" install \
+      "$work/small/discs" "$work/small/out-cg" "$@" 2>&1 | sed -n 's/.*I *refs: *//p' | tr -d ,
+  }
+  with=$(count) without=$(count noview)
+  printf '  progress view and message pump: %d of %d instructions (%.2f %%), 40 MB game\n' \
+    $((with - without)) "$with" "$(echo "($with - $without) * 100 / $with" | bc -l)"
+else
+  echo "  (valgrind not found: the progress view's cost is not counted)"
+fi
+rm -rf "$work/small/out-cg" "$work"/*/out
