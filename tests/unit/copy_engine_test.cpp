@@ -139,6 +139,26 @@ TEST_F(CopyEngineTest, DecliningTheDiscStopsWithFail) {
       << "nothing is registered";
 }
 
+// A few hundred bytes that unpack to a whole piece are an ordinary record;
+// one byte more than a piece is a damaged one.
+TEST_F(CopyEngineTest, APieceMayUnpackToItsFullSizeAndNoFurther) {
+  const std::string full(204800, '\0');
+  const std::string packed = testsupport::Deflate(full);
+  ASSERT_LT(packed.size(), 1000u);
+  RecordStream r;
+  r.FileStart("\\zeros.bin").Packed(3, packed).FileEnd().DiscEnd();
+  PutDiscs({Disc1(r)});
+  ASSERT_EQ(RunDiscs(), 1);
+  EXPECT_EQ(Installed("zeros.bin"), full);
+
+  ResetEngine();
+  RecordStream over;
+  over.FileStart("\\more.bin").Packed(3, testsupport::Deflate(full + "x")).FileEnd().DiscEnd();
+  PutDiscs({Disc1(over)});
+  EXPECT_EQ(RunDiscs(), 0);
+  EXPECT_EQ(copyState.outcome, CopyOutcome::kDamaged);
+}
+
 TEST_F(CopyEngineTest, AFileThatCannotBeCreatedStopsTheRun) {
   RecordStream r;
   AddFile(&r, "\\taken", "x");
