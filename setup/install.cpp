@@ -97,14 +97,6 @@ CopyState copyState;
 
 namespace {
 
-enum RecordTag : int8_t {
-  kTagFolder = 1,
-  kTagFileStart = 2,
-  kTagFileData = 3,
-  kTagFileEnd = 4,
-  kTagDiscEnd = 5,
-};
-
 // "無法寫入磁碟" and "磁碟錯誤!" in Big5.
 const char kWriteFailText[] = "\xB5L\xAAk\xBCg\xA4J\xBA\xCF\xBA\xD0";
 const char kWriteFailCaption[] = "\xBA\xCF\xBA\xD0\xBF\xF9\xBB~!";

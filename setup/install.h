@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "a_file.h"
+#include "disc_format.h"
 #include "a_util.h"
 
 // A cell as the reader hands it out: a copy of at most 255 bytes.
@@ -108,9 +109,6 @@ struct CopyState {
 };
 extern CopyState copyState;
 
-constexpr int kSetupHeaderSize = 168;
-constexpr int kPackedBufferSize = 409600;
-constexpr int kUnpackedBufferSize = 204800;
 
 // Reads the 168-byte setup header from the start of the open `file` (the
 // first disc's archive) into the header fields of setupState; the disc count

@@ -16,20 +16,20 @@
 #include <cstdint>
 #include <string>
 
+#include "disc_format.h"
+
 namespace discformat {
 
-constexpr size_t kSetupHeaderBytes = 168;
+constexpr size_t kSetupHeaderBytes = kSetupHeaderSize;
 constexpr size_t kHeaderTextBytes = 40;
-constexpr size_t kMaxPieceBytes = 204800;   // unpacked payload of one record
-constexpr size_t kMaxPackedBytes = 409600;  // packed payload of one record
-
-enum RecordTag : int8_t {
-  kTagFolder = 1,
-  kTagFileStart = 2,
-  kTagFileData = 3,
-  kTagFileEnd = 4,
-  kTagDiscEnd = 5,
-};
+constexpr size_t kMaxPieceBytes = kUnpackedBufferSize;  // unpacked payload of one record
+constexpr size_t kMaxPackedBytes = kPackedBufferSize;   // packed payload of one record
+using ::RecordTag;
+using ::kTagFolder;
+using ::kTagFileStart;
+using ::kTagFileData;
+using ::kTagFileEnd;
+using ::kTagDiscEnd;
 
 // The 168 bytes at the start of cd1: four 40-byte texts, zero-padded, then
 // the disc count (signed) and the installed size in bytes.
