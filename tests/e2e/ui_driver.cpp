@@ -51,7 +51,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect.h"
+#include "readback.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "compose.h"
 #include "disc_writer.h"
-#include "inspect.h"
+#include "readback.h"
 #include "install.h"
 #include "progress.h"
 #include "setup_test.h"

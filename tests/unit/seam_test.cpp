@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect.h"
+#include "readback.h"
 #include "lib_test.h"
 #include "platform.h"
 #include "text_writer.h"

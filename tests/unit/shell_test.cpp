@@ -4,7 +4,7 @@
 #include <string>
 
 #include "copy_test.h"
-#include "inspect.h"
+#include "readback.h"
 #include "shell.h"
 
 namespace {

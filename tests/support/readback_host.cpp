@@ -1,5 +1,5 @@
 #include "host_control.h"
-#include "inspect.h"
+#include "readback.h"
 
 namespace testsupport {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "inspect.h"
+#include "readback.h"
 #include "platform.h"
 
 namespace testsupport {
