@@ -26,7 +26,7 @@ for target in disc package picture text stored_path; do
     continue
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  edges=$(sed -n 's/^#[0-9]*.*DONE *cov: \([0-9]*\).*/\1/p' "$log" | tail -1)
+  edges=$(sed -n 's/.*DONE *cov: \([0-9]*\).*/\1/p' "$log" | tail -1)
   echo "fuzz_$target: $runs executions in ${seconds}s, coverage $edges, no findings"
 done
 exit $status
