@@ -122,15 +122,16 @@ class DamageSweepTest : public testsupport::CopyTest {
     for (size_t i = 0; i < 300; i += 7) files_[2].content[i] = static_cast<char>(i);
   }
 
-  // Runs the engine over `cd1` and checks the invariant. Returns true when
-  // the run succeeded.
-  bool RunOne(const std::string& cd1, const std::string& what, int* missing) {
+  // Runs the engine over the disc set `discs` and checks the invariant.
+  // Returns true when the run succeeded.
+  bool RunOne(const std::vector<std::string>& discs, const std::string& what, int* missing) {
     std::error_code ec;
     fs::remove_all(Native("target"), ec);
     plat::box_script::Clear();
+    // A disc asked for again is not there: the user gives up.
     plat::box_script::SetDefaultResponder([](const plat::BoxRecord&) { return plat::kAnswerCancel; });
     ResetEngine();
-    Put("disc\\cd1", cd1);
+    PutDiscs(discs);
     int ok = RunDiscs();
     if (ok) {
       for (const GameFile& f : files_) {
@@ -152,28 +153,44 @@ class DamageSweepTest : public testsupport::CopyTest {
     return ok == 1;
   }
 
+  // Every truncation and every single-bit flip of disc `which` of `discs`.
+  void Sweep(const std::vector<std::string>& discs, size_t which) {
+    int missing = 0, succeeded = 0, cases = 0;
+    ASSERT_TRUE(RunOne(discs, "intact", &missing));
+    ASSERT_EQ(missing, 0);
+    const std::string& disc = discs[which];
+    const std::string name = "cd" + std::to_string(which + 1);
+    std::vector<std::string> damaged = discs;
+    for (size_t cut = 0; cut < disc.size(); ++cut) {
+      damaged[which] = disc.substr(0, cut);
+      succeeded += RunOne(damaged, name + " cut at " + std::to_string(cut), &missing);
+      ++cases;
+    }
+    for (size_t bit = 0; bit < disc.size() * 8; ++bit) {
+      damaged[which] = disc;
+      damaged[which][bit / 8] = static_cast<char>(disc[bit / 8] ^ (1 << (bit % 8)));
+      succeeded += RunOne(damaged, name + " bit " + std::to_string(bit), &missing);
+      ++cases;
+    }
+    std::printf("[ damage ] %d cases on %s of %zu bytes (%zu discs): %d installed, %d files left out by a success\n",
+                cases, name.c_str(), disc.size(), discs.size(), succeeded, missing);
+  }
+
   std::vector<GameFile> files_;
 };
 
-TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlip) {
+TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlipOfOneDisc) {
   std::vector<std::string> discs = testsupport::BuildDiscs(header_, {"\\a", "\\a\\b"}, files_);
   ASSERT_EQ(discs.size(), 1u);
-  const std::string disc = discs[0];
-  int missing = 0, succeeded = 0, cases = 0;
-  ASSERT_TRUE(RunOne(disc, "intact", &missing));
-  ASSERT_EQ(missing, 0);
-  for (size_t cut = 0; cut < disc.size(); ++cut) {
-    succeeded += RunOne(disc.substr(0, cut), "cut at " + std::to_string(cut), &missing);
-    ++cases;
-  }
-  for (size_t bit = 0; bit < disc.size() * 8; ++bit) {
-    std::string flipped = disc;
-    flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
-    succeeded += RunOne(flipped, "bit " + std::to_string(bit), &missing);
-    ++cases;
-  }
-  std::printf("[ damage ] %d cases on a %zu-byte disc: %d installed, %d files left out by a success\n", cases,
-              disc.size(), succeeded, missing);
+  Sweep(discs, 0);
+}
+
+// The second disc of a set whose last file begins on the first disc.
+TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlipOfTheSecondDisc) {
+  std::vector<std::string> discs = testsupport::BuildDiscs(header_, {"\\a", "\\a\\b"}, files_, 380, 100);
+  ASSERT_EQ(discs.size(), 2u);
+  ASSERT_EQ(discs[1][0], 3) << "disc 2 goes on with a piece of the file begun on disc 1";
+  Sweep(discs, 1);
 }
 
 }  // namespace
