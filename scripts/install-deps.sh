@@ -1,33 +1,41 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and the tests need and
 # this machine lacks. Does nothing (and needs no network) when all is there.
+#
+# qemu-user-static comes too where 32-bit x86 programs do not run here, or
+# where TEST_I386 asks for the emulated road (see i386-road.sh).
 set -euo pipefail
 
-need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 
+install() {
+  [ $# -gt 0 ] || return 0
+  echo "install-deps: installing $*"
+  local sudo=
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then $sudo dpkg --add-architecture i386; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "$@"
+}
+
 # The fonts stand in for Arial and PMingLiU when the installer's dialogs run
-# under Wine in the end-to-end tests.
-for p in cmake g++ make zlib1g-dev libgtest-dev googletest \
-         libdeflate-dev g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev \
-         wine xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso \
+# under Wine in the end-to-end tests. Both cross compilers: the 32-bit build
+# is what ships, the 64-bit one runs the Windows tests under wine64 on any
+# machine.
+need=()
+for p in cmake g++ make zlib1g-dev libgtest-dev googletest libdeflate-dev \
+         g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 \
+         g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+         mingw-w64-x86-64-dev libz-mingw-w64-dev \
+         wine wine64 wine32:i386 xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso \
          fonts-liberation fonts-wqy-microhei; do
   have_pkg "$p" || need+=("$p")
 done
+install "${need[@]}"
 
-i386=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  i386=1
+if ! have_pkg qemu-user-static; then
+  if [ "${TEST_I386:-auto}" != auto ] || ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    install qemu-user-static
+  fi
 fi
-have_pkg wine32:i386 || need+=("wine32:i386")
-
-if [ ${#need[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "install-deps: installing ${need[*]}"
-if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-if [ $i386 -eq 1 ]; then $SUDO dpkg --add-architecture i386; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${need[@]}"

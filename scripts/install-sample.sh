@@ -11,6 +11,10 @@
 # driver presses OK, changes the disc and answers the boxes, and pictures of
 # both dialogs are saved. Either way it then shows where the game went, the
 # uninstall key and the shortcuts made.
+#
+# setup.exe is the 32-bit program that ships. Where this machine cannot run
+# 32-bit code, it runs emulated by qemu-user (set up here and taken back at
+# the end, see i386-road.sh): it then takes minutes, not seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,6 +25,26 @@ started=$SECONDS
 
 step "Installing what is missing"
 scripts/install-deps.sh
+
+step "The road of 32-bit programs on this machine"
+road_state=$work.i386-road.state
+prefix=
+xvfb_pid=
+cleanup() {
+  [ -z "$prefix" ] || WINEPREFIX=$prefix /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  scripts/i386-road.sh undo "$road_state" || true
+}
+trap cleanup EXIT
+scripts/i386-road.sh undo "$road_state"
+road=$(scripts/i386-road.sh setup auto "$road_state") || { echo "setup.exe cannot run here."; exit 1; }
+slowdown=1
+if [ "$road" = native ]; then
+  echo "  native: 32-bit programs run as they are"
+else
+  slowdown=6
+  echo "  emulated: this machine cannot run 32-bit code; qemu-user runs it, each Wine program starting in a minute or two"
+fi
 
 step "Building the authoring tool (native) and setup.exe, the sample game and the UI driver (Windows)"
 cmake --preset host-release >/dev/null && cmake --build --preset host-release --target gamedisc >/dev/null
@@ -47,34 +71,24 @@ drive=$work/drive  # what is "in the drive": disc 1 now, disc 2 when asked for
 cp -a "$work/discs/disc1" "$drive"
 headless=1
 if [ -n "${DISPLAY:-}" ] && [ -t 0 ] && [ -z "${CI:-}" ]; then headless=0; fi
-xvfb_pid=
 if [ $headless = 1 ]; then
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/.display" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 200); do [ -s "$work/.display" ] && break; sleep 0.05; done
   export DISPLAY=:$(head -n1 "$work/.display")
 fi
-cleanup() {
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
 scripts/wine-prefix.sh "$prefix"
 export WINEPREFIX=$prefix
 . scripts/wine-env.sh
-wine reg add 'HKLM\Software\Wine\Drives' /v 'e:' /t REG_SZ /d cdrom /f /reg:64 >/dev/null 2>&1
-for pair in "Arial=Liberation Sans" "Tahoma=Liberation Sans" "PMingLiU=WenQuanYi Micro Hei"; do
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
-done
 ln -sfn "$drive" "$prefix/dosdevices/e:"
-wineserver -k 2>/dev/null || true
+"$WINESERVER" -k 2>/dev/null || true
 
 title="Star Harbor Setup"
 step "Running setup.exe from E:"
 install_start=$SECONDS
 if [ $headless = 0 ]; then
   echo "  Setup opens on your display: check the folder and press OK."
-  wine 'E:\setup.exe' >"$work/wine.log" 2>&1 &
+  "$WINE" 'E:\setup.exe' >"$work/wine.log" 2>&1 &
   setup_pid=$!
   read -r -p "  When setup asks for disc 2, press Enter here to put it in the drive... " _
   cp "$work/discs/disc2/cd2" "$drive/"
@@ -84,7 +98,7 @@ else
   shots=$work/screenshots
   mkdir -p "$shots"
   cat >"$work/steps.txt" <<STEPS
-timeout 60
+timeout $((60 * slowdown))
 start E:\\setup.exe
 window path "$title" 1004
 shot path "$(winpath "$shots/path-dialog.bmp")"
@@ -99,11 +113,11 @@ box "" "Sucess!!" OK
 answer OK
 exit 0
 STEPS
-  wine "$driver" "$(winpath "$work/steps.txt")" >"$work/transcript.txt" 2>"$work/wine.log" && rc=0 || rc=$?
+  "$WINE" "$driver" "$(winpath "$work/steps.txt")" >"$work/transcript.txt" 2>"$work/wine.log" && rc=0 || rc=$?
   sed 's/^/  | /' "$work/transcript.txt"
   for bmp in "$shots"/*.bmp; do convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null && rm "$bmp" || true; done
 fi
-wineserver -w
+"$WINESERVER" -w
 echo "  setup ended with exit code $rc after $((SECONDS - install_start)) s"
 [ "$rc" = 0 ] || { echo "The installation did not complete."; exit 1; }
 
@@ -114,7 +128,7 @@ echo "  C:\\Program Files\\Lumen Works\\Star Harbor  =  $game_dir"
 echo "  $(find "$game_dir" -type f | wc -l) files, $(du -sb "$game_dir" | cut -f1) bytes"
 
 step "The uninstall key (32-bit view, where a 32-bit program's writes land)"
-wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\StarHarbor' /reg:32 2>/dev/null |
+"$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\StarHarbor' /reg:32 2>/dev/null |
   tr -d '\r' | sed '/^$/d; s/^/  /'
 
 step "Shortcuts made"

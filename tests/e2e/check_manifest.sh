@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Fails unless a Windows program carries the manifest file in its resources,
-# byte for byte: check_manifest.sh PROGRAM.exe MANIFEST
+# byte for byte: check_manifest.sh OBJCOPY PROGRAM.exe MANIFEST (OBJCOPY:
+# the cross build's)
 set -euo pipefail
 export LC_ALL=C
-exe=$1 manifest=$2
+objcopy=$1 exe=$2 manifest=$3
 resources=$(mktemp)
 trap 'rm -f "$resources"' EXIT
-i686-w64-mingw32-objcopy -O binary --only-section=.rsrc "$exe" "$resources"
+"$objcopy" -O binary --only-section=.rsrc "$exe" "$resources"
 # The manifest is stored as it is, in one piece: with the zero bytes of the
 # section's tables taken out it is a plain substring.
 section=$(tr -d '\0' <"$resources")

@@ -119,9 +119,10 @@ struct GameSet {
   std::vector<GameFile> files;  // in the archives, in this order
   std::vector<GameFile> data;   // the disc's data folder, paths "\"-led
   std::vector<ExtraLink> links;
-  // 0: one disc; else three, the first ending when this share of the game
-  // has been read.
-  double firstDiscShare = 0;
+  // 1 to 3; with more than one, the first disc ends when `firstDiscShare`
+  // of the game has been read.
+  int discs = 1;
+  double firstDiscShare = 0.5;
   size_t piece = 204800;  // the largest file piece in one record
 };
 
@@ -209,10 +210,10 @@ std::string StatusAfter(const std::vector<std::string>& discs, size_t index) {
   return "Copying " + last.substr(0, last.find('\0')) + " ....";
 }
 
-// Cuts a game's single disc into three at record boundaries: the first
-// ends where `firstShare` of the unpacked bytes (`total`) have been read, the
-// rest is halved at its middle record.
-std::vector<std::string> CutIntoThree(const std::string& single, uint32_t total, double firstShare) {
+// Cuts a game's single disc into two or three at record boundaries: the
+// first ends where `firstShare` of the unpacked bytes (`total`) have been
+// read; for three, the rest is halved at its middle record.
+std::vector<std::string> CutDiscs(const std::string& single, uint32_t total, double firstShare, int count) {
   const std::vector<Record> records = Records(single, 168);
   size_t firstCut = 0;
   uint64_t unpacked = 0;
@@ -221,13 +222,14 @@ std::vector<std::string> CutIntoThree(const std::string& single, uint32_t total,
     if (unpacked >= firstShare * total) firstCut = records[i + 1].offset;
   }
   if (firstCut == 0) Die("too few records to cut");
+  const std::string discEnd(1, '\x05');
   const std::string rest = single.substr(firstCut);
+  if (count == 2) return {single.substr(0, firstCut) + discEnd, rest};
   size_t secondCut = 0;
   for (const Record& r : Records(rest, 0)) {
     if (r.offset <= rest.size() / 2) secondCut = r.offset;
   }
   if (secondCut == 0) Die("too few records to cut");
-  const std::string discEnd(1, '\x05');
   return {single.substr(0, firstCut) + discEnd, rest.substr(0, secondCut) + discEnd, rest.substr(secondCut)};
 }
 
@@ -266,7 +268,7 @@ class SetWriter {
     for (const GameFile& f : g.files) size += static_cast<uint32_t>(f.path.size() + 1 + f.content.size());
     header.installSize = size;
     std::vector<std::string> discs = testsupport::BuildDiscs(header, g.folders, g.files, 0, g.piece);
-    if (g.firstDiscShare > 0) discs = CutIntoThree(discs[0], size, g.firstDiscShare);
+    if (g.discs > 1) discs = CutDiscs(discs[0], size, g.firstDiscShare, g.discs);
     header.discCount = static_cast<int32_t>(discs.size());
     headerBytes_ = testsupport::SetupHeaderBytes(header);
     discs[0].replace(0, 168, headerBytes_);
@@ -383,10 +385,20 @@ int main(int argc, char** argv) {
   three.name = "threedisc";
   three.files.push_back({"\\Movies\\outro.avi", Content(21, 900000)});
   three.files.push_back({"\\Maps\\m3.map", Content(22, 300000)});
+  three.discs = 3;
   three.firstDiscShare = 0.53;
   three.piece = 25600;
   {
     SetWriter writer(out, three);
+    writer.Write();
+  }
+
+  // The one-disc game over two discs, a file running across the change.
+  GameSet two = english;
+  two.name = "twodisc";
+  two.discs = 2;
+  {
+    SetWriter writer(out, two);
     writer.Write();
   }
 

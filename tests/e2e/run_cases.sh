@@ -3,8 +3,8 @@
 # ui_driver.exe and checked from outside.
 #
 #   run_cases.sh prepare WORK DISCS_EXE
-#       boots the base prefix (once), builds the private locales and lays out
-#       the game discs below WORK
+#       makes the base prefix (scripts/wine-prefix.sh), builds the private
+#       locales and lays out the game discs below WORK
 #   run_cases.sh case WORK SETUP_EXE DRIVER_EXE CRASHER_EXE NAME...
 #       runs the named cases; each gets a clone of the base prefix, an X
 #       display and a wineserver of its own, its disc folder mapped as the
@@ -13,14 +13,15 @@
 # Everything a case leaves is in WORK/cases/NAME (the driver's transcript,
 # Wine's log, the registry read back); the pictures of the dialogs are in
 # WORK/screenshots. Exit code 0 when every check held, 77 when a case cannot
-# run on this machine (it says why), 1 otherwise.
+# run on this machine (it says why), 1 otherwise. E2E_SLOWDOWN (a whole
+# number, default 1) stretches every wait, for programs that run emulated.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../scripts" && pwd)
 
 usage() {
-  sed -n '2,17p' "$0" >&2
+  sed -n '2,18p' "$0" >&2
   exit 2
 }
 
@@ -68,24 +69,11 @@ prepare() {
   (
     export WINEPREFIX=$base DISPLAY=$display
     . "$scripts/wine-env.sh"
-    # Drive E: is a CD-ROM drive in every case; its folder is linked per case.
-    # The 64-bit view: that is where Wine's mount manager reads drive types.
-    wine reg add 'HKLM\Software\Wine\Drives' /v 'e:' /t REG_SZ /d cdrom /f /reg:64 >>"$base.boot.log" 2>&1
-    # A Windows machine has Arial and Tahoma, and in Taiwan PMingLiU
-    # (新細明體); free fonts of the same metrics stand in for them.
-    # Without them Wine falls back by pitch alone and draws the installer's
-    # Arial texts in a typewriter face and Chinese titles as empty boxes.
-    local pair
-    for pair in "Arial=Liberation Sans" "Tahoma=Liberation Sans" \
-      "PMingLiU=WenQuanYi Micro Hei" "新細明體=WenQuanYi Micro Hei"; do
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f \
-        >>"$base.boot.log" 2>&1
-    done
     rm -rf "$work/discs"
     mkdir -p "$work/discs"
-    wine "$discs_exe" "$(winpath "$work/discs")" >"$work/discs.log" 2>&1
+    "$WINE" "$discs_exe" "$(winpath "$work/discs")" >"$work/discs.log" 2>&1
     rc=$?
-    wineserver -w
+    "$WINESERVER" -w
     exit $rc
   )
   local rc=$?
@@ -136,23 +124,6 @@ stop_display() {
   display_pid=
 }
 
-# Copies the base prefix. The DLLs are only ever read: they are linked, not
-# copied (half a gigabyte a case otherwise).
-clone_prefix() {
-  local base=$1 dst=$2 item
-  mkdir -p "$dst/drive_c/windows"
-  cp -a "$base/.update-timestamp" "$base/dosdevices" "$base"/*.reg "$dst/"
-  for item in "$base"/drive_c/*; do
-    [ "$(basename "$item")" = windows ] || cp -a "$item" "$dst/drive_c/"
-  done
-  for item in "$base"/drive_c/windows/*; do
-    case $(basename "$item") in
-      system32 | syswow64 | winsxs) cp -al "$item" "$dst/drive_c/windows/" ;;
-      *) cp -a "$item" "$dst/drive_c/windows/" ;;
-    esac
-  done
-}
-
 # begin_case SET LOCALE [DRIVE]: a fresh prefix, the set's first disc in
 # drive DRIVE (E:, the CD-ROM drive, unless told).
 begin_case() {
@@ -165,7 +136,7 @@ begin_case() {
   . "$set_dir/facts.sh"
   cp -a "$set_dir/disc" "$case_dir/disc"
   prefix=$case_dir/prefix
-  clone_prefix "$work/base" "$prefix"
+  "$scripts/wine-clone.sh" "$work/base" "$prefix"
   ln -sfn "$case_dir/disc" "$prefix/dosdevices/$drive:"
   start_display "$case_dir" || return 1
   export WINEPREFIX=$prefix DISPLAY=$display LOCPATH=$work/locales
@@ -180,7 +151,7 @@ begin_case() {
 }
 
 end_case() {
-  if [ -n "$prefix" ]; then wineserver -k 2>/dev/null; fi
+  if [ -n "$prefix" ]; then "$WINESERVER" -k 2>/dev/null; fi
   if [ -n "$mounted" ]; then umount "$mounted" || fail "cannot unmount $mounted"; fi
   mounted=
   stop_display
@@ -193,7 +164,7 @@ steps() { cat >>"$steps"; }
 # output. Returns the driver's exit code.
 run_driver() {
   local file=$1 transcript=${1%.txt}.transcript
-  wine "$driver_exe" "$(winpath "$file")" >"$transcript" 2>>"$case_dir/wine.log"
+  "$WINE" "$driver_exe" "$(winpath "$file")" >"$transcript" 2>>"$case_dir/wine.log"
   local rc=$?
   sed 's/^/  | /' "$transcript"
   return $rc
@@ -254,13 +225,13 @@ EOF
   done
 }
 
-# The uninstall key as `reg query` shows it in the 32-bit view, where a
-# 32-bit program's writes land; empty when there is none. The tool writes in
-# the console's code page.
+# The uninstall key as `reg query` shows it in the view setup.exe writes (the
+# 32-bit one for a 32-bit program, the 64-bit one for a 64-bit build); empty
+# when there is none. The tool writes in the console's code page.
 registry() {
   local cp=CP437
   [[ $LC_ALL == zh_TW* ]] && cp=CP950
-  if wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$KEY" /reg:32 \
+  if "$WINE" reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$KEY" "/reg:$view" \
     >"$case_dir/reg.raw" 2>>"$case_dir/wine.log"; then
     iconv -f "$cp" -t UTF-8 "$case_dir/reg.raw" | tr -d '\r' >"$case_dir/reg.txt"
   else
@@ -292,7 +263,7 @@ check_registry() {
     UninstallString "\"$TARGET\\uninstall.exe\"")
   # Wine lists values by name, not in the order they were written.
   if [ "$(grep REG_ "$case_dir/reg.txt" | LC_ALL=C sort)" = "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
-    ok "registry (reg query /reg:32): $(grep -c REG_ "$case_dir/reg.txt") values as expected"
+    ok "registry (reg query /reg:$view): $(grep -c REG_ "$case_dir/reg.txt") values as expected"
     sed 's/^/  | /' "$case_dir/reg.txt"
   else
     fail "the uninstall key reads:"
@@ -385,7 +356,7 @@ check_not_finished() {
     fail "the uninstall key exists:"
     sed 's/^/  | /' "$case_dir/reg.txt"
   else
-    ok "no uninstall key (reg query /reg:32 finds none)"
+    ok "no uninstall key (reg query /reg:$view finds none)"
   fi
   if [ -e "$(programs_dir)/$COMPANY" ] || [ -e "$(desktop_dir)/$GAME.lnk" ]; then
     fail "shortcuts were made"
@@ -406,7 +377,7 @@ check_absent() {
 # The steps up to the progress dialog: the path dialog, as it first shows.
 path_dialog_steps() {
   steps <<EOF
-timeout 60
+timeout $((60 * slowdown))
 start "$(winpath "$setup_exe")"
 window path "$PROGRAM_NAME" 1006
 text path 1006 "$TARGET"
@@ -539,6 +510,28 @@ EOF
   check_not_finished
 }
 
+# The English game on two discs: the disc prompt, then everything a finished
+# install leaves.
+case_two_discs() {
+  begin_case twodisc en_US.UTF-8 || return
+  path_dialog_steps
+  steps <<EOF
+click path 1004
+box "Next Disc" "${NEXT_CD}2" OKCANCEL
+window progress "$PROGRAM_NAME" 1009
+text progress 1011 "$STATUS_AFTER_DISC1"
+copy "$(winpath "$set_dir/spare/cd2")" "$(winpath "$case_dir/disc/cd2")"
+answer OK
+box "" "Sucess!!" OK
+text progress 1011 "$STATUS_AFTER_DISC2"
+answer OK
+exit 0
+EOF
+  link_steps
+  drive
+  check_installed
+}
+
 # Traditional Chinese: the titles are the Big5 texts of the disc, and the
 # game's names, folders, key and links are Chinese too.
 case_chinese() {
@@ -580,7 +573,7 @@ EOF
   drive
   check_not_finished
   # Wine lets go of the folder only when its server ends.
-  wineserver -k 2>/dev/null
+  "$WINESERVER" -k 2>/dev/null
 }
 
 # The driver's own watch: a step that does not hold, a message box nobody
@@ -608,7 +601,7 @@ start "$(winpath "$setup_exe")"
 window path "$PROGRAM_NAME" 1006
 text path 1006 "C:\\Somewhere\\Else"
 EOF
-  wineserver -k 2>/dev/null
+  "$WINESERVER" -k 2>/dev/null
   rm "$prefix/dosdevices/e:"
   expect_driver_failure "a message box nobody expects" \
     'unexpected message box while waiting for window ".*" with control 1006: caption="" text="Game Disc not found!!"' box <<EOF
@@ -660,6 +653,8 @@ run_case() {
   say "== $case_name: passed ($((SECONDS - start)) s)"
 }
 
+slowdown=${E2E_SLOWDOWN:-1}
+[[ $slowdown =~ ^[1-9][0-9]*$ ]] || { say "E2E_SLOWDOWN must be a whole number, not '$slowdown'"; exit 2; }
 [ $# -ge 1 ] || usage
 command=$1
 shift
@@ -673,6 +668,8 @@ case $command in
     [ $# -ge 5 ] || usage
     work=$(cd "$1" && pwd) setup_exe=$(realpath "$2") driver_exe=$(realpath "$3") crasher_exe=$(realpath "$4")
     shift 4
+    view=$(WINEPREFIX=$work/base . "$scripts/wine-env.sh" && pe_bits "$setup_exe")
+    [ -n "$view" ] || { say "$setup_exe is not a Windows program"; exit 1; }
     status=0
     for name in "$@"; do
       run_case "$name"

@@ -10,9 +10,12 @@
 
 namespace testsupport {
 
+// Read in this program's own view of the registry, the one the installer's
+// code in it writes: the 32-bit view in the 32-bit build, the 64-bit one in
+// the 64-bit build.
 bool ReadRegistryString(const std::string& key, const std::string& name, std::string* value) {
   HKEY k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &k) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) {
     return false;
   }
   char data[1024];
