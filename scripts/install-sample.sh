@@ -15,6 +15,8 @@
 # setup.exe is the 32-bit program that ships. Where this machine cannot run
 # 32-bit code, it runs emulated by qemu-user (set up here and taken back at
 # the end, see i386-road.sh): it then takes minutes, not seconds.
+# TEST_I386=emulated or no-native tries that road on any machine, as with
+# scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,7 +26,7 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 started=$SECONDS
 
 step "Installing what is missing"
-scripts/install-deps.sh
+TEST_I386=${TEST_I386:-auto} scripts/install-deps.sh
 
 step "The road of 32-bit programs on this machine"
 road_state=$work.i386-road.state
@@ -37,7 +39,17 @@ cleanup() {
 }
 trap cleanup EXIT
 scripts/i386-road.sh undo "$road_state"
-road=$(scripts/i386-road.sh setup auto "$road_state") || { echo "setup.exe cannot run here."; exit 1; }
+mode=${TEST_I386:-auto}
+case $mode in
+  auto | emulated) ;;
+  no-native)
+    scripts/i386-road.sh refuse "$road_state"
+    echo "  32-bit programs are refused for this run, as by a kernel without 32-bit emulation"
+    mode=auto
+    ;;
+  *) echo "TEST_I386 is auto, emulated or no-native, not '$mode'"; exit 2 ;;
+esac
+road=$(scripts/i386-road.sh setup "$mode" "$road_state") || { echo "setup.exe cannot run here."; exit 1; }
 slowdown=1
 if [ "$road" = native ]; then
   echo "  native: 32-bit programs run as they are"
