@@ -52,7 +52,11 @@ fi
 road_mode=auto
 [ "$mode" = emulated ] && road_mode=emulated
 if road=$(scripts/i386-road.sh setup "$road_mode" "$road_state"); then
-  echo "== 32-bit x86 programs run $road here"
+  if [ "$road" = native ]; then
+    echo "== 32-bit x86 programs run natively here"
+  else
+    echo "== 32-bit x86 programs run emulated here: qemu-user, registered in binfmt_misc for this run where it was not"
+  fi
 else
   road=impossible
 fi
