@@ -363,6 +363,17 @@ class Driver {
 
  private:
   void Start(const std::string& exe) {
+    // A Wine session that has just started loads its drivers while its first
+    // programs run, and until the mount manager is up every drive looks like
+    // a fixed disk: setup would find no CD-ROM drive. A real machine has it
+    // from boot, so the program is started only once it answers.
+    Await("the system's mount manager", false, true, [] {
+      HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+      if (manager == INVALID_HANDLE_VALUE) return false;
+      CloseHandle(manager);
+      return true;
+    });
     std::wstring command = L"\"" + Wide(exe) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
