@@ -58,8 +58,8 @@ prepare() {
     fi
   done
 
-  # One booted prefix; the cases clone it. Its own X display, so that
-  # nothing depends on the caller's.
+  # One base prefix (a clone of the test run's, where it has one); the cases
+  # clone it. Its own X display, so that nothing depends on the caller's.
   local base=$work/base
   start_display "$work" || return 1
   if ! DISPLAY=$display "$scripts/wine-prefix.sh" "$base"; then
