@@ -27,8 +27,10 @@ qemu=/usr/bin/qemu-i386-static
 # The i386 ELF executable and shared-object header, as binfmt_misc matches it.
 magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-qemu_entry=qemu-i386
-refusal_entry=i386-refused
+# Names of our own, so that an entry somebody else registered is never
+# replaced or removed.
+qemu_entry=i386-road-qemu
+refusal_entry=i386-road-refused
 
 say() { printf '%s\n' "$*" >&2; }
 
@@ -61,8 +63,9 @@ mount_binfmt() {
   mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null && [ -e "$binfmt/register" ]
 }
 
-# register NAME INTERPRETER: an entry for i386 ELF programs; F opens the
-# interpreter now, so that it is found in every mount namespace.
+# register NAME INTERPRETER: an entry for i386 ELF programs (replacing one
+# of ours a killed run left); F opens the interpreter now, so that it is
+# found in every mount namespace.
 register() {
   [ -e "$binfmt/$1" ] && echo -1 >"$binfmt/$1"
   printf '%s' ":$1:M::$magic:$mask:$2:OCF" >"$binfmt/register" 2>/dev/null
