@@ -6,6 +6,7 @@
 
 #include "a_filepkg.h"
 #include "a_mem.h"
+#include "a_name.h"
 
 int32_t openFileCount = 0;
 
@@ -41,8 +42,9 @@ int FileHandle::OpenFromPackage(const char* path) {
   char folder[kFallbackBuffer];
   std::memcpy(folder, path, length + 1);
   // Only the backslash separates here; the last one splits folder and name.
-  char* slash = std::strrchr(folder, '\\');
-  if (slash == nullptr) return 0;
+  const char* last = a_last_backslash(plat::GetAnsiCodePage(), folder);
+  if (last == nullptr) return 0;
+  char* slash = folder + (last - folder);
   char entry[kFallbackBuffer];
   std::strcpy(entry, slash + 1);
   *slash = '\0';
@@ -138,16 +140,15 @@ void MakeParentFolders(const char* path) {
   size_t length = std::strlen(path);
   if (length >= sizeof copy) return;
   std::memcpy(copy, path, length + 1);
-  for (size_t i = 0; i < length; ++i) {
-    unsigned char c = static_cast<unsigned char>(copy[i]);
-    if (c >= 0x80) {
-      ++i;  // the second byte of a double-byte character is never a separator
-      continue;
-    }
+  // The second byte of a double-byte character is never a separator; what
+  // is one is the file system's reading, in the system's code page.
+  const unsigned codePage = plat::GetAnsiCodePage();
+  for (size_t i = 0; i < length; i += a_char_size(codePage, copy + i)) {
+    char c = copy[i];
     if (c == '\\' || c == '/') {
       copy[i] = '\0';
       if (i > 0) MakeFolder(copy);
-      copy[i] = static_cast<char>(c);
+      copy[i] = c;
     }
   }
 }

@@ -70,8 +70,9 @@ int FileExists(const char* path);
 // Creates one folder: 0 when it was made, -1 otherwise (also when it exists).
 int MakeFolder(const char* path);
 // Creates every folder on the way to the last component of `path` (which is
-// never made into a folder), splitting at "\" and "/" and stepping over
-// double-byte characters (a byte of 0x80 or above takes the next with it).
+// never made into a folder), splitting at "\" and "/" as the file system
+// reads the path: in the system's code page, stepping over double-byte
+// characters (a_name.h).
 // Failures are ignored. Paths longer than 1,023 bytes are left alone.
 void MakeParentFolders(const char* path);
 // Copies `source` (read through OpenRead, so possibly from a package) to

@@ -53,6 +53,16 @@ constexpr unsigned kCodePageWestern = 1252;
 constexpr unsigned kCodePageGbk = 936;   // simplified Chinese
 constexpr unsigned kCodePageBig5 = 950;  // traditional Chinese
 
+// GetACP: the ANSI code page the system reads 8-bit names and texts in. The
+// file system applies it to every path the program hands over, so it alone
+// decides which 0x5C bytes separate folders.
+unsigned GetAnsiCodePage();
+
+// Whether `c` starts a double-byte character in `codePage` (the lead bytes
+// of 932, 936, 949 and 950; none in any other code page). The character's
+// second byte may have any value, 0x5C ("\") and 0x7C ("|") included.
+bool IsLeadByte(unsigned codePage, unsigned char c);
+
 // Converts the UTF-8 text `utf8` (`length` bytes) to the ANSI code page
 // `codePage` (MultiByteToWideChar, then WideCharToMultiByte without
 // best-fit guesses). False when the text is no valid UTF-8, a character has

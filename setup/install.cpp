@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "a_mem.h"
+#include "a_name.h"
 #include "compose.h"
 #include "platform.h"
 #include "progress.h"
@@ -145,7 +146,7 @@ enum class Step { kNext, kDiscDone, kStop };
 // Handles a Folder or FileStart record whose payload is `path` (`length`
 // unpacked bytes).
 Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offset) {
-  PathVerdict verdict = CheckStoredPath(path, length);
+  PathVerdict verdict = CheckStoredPath(path, length, plat::GetAnsiCodePage());
   if (verdict != PathVerdict::kSafe) {
     ReportDamage(offset, DescribeVerdict(verdict));
     return Step::kStop;
@@ -201,13 +202,9 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
     return Step::kNext;
   }
   if (kind == kTagDiscEnd) return Step::kDiscDone;
-  if (kind != kTagFolder && kind != kTagFileStart && kind != kTagFileData) {
-    // Between files an unknown byte is passed over. Inside a file it can
-    // only be a damaged tag, and skipping it would lose a piece silently.
-    if (!copyState.output.IsOpen()) return Step::kNext;
-    ReportDamage(offset, "an unknown record inside a file");
-    return Step::kStop;
-  }
+  // Any other tag is a record of one byte, passed over wherever it stands,
+  // inside a file too.
+  if (kind != kTagFolder && kind != kTagFileStart && kind != kTagFileData) return Step::kNext;
 
   unsigned char lengthBytes[4];
   if (copyState.archive.Read(lengthBytes, 4) != 4) {
@@ -304,8 +301,12 @@ void MakeTargetFolder() {
     plat::CreateFolder(target);
     return;
   }
+  // Each level up to a "\" as the file system reads it: the second byte of
+  // a double-byte character (許 is B3 5C in Big5) separates nothing, and
+  // cutting there would make a folder of half a character.
+  const unsigned codePage = plat::GetAnsiCodePage();
   char prefix[kTargetFolderSize];
-  for (size_t i = 0; target[i] != '\0' && i < sizeof prefix; ++i) {
+  for (size_t i = 0; target[i] != '\0' && i < sizeof prefix; i += a_char_size(codePage, target + i)) {
     if (target[i] == '\\') {
       std::memcpy(prefix, target, i);
       prefix[i] = '\0';
@@ -328,10 +329,7 @@ void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount) {
 int RunDiscs() {
   copyState.bytesDone = 0;
   copyState.outcome = CopyOutcome::kNotRun;
-  size_t sourceLength = std::strlen(setupState.sourceFolder);
-  if (sourceLength > 0 && setupState.sourceFolder[sourceLength - 1] == '\\') {
-    setupState.sourceFolder[sourceLength - 1] = '\0';
-  }
+  a_drop_final_backslash(plat::GetAnsiCodePage(), setupState.sourceFolder);
   char path[kPathSize];
   if (!DiscPath(path, sizeof path, 0) || !copyState.archive.OpenRead(path)) {
     copyState.outcome = CopyOutcome::kNoFirstDisc;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "a_name.h"
 #include "compose.h"
 #include "paint.h"
 #include "progress.h"
@@ -91,8 +92,9 @@ namespace {
 void Browse(plat::Window dialog) {
   char chosen[kPathSize];
   if (BrowseForFolder(dialog, chosen) && std::strlen(chosen) >= 2) {
-    size_t length = std::strlen(chosen);
-    const char* separator = chosen[length - 1] == '\\' ? "" : "\\";
+    // A root ("D:\\") ends in its separator; a folder whose last character
+    // ends in the byte 0x5C (許 in Big5) does not.
+    const char* separator = a_ends_in_backslash(plat::GetAnsiCodePage(), chosen) ? "" : "\\";
     if (Compose(setupState.targetFolder, sizeof setupState.targetFolder, "%s%s%s", chosen, separator,
                 setupState.gameName)) {
       setupState.spaceSufficient = MeasureFreeSpace();

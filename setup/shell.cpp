@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "a_file.h"
+#include "a_name.h"
 #include "compose.h"
 #include "install.h"
 #include "setup_state.h"
@@ -22,23 +23,24 @@ constexpr uint32_t kFileNameTooLong = 206;     // ERROR_FILENAME_EXCED_RANGE
 bool MenuFolder(char* out) {
   char programs[kShellPath];
   if (!GetProgramsFolder(nullptr, programs)) return false;
-  if (!IsSafeName(setupState.companyName) || !IsSafeName(setupState.gameName)) return false;
+  const unsigned codePage = plat::GetAnsiCodePage();
+  if (!IsSafeName(setupState.companyName, codePage) || !IsSafeName(setupState.gameName, codePage)) return false;
   return Compose(out, kShellPath, "%s\\%s\\%s", programs, setupState.companyName, setupState.gameName);
 }
 
 }  // namespace
 
-bool IsSafeRelativePath(const char* path) {
+bool IsSafeRelativePath(const char* path, unsigned codePage) {
   if (path[0] == '\0') return true;
   char stored[kShellPath + 2];
   if (!Compose(stored, sizeof stored, "\\%s", path)) return false;
-  return CheckStoredPath(stored, std::strlen(stored) + 1) == PathVerdict::kSafe;
+  return CheckStoredPath(stored, std::strlen(stored) + 1, codePage) == PathVerdict::kSafe;
 }
 
-bool IsSafeName(const char* name) {
-  // Any 0x5C byte is refused, the second byte of a double-byte character
-  // too: the name must be one component under every code page.
-  if (std::strchr(name, '\\') != nullptr) return false;
+bool IsSafeName(const char* name, unsigned codePage) {
+  // One component as the file system reads it: a 0x5C byte that is the
+  // second byte of a double-byte character separates nothing.
+  if (a_last_backslash(codePage, name) != nullptr) return false;
   for (const char* p = name; *p; ++p) {
     if (*p == '/' || *p == ':' || static_cast<unsigned char>(*p) < 0x20) return false;
   }
@@ -49,7 +51,9 @@ long RegisterUninstall(const char* companyName, const char* displayName, const c
                        const char* installFolder, const char* uninstallerName) {
   // An empty name would write onto the list's own key, a nested one below
   // some other program's entry.
-  if (keyName[0] == '\0' || std::strchr(keyName, '\\') != nullptr) return kInvalidParameter;
+  // The registry reads key names in the system's code page, as the file
+  // system reads paths.
+  if (keyName[0] == '\0' || a_last_backslash(plat::GetAnsiCodePage(), keyName) != nullptr) return kInvalidParameter;
   char keyPath[512];
   char uninstallString[kShellPath + 2];
   if (!Compose(keyPath, sizeof keyPath, "%s\\%s", kUninstallRoot, keyName)) return kInvalidParameter;
@@ -101,16 +105,17 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
                          int onDesktop) {
   RegisterUninstall(companyName, gameName, uninstallKey, targetFolder, "uninstall.exe");
 
+  const unsigned codePage = plat::GetAnsiCodePage();
   char gameTarget[kShellPath];
-  bool gameOk = IsSafeName(gameName) && IsSafeRelativePath(exeName) &&
+  bool gameOk = IsSafeName(gameName, codePage) && IsSafeRelativePath(exeName, codePage) &&
                 Compose(gameTarget, sizeof gameTarget, "%s\\%s", targetFolder, exeName);
   char programs[kShellPath];
-  if (GetProgramsFolder(nullptr, programs) && IsSafeName(companyName) && IsSafeName(gameName)) {
+  if (GetProgramsFolder(nullptr, programs) && IsSafeName(companyName, codePage) && IsSafeName(gameName, codePage)) {
     char company[kShellPath], menu[kShellPath], link[kShellPath], target[kShellPath];
     if (Compose(company, sizeof company, "%s\\%s", programs, companyName)) plat::CreateFolder(company);
     if (Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName)) {
       plat::CreateFolder(menu);
-      if (IsSafeName(uninstallText) &&
+      if (IsSafeName(uninstallText, codePage) &&
           Compose(target, sizeof target, "%s\\uninstall.exe", targetFolder) &&
           Compose(link, sizeof link, "%s\\%s.lnk", menu, uninstallText)) {
         CreateShellLink(target, nullptr, 0, nullptr, 0, 2, targetFolder, uninstallText, link);
@@ -131,17 +136,18 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
 void CopyWebLink() {
   char menu[kShellPath], destination[kShellPath];
   const char* name = Text(kUrlName);
-  if (!MenuFolder(menu) || !IsSafeName(name)) return;
+  if (!MenuFolder(menu) || !IsSafeName(name, plat::GetAnsiCodePage())) return;
   if (!Compose(destination, sizeof destination, "%s\\%s", menu, name)) return;
   CopyFileData(Text(kUrlFileName), destination);
 }
 
 void CreateExtraLinks() {
   ReadExtraLinks();
+  const unsigned codePage = plat::GetAnsiCodePage();
   for (int k = 0; k < setupState.extraLinkCount; ++k) {
     const ExtraLink& slot = setupState.extraLinks[k];
     char target[kShellPath], menu[kShellPath], link[kShellPath];
-    if (!IsSafeRelativePath(slot.file) || !IsSafeName(slot.name)) continue;
+    if (!IsSafeRelativePath(slot.file, codePage) || !IsSafeName(slot.name, codePage)) continue;
     if (!Compose(target, sizeof target, "%s\\%s", setupState.targetFolder, slot.file)) continue;
     if (!MenuFolder(menu)) continue;
     if (!Compose(link, sizeof link, "%s\\%s.lnk", menu, slot.name)) continue;

@@ -23,7 +23,8 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
 // Writes the key kUninstallRoot\<keyName> with "DisplayName", "company",
 // "path" and "UninstallString" (the uninstaller's path in double quotes).
 // Returns the result of closing the key; a key that cannot be made, or an
-// empty or nested key name, writes nothing and returns the error.
+// empty or nested key name (a "\\" in the system's code page), writes
+// nothing and returns the error.
 long RegisterUninstall(const char* companyName, const char* displayName, const char* keyName,
                        const char* installFolder, const char* uninstallerName);
 
@@ -47,9 +48,12 @@ void CopyWebLink();
 // shortcut in the game's menu folder for each.
 void CreateExtraLinks();
 
-// A name that may stand as one file name inside a folder: no separator,
-// colon or control character, not "." or "..". May be empty.
-bool IsSafeName(const char* name);
-// A path relative to a folder that stays inside it: no "..", colon, "/",
-// control or reserved character. May be empty.
-bool IsSafeRelativePath(const char* path);
+// A name that may stand as one file name inside a folder on a system of
+// ANSI code page `codePage`: no separator under that code page's reading
+// (a_name.h), no colon, "/" or control character, not "." or "..". May be
+// empty.
+bool IsSafeName(const char* name, unsigned codePage);
+// A path relative to a folder that stays inside it on such a system (the
+// stored-path check): no "..", colon, "/", control or reserved character.
+// May be empty.
+bool IsSafeRelativePath(const char* path, unsigned codePage);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "a_file.h"
+#include "a_name.h"
 #include "compose.h"
 #include "install.h"
 #include "install_run.h"
@@ -66,8 +67,7 @@ int WinMain(plat::Instance instance, plat::Instance, char*, int) {
   LoadMessageTexts();
   unsigned length = plat::GetCurrentFolder(setupState.sourceFolder, sizeof setupState.sourceFolder);
   if (length == 0 || length >= sizeof setupState.sourceFolder) setupState.sourceFolder[0] = '\0';
-  length = static_cast<unsigned>(std::strlen(setupState.sourceFolder));
-  if (length > 0 && setupState.sourceFolder[length - 1] == '\\') setupState.sourceFolder[length - 1] = '\0';
+  a_drop_final_backslash(plat::GetAnsiCodePage(), setupState.sourceFolder);
   if (!ReadSetupHeader()) {
     plat::MessageBox(nullptr, "File not fond", "Error", plat::kBoxOk);
     return kExitInstalled;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "a_name.h"
+
 namespace {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c; }
@@ -40,43 +42,54 @@ PathVerdict CheckComponent(const char* name, size_t length) {
   return PathVerdict::kSafe;
 }
 
-// Splits `path` (after its leading "\") into components, with or without
-// double-byte characters, and checks each.
-PathVerdict CheckReading(const char* path, size_t length, bool doubleByte) {
+// Splits `path` (after its leading "\"; `length` bytes and then its zero)
+// into components as `codePage` reads it and checks each.
+PathVerdict CheckComponents(const char* path, size_t length, unsigned codePage) {
   size_t start = 1;
-  for (size_t i = 1; i <= length; ++i) {
-    unsigned char c = i < length ? static_cast<unsigned char>(path[i]) : 0;
-    if (doubleByte && c >= 0x81 && c <= 0xFE && i + 1 < length) {
-      ++i;
+  size_t i = 1;
+  while (i <= length) {
+    if (i < length && path[i] != '\\') {
+      i += a_char_size(codePage, path + i);
       continue;
     }
-    if (i == length || c == '\\') {
-      PathVerdict v = CheckComponent(path + start, i - start);
-      if (v != PathVerdict::kSafe) return v;
-      start = i + 1;
+    PathVerdict v = CheckComponent(path + start, i - start);
+    if (v != PathVerdict::kSafe) return v;
+    start = ++i;
+  }
+  return PathVerdict::kSafe;
+}
+
+// Bytes that no name may hold. None of them is ever the second byte of a
+// double-byte character (those are 0x40 or above), so each is refused
+// wherever it stands; "|" can be such a byte and is refused only as a
+// character of its own. `path[length]` is its zero.
+PathVerdict CheckBytes(const char* path, size_t length, unsigned codePage) {
+  for (size_t i = 0; i < length;) {
+    const size_t size = a_char_size(codePage, path + i);
+    if (size == 1 && path[i] == '|') return PathVerdict::kReservedChar;
+    for (size_t k = i; k < i + size; ++k) {
+      unsigned char c = static_cast<unsigned char>(path[k]);
+      if (c < 0x20) return PathVerdict::kControlChar;
+      if (c == ':') return PathVerdict::kColon;
+      if (c == '/') return PathVerdict::kForwardSlash;
+      if (std::strchr("<>\"?*", c) != nullptr) return PathVerdict::kReservedChar;
     }
+    i += size;
   }
   return PathVerdict::kSafe;
 }
 
 }  // namespace
 
-PathVerdict CheckStoredPath(const char* payload, size_t length) {
+PathVerdict CheckStoredPath(const char* payload, size_t length, unsigned codePage) {
   const void* zero = std::memchr(payload, 0, length);
   if (zero == nullptr) return PathVerdict::kNotTerminated;
   size_t n = static_cast<size_t>(static_cast<const char*>(zero) - payload);
   if (n == 0 || payload[0] != '\\') return n == 0 ? PathVerdict::kEmpty : PathVerdict::kNoLeadingSlash;
   if (n == 1) return PathVerdict::kEmpty;
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char c = static_cast<unsigned char>(payload[i]);
-    if (c < 0x20) return PathVerdict::kControlChar;
-    if (c == ':') return PathVerdict::kColon;
-    if (c == '/') return PathVerdict::kForwardSlash;
-    if (std::strchr("<>\"|?*", c) != nullptr) return PathVerdict::kReservedChar;
-  }
-  PathVerdict v = CheckReading(payload, n, false);
+  PathVerdict v = CheckBytes(payload, n, codePage);
   if (v != PathVerdict::kSafe) return v;
-  return CheckReading(payload, n, true);
+  return CheckComponents(payload, n, codePage);
 }
 
 const char* DescribeVerdict(PathVerdict verdict) {

@@ -1,11 +1,12 @@
 // The check of the folder and file paths stored in a disc archive.
 //
 // A stored path is appended to the target folder as it stands, so it must
-// begin with "\" and must name something inside that folder whatever the
-// system's code page: it is split both ways, with every 0x5C byte a
-// separator (Western code pages) and with bytes 0x81 to 0xFE taking the next
-// byte along (the Chinese double-byte code pages), and both readings must be
-// safe.
+// begin with "\" and must name something inside that folder. Where it leads
+// is decided by the file system, which reads it in the system's ANSI code
+// page: it is split and checked under that reading alone (a_name.h). In a
+// double-byte code page the second byte of a character may be 0x5C or 0x7C
+// ("\" and "|"), which is no separator and no reserved character there; on
+// any other code page every 0x5C byte separates.
 #pragma once
 
 #include <cstddef>
@@ -27,8 +28,9 @@ enum class PathVerdict {
   kTooLong,          // a component over 255 bytes
 };
 
-// Checks the `length` bytes of an unpacked Folder or FileStart payload.
-PathVerdict CheckStoredPath(const char* payload, size_t length);
+// Checks the `length` bytes of an unpacked Folder or FileStart payload as
+// a system of ANSI code page `codePage` will read it.
+PathVerdict CheckStoredPath(const char* payload, size_t length, unsigned codePage);
 
 // A short English description of a verdict, for the damaged-disc message.
 const char* DescribeVerdict(PathVerdict verdict);

@@ -33,14 +33,20 @@ void MapDrive(char letter, const std::string& folder, unsigned type = kDriveFixe
 // Removes every mapping and resets the current folder to "C:\".
 void ResetDrives();
 
-// The ANSI code page the stand-in pretends to run under (1252 by default).
-// Under 936 and 950 a byte of 0x81 or above starts a double-byte character,
-// whose second byte is never taken for a separator when paths are split.
+// The ANSI code page the stand-in pretends to run under (1252 by default),
+// GetAnsiCodePage's answer. In a double-byte code page (plat::IsLeadByte) a
+// lead byte takes the next byte with it, and that byte is never taken for a
+// separator when paths are split.
 void SetCodePage(unsigned codePage);
 unsigned CodePage();
 
-// GetSystemDefaultLangID's answer (0x0409 by default).
+// GetSystemDefaultLangID's answer (0x0409 by default). It sets the code page
+// too, to the one a system of that language runs under (AnsiCodePageOf); a
+// later SetCodePage overrides it.
 void SetSystemLanguage(uint16_t language);
+// 950 for the traditional-Chinese languages (Taiwan, Hong Kong, Macao), 936
+// for the simplified ones (PRC, Singapore), 1252 for any other.
+unsigned AnsiCodePageOf(uint16_t language);
 
 // The free bytes reported for a mapped drive (by default the real free
 // space of the folder it is mapped onto).

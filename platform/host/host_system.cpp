@@ -21,7 +21,24 @@ struct FolderList {
 
 namespace host {
 
-void SetSystemLanguage(uint16_t language) { state().language = language; }
+void SetSystemLanguage(uint16_t language) {
+  state().language = language;
+  state().codePage = AnsiCodePageOf(language);
+}
+
+unsigned AnsiCodePageOf(uint16_t language) {
+  switch (language) {
+    case 0x0404:  // Taiwan
+    case 0x0C04:  // Hong Kong
+    case 0x1404:  // Macao
+      return 950;
+    case 0x0804:  // PRC
+    case 0x1004:  // Singapore
+      return 936;
+    default:
+      return 1252;
+  }
+}
 
 void SetFreeBytes(char letter, uint64_t freeBytes) {
   int i = DriveIndex(letter);
@@ -39,6 +56,8 @@ unsigned GetDriveType(const char* root) {
 }
 
 uint16_t GetSystemLanguage() { return host::state().language; }
+
+unsigned GetAnsiCodePage() { return host::state().codePage; }
 
 bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
   int drive = -1;

@@ -59,10 +59,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsLeadByte(unsigned char c) {
-  unsigned cp = state().codePage;
-  return (cp == 936 || cp == 950) && c >= 0x81 && c <= 0xFE;
-}
 
 // Splits `text` at separators into `parts`, folding "." and "..".
 void AppendComponents(const char* text, std::vector<std::string>* parts) {
@@ -78,7 +74,7 @@ void AppendComponents(const char* text, std::vector<std::string>* parts) {
   };
   for (const char* p = text; *p; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (IsLeadByte(c) && p[1] != '\0') {
+    if (IsLeadByte(state().codePage, c) && p[1] != '\0') {
       piece += *p;
       piece += *++p;
     } else if (IsSeparator(*p)) {

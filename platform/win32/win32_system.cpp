@@ -28,6 +28,8 @@ unsigned GetDriveType(const char* root) { return ::GetDriveTypeA(root); }
 
 uint16_t GetSystemLanguage() { return ::GetSystemDefaultLangID(); }
 
+unsigned GetAnsiCodePage() { return ::GetACP(); }
+
 bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
   ULARGE_INTEGER callerFree, total, totalFree;
   if (!::GetDiskFreeSpaceExA(folder, &callerFree, &total, &totalFree)) return false;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "a_file.h"
+#include "apkg_writer.h"
 #include "box_script.h"
 #include "host_control.h"
 #include "lib_test.h"
@@ -55,15 +56,35 @@ TEST_F(HostSeamTest, ExistingNamesMatchWithoutRegardToCase) {
   f.Close();
 }
 
-TEST_F(HostSeamTest, DoubleByteCharactersAreNotSplitUnderAChineseCodePage) {
-  // 0xA5 0x5C is one Big5 character whose second byte is a backslash.
-  const std::string name = "\xA5\x5C";
-  plat::host::SetCodePage(950);
-  EXPECT_EQ(Host(Win(name + "\\f").c_str()), dir_.native + "/" + name + "/f");
-  MakeParentFolders(Win(name + "\\f").c_str());
-  EXPECT_TRUE(testsupport::IsFolderNative(dir_.native + "/" + name));
-  plat::host::SetCodePage(1252);
-  EXPECT_EQ(Host(Win(name + "\\f").c_str()), dir_.native + "/\xA5/f");
+// 0xA5 0x5C is one Big5 (and GBK) character whose second byte is a
+// backslash; on code page 1252 it is "\xA5" and a separator, and 0xE9 0x5C
+// is "é" and a separator. Paths resolve, parent folders are made and the
+// package of a file's folder is found as the code page reads the path.
+TEST_F(HostSeamTest, NamesAreSplitAsTheCodePageReadsThem) {
+  struct Case {
+    unsigned codePage;
+    std::string name;    // a folder name with a 0x5C byte, as the path holds it
+    std::string folder;  // the Linux folder that name reads as
+  } cases[] = {{950, "\xA5\\", "\xA5\\"},
+               {936, "\xA5\\", "\xA5\\"},
+               {1252, "\xA5\\x", "\xA5/x"},
+               {1252, "Caf\xE9\\x", "Caf\xE9/x"}};
+  for (const Case& c : cases) {
+    plat::host::SetCodePage(c.codePage);
+    EXPECT_EQ(Host(Win(c.name + "\\f").c_str()), dir_.native + "/" + c.folder + "/f") << c.codePage;
+    MakeParentFolders(Win(c.name + "\\f").c_str());
+    EXPECT_TRUE(testsupport::IsFolderNative(dir_.native + "/" + c.folder)) << c.codePage << " " << c.folder;
+    // A file missing on disk is looked for in the package of its folder.
+    testsupport::WriteNative(dir_.native + "/pkg.apkg", testsupport::BuildPackage({{c.name + ".TXT", "packed"}}));
+    FileHandle f;
+    char got[8] = {};
+    ASSERT_EQ(f.OpenRead(Win("pkg\\" + c.name + ".txt").c_str()), c.codePage == 1252 ? 0 : 1) << c.codePage;
+    if (f.IsOpen()) {
+      EXPECT_EQ(f.Read(got, 7), 6);
+      EXPECT_STREQ(got, "packed");
+      f.Close();
+    }
+  }
 }
 
 TEST_F(HostSeamTest, CurrentFolderHasTheWindowsForm) {

@@ -205,6 +205,71 @@ TEST_F(SetupFlowTest, ATraditionalChineseSystemShowsTheBig5Title) {
 
 // The needed figure is rounded up; the test adds a 20 MB margin to the size
 // rounded down.
+// Big5 names whose second bytes are 0x5C and 0x7C ("\" and "|"): 許 B3 5C,
+// 功 A5 5C, 蓋 BB 5C, 四 A5 7C, 說明 BB A1 A9 FA, 氏 A4 F3, 夫 A4 D2. On a
+// traditional-Chinese system they are characters like any other, also in the
+// header's names, the folder the browser returns and the data folder; on a
+// Western one the same disc splits them and is told as damaged.
+TEST_F(SetupFlowTest, Big5NamesWithBackslashBytesInstallOnlyUnderTheirOwnCodePage) {
+  const std::string xu = "\xB3\\", gong = "\xA5\\", gai = "\xBB\\", si = "\xA5|", shuoming = "\xBB\xA1\xA9\xFA";
+  header_.companyName = xu + "\xA4\xF3";
+  header_.gameName = gong + "\xA4\xD2";
+  header_.uninstallKey = gai + "Flow";
+  files_ = {{"\\" + xu + gong + gai + "\\" + shuoming + ".txt", testsupport::Bytes(3000, 3)},
+            {"\\" + si + "\\" + gong + ".map", testsupport::Bytes(250000, 4)}};
+  LayDisc();
+  Put("disc\\setupdata\\setupdata.ini",
+      testsupport::TextRows({{"Extra_Link0", files_[0].path.substr(1), shuoming}}));
+  // Native paths below the scratch folder, "/" between the names.
+  auto native = [this](const std::string& path) { return dir_.native + "/" + path; };
+  testsupport::WriteNative(native("disc/data/" + xu + "/" + gai + ".dat"), "data");
+
+  for (unsigned codePage : {950u, 1252u}) {
+    plat::host::ResetUi();
+    plat::host::ResetShell();
+    plat::box_script::Clear();
+    folders_ = testsupport::PrepareShellFolders(dir_);
+    plat::host::SetSystemLanguage(0x0404);
+    plat::host::SetCodePage(codePage);
+    plat::host::QueueBrowseAnswer("C:\\" + gong);
+    plat::host::ScriptClick(IDD_PATH, IDC_PATH_BROWSE, 0);
+    plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 1);
+    const int code = Run();
+    const std::string target = "C:\\" + gong + "\\" + header_.gameName;
+    std::string value;
+    const bool registered =
+        testsupport::ReadRegistryString(std::string(kUninstallRoot) + "\\" + header_.uninstallKey, "path", &value);
+    if (codePage == 1252) {
+      EXPECT_EQ(code, kExitFailed);
+      ASSERT_EQ(Boxes().size(), 1u);
+      EXPECT_NE(Boxes()[0].text.find("a stored name has an empty folder name"), std::string::npos) << Boxes()[0].text;
+      EXPECT_FALSE(registered);
+      continue;
+    }
+    EXPECT_EQ(code, kExitInstalled);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Sucess!!"});
+    EXPECT_EQ(setupState.targetFolder, target) << "the browser's folder ends in 功, not in a separator";
+    EXPECT_FALSE(testsupport::ExistsNative(native("c/\xA5"))) << "no folder of half a character";
+    const std::string game = "c/" + gong + "/" + header_.gameName + "/";
+    const std::string installed[] = {xu + gong + gai + "/" + shuoming + ".txt", si + "/" + gong + ".map"};
+    for (size_t i = 0; i < files_.size(); ++i) {
+      std::string bytes;
+      EXPECT_TRUE(testsupport::ReadNative(native(game + installed[i]), &bytes) && bytes == files_[i].content)
+          << installed[i];
+    }
+    std::string data;
+    EXPECT_TRUE(testsupport::ReadNative(native(game + xu + "/" + gai + ".dat"), &data));
+    EXPECT_EQ(data, "data");
+    EXPECT_TRUE(registered);
+    EXPECT_EQ(value, target);
+    const std::string menu = folders_.programs + "\\" + header_.companyName + "\\" + header_.gameName;
+    testsupport::LinkInfo link;
+    EXPECT_TRUE(testsupport::ReadLink(menu + "\\" + header_.gameName + ".lnk", &link));
+    EXPECT_TRUE(testsupport::ReadLink(menu + "\\" + shuoming + ".lnk", &link));
+    EXPECT_EQ(link.target, target + files_[0].path);
+  }
+}
+
 TEST_F(SetupFlowTest, FreeSpaceDecidesWhetherOkCanBePressed) {
   struct Case {
     uint32_t installSize;

@@ -218,6 +218,48 @@ TEST_F(DiscBuildTest, VerifyFindsTheFirstFault) {
   EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("out")}), gamedisc::kExitOk);
 }
 
+// What setup takes, verify takes too, and says so: tag bytes of no record,
+// also between two pieces of a file at a change of disc, and names that only
+// some code pages accept (許 is B3 5C in Big5, 功 A5 5C).
+TEST_F(DiscBuildTest, VerifyTakesWhatTheInstallerTakes) {
+  WriteGame(SampleGame());
+  WriteProject("", "200000");
+  ASSERT_TRUE(Build()) << error_;
+  ASSERT_GE(result_.discCount, 2);
+  const std::string cd2 = Get("out\\disc2\\cd2");
+  ASSERT_EQ(cd2[0], 3) << "disc 2 goes on with a piece of a file";
+  Put("out\\disc2\\cd2", std::string("\x00\x06\xC8", 3) + cd2);
+  gamedisc::DiscContents contents;
+  gamedisc::Fault fault;
+  EXPECT_TRUE(gamedisc::VerifyDiscSet(Discs(), &contents, &fault)) << gamedisc::DescribeFault(fault);
+  EXPECT_EQ(contents.notes, std::vector<std::string>{"disc 2: 3 bytes of no record tag, passed over"});
+
+  testsupport::SetupHeaderFields header;
+  header.companyName = "Maker";
+  header.gameName = "Game";
+  header.uninstallKey = "Key";
+  header.exeName = "x.txt";
+  struct Case {
+    std::string path;
+    bool ok;
+    std::string note;
+  } cases[] = {
+      {"\\\xB3\\\xA5\\\\x.txt", true, " is refused where the code page is 1252"},
+      {"\\\xA5\\CON", true, " is refused where the code page is 1252"},
+      {"\\\xB3\\\\..\\x", false, "a stored name has an empty folder name"},
+  };
+  for (const Case& c : cases) {
+    Put("one\\cd1", testsupport::BuildDiscs(header, {}, {{c.path, "x"}})[0]);
+    gamedisc::DiscSet one{{Win("one")}};
+    EXPECT_EQ(gamedisc::ReadArchives(one, &contents, &fault), c.ok) << c.path;
+    if (c.ok) {
+      EXPECT_EQ(contents.notes, std::vector<std::string>{"disc 1, offset 168: " + c.path + c.note});
+    } else {
+      EXPECT_EQ(fault.reason, c.note);
+    }
+  }
+}
+
 TEST_F(DiscBuildTest, VerifyChecksWhatTheInstallerNeedsBesideTheArchives) {
   WriteGame(SampleGame());
   WriteProject("");

@@ -75,16 +75,21 @@ TEST_F(CopyEngineTest, OnlyTheFirstDiscIsReadForCountsBelowTwo) {
   }
 }
 
+// Tags 0, 6, 127 and 200 are records of one byte, between files and
+// between the pieces of one file alike.
 TEST_F(CopyEngineTest, UnknownTagsAreSkippedAndTheEndOfFileEndsADisc) {
+  const std::string odd("\x00\x06\x7F\xC8", 4);
   RecordStream r;
-  r.Raw(std::string("\x00\x06", 2)).Raw("\xC8");  // tags 0, 6 and 200
+  r.Raw(odd);
   AddFile(&r, "\\a.txt", "abc");
-  r.Raw(std::string(1, '\x7F'));
+  r.Raw(odd).FileStart("\\pieces.txt").Raw(odd).FileData("one,").Raw(odd).FileData("two").Raw(odd).FileEnd();
   AddFile(&r, "\\b.txt", "def");  // no DiscEnd after it
   PutDiscs({Disc1(r)});
   ASSERT_EQ(RunDiscs(), 1);
   EXPECT_EQ(Installed("a.txt"), "abc");
+  EXPECT_EQ(Installed("pieces.txt"), "one,two");
   EXPECT_EQ(Installed("b.txt"), "def");
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(CopyEngineTest, EmptyPiecesAndANewFileWhileOneIsOpen) {

@@ -1,5 +1,5 @@
 // The check of stored paths: every hostile form refused, ordinary names
-// (Western and Big5) accepted.
+// (Western, Big5 and GBK) accepted, each under the code page that reads it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,9 +8,11 @@
 
 namespace {
 
-PathVerdict Check(const std::string& path) {
+constexpr unsigned kWestern = 1252, kBig5 = 950, kGbk = 936;
+
+PathVerdict Check(const std::string& path, unsigned codePage = kWestern) {
   std::string payload = path + std::string(1, '\0');
-  return CheckStoredPath(payload.data(), payload.size());
+  return CheckStoredPath(payload.data(), payload.size(), codePage);
 }
 
 TEST(StoredPathTest, HostileFormsAreRefused) {
@@ -45,12 +47,49 @@ TEST(StoredPathTest, HostileFormsAreRefused) {
       {"empty", "", PathVerdict::kEmpty},
       {"trailing backslash", "\\dir\\", PathVerdict::kEmptyComponent},
       {"overlong component", "\\" + std::string(256, 'x'), PathVerdict::kTooLong},
-      // 0xA5 0x5C is one Big5 character; read byte by byte it ends "\xA5"
-      // and ".." follows: unsafe on a Western system.
-      {"double-byte hiding a parent", "\\\xA5\\..\\x", PathVerdict::kDotDot},
-      {"double-byte hiding a blank name", "\\name\xA5\\ \\b", PathVerdict::kTrailingDotOrSpace},
   };
-  for (const Case& c : cases) EXPECT_EQ(Check(c.path), c.verdict) << c.what;
+  // Plain ASCII reads alike under every code page.
+  for (unsigned codePage : {kWestern, kBig5, kGbk}) {
+    for (const Case& c : cases) EXPECT_EQ(Check(c.path, codePage), c.verdict) << c.what << " under " << codePage;
+  }
+}
+
+// Big5 許 B3 5C, 功 A5 5C, 蓋 BB 5C, 四 A5 7C, 說明 BB A1 A9 FA; GBK 衆 D0 5C,
+// 誠 D5 5C, 謀 D6 5C, 億 83 7C. Under its own code page such a character is
+// one character; under a Western one its second byte is "\" or "|".
+TEST(StoredPathTest, DoubleByteNamesAreReadInTheSystemsCodePage) {
+  const std::string xu = "\xB3\\", gong = "\xA5\\", gai = "\xBB\\", si = "\xA5|";
+  const std::string shuoming = "\xBB\xA1\xA9\xFA";
+  const std::string zhong = "\xD0\\", cheng = "\xD5\\", mou = "\xD6\\", yi = "\x83|";
+  struct Case {
+    const char* what;
+    std::string path;
+    unsigned codePage;
+    PathVerdict verdict;
+  } cases[] = {
+      {"Big5 folder and file", "\\" + xu + gong + gai + "\\" + shuoming + ".txt", kBig5, PathVerdict::kSafe},
+      {"the same, byte by byte", "\\" + xu + gong + gai + "\\" + shuoming + ".txt", kWestern,
+       PathVerdict::kEmptyComponent},
+      {"0x5C second bytes on both sides of a separator", "\\" + xu + "\\" + gong, kBig5, PathVerdict::kSafe},
+      {"the same, byte by byte", "\\" + xu + "\\" + gong, kWestern, PathVerdict::kEmptyComponent},
+      {"Big5 0x7C second byte", "\\" + si + "\\" + gong + ".map", kBig5, PathVerdict::kSafe},
+      {"the same, byte by byte", "\\" + si + ".map", kWestern, PathVerdict::kReservedChar},
+      {"GBK folder and file", "\\" + zhong + cheng + "\\" + mou + yi + ".txt", kGbk, PathVerdict::kSafe},
+      {"the same, byte by byte", "\\" + zhong + cheng + "\\x.txt", kWestern, PathVerdict::kEmptyComponent},
+      // Hostile only as the system reads it.
+      {"device behind a second byte", "\\" + gong + "CON", kWestern, PathVerdict::kDeviceName},
+      {"the same as one name", "\\" + gong + "CON", kBig5, PathVerdict::kSafe},
+      {"parent behind a 0x5C second byte", "\\" + xu + "\\..\\x", kBig5, PathVerdict::kDotDot},
+      {"parent after a character", "\\" + xu + "\\..\\x", kGbk, PathVerdict::kDotDot},
+      {"parent hidden by a lead byte", "\\\xA5\\..\\x", kWestern, PathVerdict::kDotDot},
+      {"dots that a lead byte takes", "\\\xA5\\..\\x", kBig5, PathVerdict::kTrailingDotOrSpace},
+      {"blank name after a lead byte", "\\name\xA5\\ \\b", kWestern, PathVerdict::kTrailingDotOrSpace},
+      {"colon as a second byte", "\\\xA5:x", kBig5, PathVerdict::kColon},
+      {"control byte as a second byte", "\\\xA5\x01", kGbk, PathVerdict::kControlChar},
+      {"slash as a second byte", "\\\xA5/..", kBig5, PathVerdict::kForwardSlash},
+      {"drive after a character", "\\" + gong + "\\C:\\x", kBig5, PathVerdict::kColon},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Check(c.path, c.codePage), c.verdict) << c.what << " under " << c.codePage;
 }
 
 TEST(StoredPathTest, OrdinaryNamesAreAccepted) {
@@ -58,17 +97,19 @@ TEST(StoredPathTest, OrdinaryNamesAreAccepted) {
                                   std::string("\\.hidden"), std::string("\\console.txt"),
                                   std::string("\\COM10"), std::string("\\a..b"),
                                   std::string("\\Caf\xE9\\menu.txt"),
-                                  std::string("\\\xA5\\\xAF\xE0\\x.dat"),  // Big5 0xA55C 0xAFE0
+                                  std::string("\\\xA5\\\xAF\xE0\\x.dat"),  // safe either way
                                   "\\" + std::string(255, 'x')}) {
-    EXPECT_EQ(Check(path), PathVerdict::kSafe) << path;
+    for (unsigned codePage : {kWestern, kBig5, kGbk}) EXPECT_EQ(Check(path, codePage), PathVerdict::kSafe) << path;
   }
 }
 
 TEST(StoredPathTest, TheZeroMustLieInsideThePayload) {
   const char payload[] = {'\\', 'a', 'b'};
-  EXPECT_EQ(CheckStoredPath(payload, sizeof payload), PathVerdict::kNotTerminated);
+  EXPECT_EQ(CheckStoredPath(payload, sizeof payload, kBig5), PathVerdict::kNotTerminated);
   const char early[] = {'\\', 'a', '\0', '.', '.'};
-  EXPECT_EQ(CheckStoredPath(early, sizeof early), PathVerdict::kSafe) << "bytes after the zero are not part of it";
+  EXPECT_EQ(CheckStoredPath(early, sizeof early, kWestern), PathVerdict::kSafe) << "bytes after the zero are not part of it";
+  const char lead[] = {'\\', 'a', '\xB3', '\0', '\\'};
+  EXPECT_EQ(CheckStoredPath(lead, sizeof lead, kBig5), PathVerdict::kSafe) << "a lead byte does not take the zero";
 }
 
 }  // namespace

@@ -136,20 +136,26 @@ bool Builder::HeaderTexts() {
       !Convert(cp, project_.exe, kMaxHeaderText, "exe", &header_.exeName)) {
     return false;
   }
-  // The names become folder and key names: in every code page each must be
-  // one component, or the installer leaves its shortcuts or key out.
+  // The names become folder and key names: on a system of the names' code
+  // page each must be one component, or the installer leaves its shortcuts
+  // or key out there. Elsewhere the second byte 0x5C of a double-byte
+  // character separates.
   const std::pair<const char*, const std::string*> names[] = {
       {"company", &header_.companyName}, {"game", &header_.gameName}, {"uninstall_key", &header_.uninstallKey}};
   for (const auto& n : names) {
-    if (!IsSafeName(n.second->c_str())) {
+    if (!IsSafeName(n.second->c_str(), cp)) {
       return Fail(std::string(n.first) + " cannot be a folder or key name (a backslash, slash, colon or "
-                  "control byte, also as the second byte of a double-byte character)");
+                  "control character)");
+    }
+    if (!IsSafeName(n.second->c_str(), plat::kCodePageWestern)) {
+      Warn(std::string(n.first) + " holds a double-byte character whose second byte is 0x5C: on systems of "
+           "another code page it splits into folders and setup leaves the shortcuts out there");
     }
   }
   for (char& c : header_.exeName) {
     if (c == '/') c = '\\';
   }
-  if (!IsSafeRelativePath(header_.exeName.c_str())) return Fail("exe must be a path inside the install folder");
+  if (!IsSafeRelativePath(header_.exeName.c_str(), cp)) return Fail("exe must be a path inside the install folder");
   targetFolder_ = DefaultTargetFolder(header_.companyName, header_.gameName);
   return true;
 }
@@ -224,7 +230,7 @@ bool Builder::CheckPaths() {
   for (const GameItem& item : items_) {
     const std::string stored = "\\" + item.path;
     std::string why;
-    PathVerdict verdict = CheckStoredPath(stored.c_str(), stored.size() + 1);
+    PathVerdict verdict = CheckStoredPath(stored.c_str(), stored.size() + 1, project_.namesCodePage);
     if (verdict != PathVerdict::kSafe) {
       why = DescribeVerdict(verdict);
     } else if (!item.data && stored.size() > kMaxStoredPath) {
@@ -266,7 +272,7 @@ bool Builder::MessageTexts() {
         texts[kUrlName][l] = "Website.url";
         given[kUrlName][l] = true;
       }
-      if (!IsSafeName(texts[kUrlName][l].c_str())) {
+      if (!IsSafeName(texts[kUrlName][l].c_str(), kLanguageCodePages[l])) {
         return Fail(std::string("URL_NAME") + kLanguageSuffixes[l] + " cannot be a file name");
       }
     }
@@ -300,8 +306,9 @@ bool Builder::ExtraLinks() {
     for (char& c : file) {
       if (c == '/') c = '\\';
     }
-    if (!IsSafeName(name.c_str()) || name.empty()) return Fail(where + ": \"" + link.name + "\" cannot be a shortcut name");
-    if (!IsSafeRelativePath(file.c_str()) || FindFile(file) == nullptr) {
+    const unsigned cp = project_.namesCodePage;
+    if (!IsSafeName(name.c_str(), cp) || name.empty()) return Fail(where + ": \"" + link.name + "\" cannot be a shortcut name");
+    if (!IsSafeRelativePath(file.c_str(), cp) || FindFile(file) == nullptr) {
       return Fail(where + ": \"" + link.file + "\" is no file of the game folder");
     }
     if (!discformat::FitsInCell(name) || !discformat::FitsInCell(file)) return Fail(where + " holds a tab or line break");

@@ -181,6 +181,7 @@ int Verify(const std::vector<std::string>& args) {
   bool ok = VerifyDiscSet(set, &contents, &fault, [&](const ArchivedFile& f) {
     if (!quiet) std::printf("    testing: %-50s OK\n", f.path.c_str());
   });
+  for (const std::string& n : contents.notes) std::printf("note: %s\n", n.c_str());
   if (!ok) return Error(DescribeFault(fault));
   uint64_t bytes = 0;
   for (const ArchivedFile& f : contents.files) bytes += f.size;

@@ -64,6 +64,7 @@ class ArchiveReader {
   int disc_ = 1;
   std::string path_;
   int open_ = -1;               // index of the file being written, or -1
+  int skipped_ = 0;             // tags of no record on this disc
   bool mustContinue_ = false;   // the previous disc ended inside a file
 };
 
@@ -96,9 +97,23 @@ bool ArchiveReader::ReadHeader() {
 }
 
 bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, unsigned long length) {
-  PathVerdict verdict = CheckStoredPath(name, length);
-  if (verdict != PathVerdict::kSafe) return Fail(offset, DescribeVerdict(verdict));
+  // Setup reads a name in the code page of the system it runs on. A name
+  // that one of them takes installs there; one that none takes is refused
+  // everywhere.
+  std::string refusedOn;
+  PathVerdict western = PathVerdict::kSafe;
+  for (unsigned codePage : {plat::kCodePageWestern, plat::kCodePageBig5, plat::kCodePageGbk}) {
+    PathVerdict verdict = CheckStoredPath(name, length, codePage);
+    if (verdict == PathVerdict::kSafe) continue;
+    if (codePage == plat::kCodePageWestern) western = verdict;
+    refusedOn += (refusedOn.empty() ? "" : ", ") + std::to_string(codePage);
+  }
+  if (refusedOn == "1252, 950, 936") return Fail(offset, DescribeVerdict(western));
   const std::string path(name);
+  if (!refusedOn.empty()) {
+    contents_->notes.push_back("disc " + std::to_string(disc_) + ", offset " + std::to_string(offset) + ": " + path +
+                               " is refused where the code page is " + refusedOn);
+  }
   if (path.size() > kMaxStoredPath) return Fail(offset, "a stored name is longer than 242 bytes: " + path);
   std::string target = DefaultTargetFolder(contents_->companyName, contents_->gameName);
   if (target.size() + path.size() > kMaxPath) {
@@ -118,6 +133,11 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
 
 bool ArchiveReader::Record(int64_t offset, int8_t tag, int64_t* consumed) {
   using namespace discformat;
+  // Any other tag is a record of one byte, which setup passes over.
+  if (tag < kTagFolder || tag > kTagDiscEnd) {
+    ++skipped_;
+    return true;
+  }
   if (mustContinue_) {
     mustContinue_ = false;
     if (tag != kTagFileData && tag != kTagFileEnd) {
@@ -132,9 +152,6 @@ bool ArchiveReader::Record(int64_t offset, int8_t tag, int64_t* consumed) {
     if (onFile_) onFile_(f);
     open_ = -1;
     return true;
-  }
-  if (tag != kTagFolder && tag != kTagFileStart && tag != kTagFileData) {
-    return Fail(offset, "unknown record tag " + std::to_string(tag));
   }
   unsigned char lengthBytes[4];
   if (archive_.Read(lengthBytes, 4) != 4) return Fail(offset, "the file ends inside a record");
@@ -162,15 +179,23 @@ bool ArchiveReader::ReadDisc() {
   const int64_t size = archive_.Size();
   int64_t position = disc_ == 1 ? static_cast<int64_t>(kSetupHeaderBytes) : 0;
   if (!archive_.Seek(static_cast<int>(position))) return Fail(position, "cannot seek");
+  skipped_ = 0;
+  auto done = [&]() {
+    if (skipped_ > 0) {
+      contents_->notes.push_back("disc " + std::to_string(disc_) + ": " + std::to_string(skipped_) +
+                                 " bytes of no record tag, passed over");
+    }
+    return true;
+  };
   for (;;) {
     unsigned char tag;
-    if (archive_.Read(&tag, 1) != 1) return true;  // the end of the file ends the disc
+    if (archive_.Read(&tag, 1) != 1) return done();  // the end of the file ends the disc
     const int8_t kind = static_cast<int8_t>(tag);
     if (kind == discformat::kTagDiscEnd) {
       if (position + 1 < size) {
         return Fail(position + 1, std::to_string(size - position - 1) + " bytes follow the end-of-disc record");
       }
-      return true;
+      return done();
     }
     int64_t consumed = 1;
     if (!Record(position, kind, &consumed)) return false;

@@ -50,6 +50,9 @@ struct DiscContents {
   std::vector<ArchivedFolder> folders;
   std::vector<ArchivedFile> files;
   std::vector<PlainFile> plain;
+  // What setup takes but our discs never hold: tag bytes of no record, and
+  // names that some systems' code page refuses.
+  std::vector<std::string> notes;
 };
 
 // Reads the header and every record of every archive, checking each as the

@@ -100,7 +100,9 @@ bool UnpackPackage(const std::string& package, const std::string& folder,
   }
   std::set<std::string> seen;
   for (const discformat::PackageEntry& e : entries) {
-    if (e.name.empty() || !IsSafeName(e.name.c_str())) {
+    // The entry becomes a file of this machine's file system, which reads
+    // the name in this system's code page.
+    if (e.name.empty() || !IsSafeName(e.name.c_str(), plat::GetAnsiCodePage())) {
       *error = DisplayPath(package) + ": the entry name \"" + e.name + "\" is no plain file name";
       return false;
     }
