@@ -15,6 +15,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,21 +38,44 @@ constexpr UINT kGbk = 936;
   std::exit(1);
 }
 
-// UTF-8 text in a Windows code page; a character the page lacks is an error,
-// and so is a 0x5C byte, which would split a name into folders.
-std::string InCodePage(const std::string& utf8, UINT codePage) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+std::wstring Wide(const std::string& text, UINT codePage) {
+  int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
-  BOOL lossy = FALSE;
-  int m = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr, 0, nullptr, &lossy);
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+// `lossy`, when given, tells whether a character had no form in the code
+// page (UTF-8 takes no such question).
+std::string Narrow(const std::wstring& wide, UINT codePage, BOOL* lossy) {
+  const int n = static_cast<int>(wide.size());
+  const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  int m = WideCharToMultiByte(codePage, flags, wide.data(), n, nullptr, 0, nullptr, lossy);
   std::string out(static_cast<size_t>(m), '\0');
-  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), n, &out[0], m, nullptr, &lossy);
+  WideCharToMultiByte(codePage, flags, wide.data(), n, &out[0], m, nullptr, lossy);
+  return out;
+}
+
+// UTF-8 text in a Windows code page; a character the page lacks is an error.
+std::string InCodePage(const std::string& utf8, UINT codePage) {
+  BOOL lossy = FALSE;
+  std::string out = Narrow(Wide(utf8, CP_UTF8), codePage, &lossy);
   if (lossy) Die("code page " + std::to_string(codePage) + " cannot write " + utf8);
   return out;
 }
 
-bool HasBackslashByte(const std::string& text) { return text.find('\\') != std::string::npos; }
+std::string ToUtf8(const std::string& text, UINT codePage) { return Narrow(Wide(text, codePage), CP_UTF8, nullptr); }
+
+// Files and folders named in UTF-8, whatever the code page of this process.
+void WriteUtf8(const std::string& path, const std::string& bytes) {
+  const std::filesystem::path p(Wide(path, CP_UTF8));
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) Die("cannot write " + path);
+}
+
+void MakeFolderUtf8(const std::string& path) { std::filesystem::create_directories(Wide(path, CP_UTF8)); }
 
 // Bytes that pack to about half, like real game data; a seed per file.
 std::string Content(uint32_t seed, size_t size) {
@@ -112,13 +137,15 @@ struct GameSet {
   std::string name;
   const Texts* texts;  // the language the set is run in
   UINT codePage;       // of that language
-  // Header names in UTF-8; they are stored in `codePage`.
+  // Names in UTF-8, the header's and the paths below; on the disc they are
+  // in `codePage`.
   std::string company, game, key, exe;
   std::string keyTail;  // bytes after the key's terminator in the header
   std::vector<std::string> folders;
   std::vector<GameFile> files;  // in the archives, in this order
   std::vector<GameFile> data;   // the disc's data folder, paths "\"-led
   std::vector<ExtraLink> links;
+  bool oddTags = false;  // tag bytes of no record between every two records
   // 1 to 3; with more than one, the first disc ends when `firstDiscShare`
   // of the game has been read.
   int discs = 1;
@@ -199,15 +226,27 @@ std::string Unpacked(const std::string& disc, const Record& r) {
 }
 
 // The status line the progress dialog shows when disc `index` runs out: the
-// last file started up to there.
-std::string StatusAfter(const std::vector<std::string>& discs, size_t index) {
+// last file started up to there, in UTF-8.
+std::string StatusAfter(const std::vector<std::string>& discs, size_t index, UINT codePage) {
   std::string last;
   for (size_t d = 0; d <= index; ++d) {
     for (const Record& r : Records(discs[d], d == 0 ? 168 : 0)) {
       if (r.tag == 2) last = Unpacked(discs[d], r);
     }
   }
-  return "Copying " + last.substr(0, last.find('\0')) + " ....";
+  return "Copying " + ToUtf8(last.substr(0, last.find('\0')), codePage) + " ....";
+}
+
+// Puts tag bytes of no record (0, 6, 127 and 200) after every record of a
+// disc, between the pieces of a file too.
+std::string WithOddTags(const std::string& disc, size_t start) {
+  const std::string odd("\x00\x06\x7F\xC8", 4);
+  std::string out = disc.substr(0, start);
+  for (const Record& r : Records(disc, start)) {
+    out += disc.substr(r.offset, r.payloadAt + r.payloadSize - r.offset);
+    if (r.tag != 5) out += odd;
+  }
+  return out;
 }
 
 // Cuts a game's single disc into two or three at record boundaries: the
@@ -262,12 +301,17 @@ class SetWriter {
     header.uninstallKey = Stored(g.key);
     header.exeName = Stored(g.exe);
     header.uninstallKeyTail = g.keyTail;
+    std::vector<std::string> folders;
+    for (const std::string& f : g.folders) folders.push_back(Stored(f));
+    std::vector<GameFile> files;
+    for (const GameFile& f : g.files) files.push_back({Stored(f.path), f.content});
     // The size to install is what the archives unpack to, names included.
     uint32_t size = 0;
-    for (const std::string& f : g.folders) size += static_cast<uint32_t>(f.size() + 1);
-    for (const GameFile& f : g.files) size += static_cast<uint32_t>(f.path.size() + 1 + f.content.size());
+    for (const std::string& f : folders) size += static_cast<uint32_t>(f.size() + 1);
+    for (const GameFile& f : files) size += static_cast<uint32_t>(f.path.size() + 1 + f.content.size());
     header.installSize = size;
-    std::vector<std::string> discs = testsupport::BuildDiscs(header, g.folders, g.files, 0, g.piece);
+    std::vector<std::string> discs = testsupport::BuildDiscs(header, folders, files, 0, g.piece);
+    if (g.oddTags) discs[0] = WithOddTags(discs[0], 168);
     if (g.discs > 1) discs = CutDiscs(discs[0], size, g.firstDiscShare, g.discs);
     header.discCount = static_cast<int32_t>(discs.size());
     headerBytes_ = testsupport::SetupHeaderBytes(header);
@@ -278,11 +322,11 @@ class SetWriter {
     for (size_t d = 1; d < discs.size(); ++d) {
       testsupport::WriteNative(root_ + "\\spare\\cd" + std::to_string(d + 1), discs[d]);
     }
-    for (const GameFile& f : g.data) testsupport::WriteNative(disc + "\\data" + f.path, f.content);
+    for (const GameFile& f : g.data) WriteUtf8(disc + "\\data" + f.path, f.content);
     testsupport::WriteNative(disc + "\\setupdata\\message.ini", MessageFile());
     std::vector<std::vector<std::string>> rows;
     for (size_t k = 0; k < g.links.size(); ++k) {
-      rows.push_back({"Extra_Link" + std::to_string(k), g.links[k].file, Stored(g.links[k].name)});
+      rows.push_back({"Extra_Link" + std::to_string(k), Stored(g.links[k].file), Stored(g.links[k].name)});
     }
     testsupport::WriteNative(disc + "\\setupdata\\setupdata.ini", testsupport::TextRows(rows));
     testsupport::WriteNative(disc + "\\" + kUrlFile, "[InternetShortcut]\r\nURL=http://kelvora.example/\r\n");
@@ -312,7 +356,7 @@ class SetWriter {
       Fact("LINK_NAME_" + std::to_string(k), g.links[k].name);
     }
     for (size_t d = 0; d < discs.size(); ++d) {
-      Fact("STATUS_AFTER_DISC" + std::to_string(d + 1), StatusAfter(discs, d));
+      Fact("STATUS_AFTER_DISC" + std::to_string(d + 1), StatusAfter(discs, d, g.codePage));
     }
     return discs;
   }
@@ -334,24 +378,20 @@ class SetWriter {
   ~SetWriter() { testsupport::WriteNative(root_ + "\\facts.sh", facts_); }
 
  private:
-  std::string Stored(const std::string& utf8) const {
-    std::string text = InCodePage(utf8, game_.codePage);
-    if (HasBackslashByte(text)) Die(utf8 + " has a 0x5C byte in code page " + std::to_string(game_.codePage));
-    return text;
-  }
+  std::string Stored(const std::string& utf8) const { return InCodePage(utf8, game_.codePage); }
 
   void Fact(const std::string& name, const std::string& value) { facts_ += name + "=" + Quoted(value) + "\n"; }
 
   // The archives' files, then the data folder over them, then the record.
   void WriteExpected() {
     const std::string expect = root_ + "\\expect";
-    testsupport::MakeFolderNative(expect);
+    MakeFolderUtf8(expect);
     std::map<std::string, std::string> files;
     for (const GameFile& f : game_.files) files[f.path] = f.content;
     for (const GameFile& f : game_.data) files[f.path] = f.content;
     files["\\uninstall.dat"] = headerBytes_.substr(80, 40);
-    for (const std::string& folder : game_.folders) testsupport::MakeFolderNative(expect + folder);
-    for (const auto& f : files) testsupport::WriteNative(expect + f.first, f.second);
+    for (const std::string& folder : game_.folders) MakeFolderUtf8(expect + folder);
+    for (const auto& f : files) WriteUtf8(expect + f.first, f.second);
   }
 
   std::string root_;
@@ -402,17 +442,45 @@ int main(int argc, char** argv) {
     writer.Write();
   }
 
-  // A traditional-Chinese game: names and texts in Big5.
+  // A traditional-Chinese game: names and texts in Big5, among them
+  // characters whose second byte is 0x5C or 0x7C ("\\" and "|"): 許 B3 5C,
+  // 功 A5 5C, 蓋 BB 5C, 四 A5 7C. The header's names, folders and files of
+  // the archives and of the data folder, the key and the links hold them.
   GameSet chinese = EnglishGame();
   chinese.name = "chinese";
   chinese.texts = &kTraditional;
   chinese.codePage = kBig5;
-  chinese.company = "星河工作室";
-  chinese.game = "星河傳說";
-  chinese.key = "XingheUninst";
-  chinese.links = {{"manual.txt", "使用手冊"}, {"Tools\\editor.exe", "地圖編輯器"}};
+  chinese.company = "許氏工作室";
+  chinese.game = "星河傳說四";
+  chinese.key = "蓋世星河";
+  chinese.folders.push_back("\\許功蓋");
+  chinese.files.push_back({"\\許功蓋\\說明.txt", Content(31, 5000)});
+  chinese.files.push_back({"\\第四章\\功夫.map", Content(32, 260000)});
+  chinese.data.push_back({"\\Movies\\蓋世.avi", Content(33, 9000)});
+  chinese.links = {{"許功蓋\\說明.txt", "使用手冊"}, {"Tools\\editor.exe", "地圖編輯器"}};
   {
     SetWriter writer(out, chinese);
+    writer.Write();
+  }
+
+  // A simplified-Chinese game in GBK, the same way (衆 D0 5C, 誠 D5 5C, 謀
+  // D6 5C, 億 83 7C), whose archive holds tag bytes of no record after every
+  // record, between the pieces of its files too.
+  GameSet simplified = EnglishGame();
+  simplified.name = "simplified";
+  simplified.texts = &kSimplified;
+  simplified.codePage = kGbk;
+  simplified.company = "衆星工作室";
+  simplified.game = "星河传说億";
+  simplified.key = "誠星河";
+  simplified.folders.push_back("\\衆誠");
+  simplified.files.push_back({"\\衆誠\\謀略.txt", Content(41, 5000)});
+  simplified.files.push_back({"\\億\\謀.map", Content(42, 260000)});
+  simplified.data.push_back({"\\Movies\\衆.avi", Content(43, 9000)});
+  simplified.links = {{"衆誠\\謀略.txt", "使用手册"}, {"Tools\\editor.exe", "地图编辑器"}};
+  simplified.oddTags = true;
+  {
+    SetWriter writer(out, simplified);
     writer.Write();
   }
 

@@ -50,7 +50,7 @@ prepare() {
   # The glibc locales the cases run in: without them Wine cannot make files
   # with Chinese names.
   local loc
-  for loc in en_US zh_TW; do
+  for loc in en_US zh_TW zh_CN; do
     if [ ! -e "$work/locales/$loc.UTF-8/LC_CTYPE" ]; then
       mkdir -p "$work/locales"
       localedef -c -i "$loc" -f UTF-8 "$work/locales/$loc.UTF-8" >/dev/null 2>&1
@@ -231,6 +231,7 @@ EOF
 registry() {
   local cp=CP437
   [[ $LC_ALL == zh_TW* ]] && cp=CP950
+  [[ $LC_ALL == zh_CN* ]] && cp=CP936
   if "$WINE" reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$KEY" "/reg:$view" \
     >"$case_dir/reg.raw" 2>>"$case_dir/wine.log"; then
     iconv -f "$cp" -t UTF-8 "$case_dir/reg.raw" | tr -d '\r' >"$case_dir/reg.txt"
@@ -533,9 +534,17 @@ EOF
 }
 
 # Traditional Chinese: the titles are the Big5 texts of the disc, and the
-# game's names, folders, key and links are Chinese too.
+# game's names, folders, files, key and links are Chinese too, some of them
+# with characters whose second byte is "\" or "|".
 case_chinese() {
   begin_case chinese zh_TW.UTF-8 || return
+  whole_install
+}
+
+# Simplified Chinese the same way, in GBK, from an archive with tag bytes of
+# no record between its records.
+case_simplified() {
+  begin_case simplified zh_CN.UTF-8 || return
   whole_install
 }
 

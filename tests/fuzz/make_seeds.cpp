@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
   std::vector<GameFile> files = {{"\\a.txt", "hello"}, {"\\d\\b.bin", std::string(700, 'b')}, {"\\e", ""}};
   Seed(root + "/disc", "two-files", BuildDiscs(header, {"\\d"}, files)[0]);
   RecordStream odd;
-  odd.Raw(std::string("\x00\x06", 2)).Folder("\\x").FileStart("\\x\\y").FileData("z").FileData("").FileEnd();
+  odd.Raw(std::string("\x00\x06", 2)).Folder("\\x").FileStart("\\x\\y").FileData("z").Raw("\xC8");
+  odd.FileData("").Raw(std::string(1, '\x7F')).FileData("w").FileEnd();
   Seed(root + "/disc", "odd-tags", SetupHeaderBytes(header) + odd.bytes());
 
   std::string inner = BuildPackage({{"FILE.DAT", "inner data"}});
@@ -56,5 +57,8 @@ int main(int argc, char** argv) {
 
   Seed(root + "/stored_path", "plain", std::string("\\data\\maps\\one.map", 18) + std::string(1, '\0'));
   Seed(root + "/stored_path", "big5", std::string("\\\xA5\\\xAF\xE0\\x") + std::string(1, '\0'));
+  // Second bytes 0x5C and 0x7C: Big5 許功 and 四, GBK 衆 and 億.
+  Seed(root + "/stored_path", "big5-backslash", std::string("\\\xB3\\\xA5\\\\\xA5|.txt") + std::string(1, '\0'));
+  Seed(root + "/stored_path", "gbk-backslash", std::string("\\\xD0\\\\\x83|\\x") + std::string(1, '\0'));
   return 0;
 }
