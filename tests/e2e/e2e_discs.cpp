@@ -400,6 +400,40 @@ class SetWriter {
   std::string facts_;
 };
 
+// Lays out the discs of `g` below `out`.
+void Lay(const std::string& out, const GameSet& g) {
+  SetWriter writer(out, g);
+  writer.Write();
+}
+
+// The names of a Chinese game, in UTF-8.
+struct ChineseNames {
+  std::string company, game, key;
+  std::string folder, file;  // a folder of the archives and a file in it
+  std::string chapter, map;  // a folder made by its file alone, and that file
+  std::string movie;         // a file of the data folder
+  std::string manualLink, editorLink;
+};
+
+// The English game with Chinese names in `codePage` and the texts of its
+// language: the header's names, a folder and files of the archives and of
+// the data folder, the key and the links.
+GameSet ChineseGame(const std::string& name, const Texts* texts, UINT codePage, const ChineseNames& n) {
+  GameSet g = EnglishGame();
+  g.name = name;
+  g.texts = texts;
+  g.codePage = codePage;
+  g.company = n.company;
+  g.game = n.game;
+  g.key = n.key;
+  g.folders.push_back("\\" + n.folder);
+  g.files.push_back({"\\" + n.folder + "\\" + n.file, Content(31, 5000)});
+  g.files.push_back({"\\" + n.chapter + "\\" + n.map, Content(32, 260000)});
+  g.data.push_back({"\\Movies\\" + n.movie, Content(33, 9000)});
+  g.links = {{n.folder + "\\" + n.file, n.manualLink}, {"Tools\\editor.exe", n.editorLink}};
+  return g;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -411,10 +445,7 @@ int main(int argc, char** argv) {
 
   // A whole game on one disc.
   const GameSet english = EnglishGame();
-  {
-    SetWriter writer(out, english);
-    writer.Write();
-  }
+  Lay(out, english);
 
   // The same game, bigger, over three discs: 53 percent of it on the
   // first, so that the question for the second comes with the percentage
@@ -428,61 +459,29 @@ int main(int argc, char** argv) {
   three.discs = 3;
   three.firstDiscShare = 0.53;
   three.piece = 25600;
-  {
-    SetWriter writer(out, three);
-    writer.Write();
-  }
+  Lay(out, three);
 
   // The one-disc game over two discs, a file running across the change.
   GameSet two = english;
   two.name = "twodisc";
   two.discs = 2;
-  {
-    SetWriter writer(out, two);
-    writer.Write();
-  }
+  Lay(out, two);
 
   // A traditional-Chinese game: names and texts in Big5, among them
   // characters whose second byte is 0x5C or 0x7C ("\\" and "|"): 許 B3 5C,
-  // 功 A5 5C, 蓋 BB 5C, 四 A5 7C. The header's names, folders and files of
-  // the archives and of the data folder, the key and the links hold them.
-  GameSet chinese = EnglishGame();
-  chinese.name = "chinese";
-  chinese.texts = &kTraditional;
-  chinese.codePage = kBig5;
-  chinese.company = "許氏工作室";
-  chinese.game = "星河傳說四";
-  chinese.key = "蓋世星河";
-  chinese.folders.push_back("\\許功蓋");
-  chinese.files.push_back({"\\許功蓋\\說明.txt", Content(31, 5000)});
-  chinese.files.push_back({"\\第四章\\功夫.map", Content(32, 260000)});
-  chinese.data.push_back({"\\Movies\\蓋世.avi", Content(33, 9000)});
-  chinese.links = {{"許功蓋\\說明.txt", "使用手冊"}, {"Tools\\editor.exe", "地圖編輯器"}};
-  {
-    SetWriter writer(out, chinese);
-    writer.Write();
-  }
+  // 功 A5 5C, 蓋 BB 5C, 四 A5 7C.
+  Lay(out, ChineseGame("chinese", &kTraditional, kBig5,
+                       {"許氏工作室", "星河傳說四", "蓋世星河", "許功蓋", "說明.txt", "第四章", "功夫.map", "蓋世.avi",
+                        "使用手冊", "地圖編輯器"}));
 
   // A simplified-Chinese game in GBK, the same way (衆 D0 5C, 誠 D5 5C, 謀
   // D6 5C, 億 83 7C), whose archive holds tag bytes of no record after every
   // record, between the pieces of its files too.
-  GameSet simplified = EnglishGame();
-  simplified.name = "simplified";
-  simplified.texts = &kSimplified;
-  simplified.codePage = kGbk;
-  simplified.company = "衆星工作室";
-  simplified.game = "星河传说億";
-  simplified.key = "誠星河";
-  simplified.folders.push_back("\\衆誠");
-  simplified.files.push_back({"\\衆誠\\謀略.txt", Content(41, 5000)});
-  simplified.files.push_back({"\\億\\謀.map", Content(42, 260000)});
-  simplified.data.push_back({"\\Movies\\衆.avi", Content(43, 9000)});
-  simplified.links = {{"衆誠\\謀略.txt", "使用手册"}, {"Tools\\editor.exe", "地图编辑器"}};
+  GameSet simplified = ChineseGame("simplified", &kSimplified, kGbk,
+                                   {"衆星工作室", "星河传说億", "誠星河", "衆誠", "謀略.txt", "億", "謀.map", "衆.avi",
+                                    "使用手册", "地图编辑器"});
   simplified.oddTags = true;
-  {
-    SetWriter writer(out, simplified);
-    writer.Write();
-  }
+  Lay(out, simplified);
 
   // The English disc with a spoilt record: the checksum of the third file
   // piece does not match.

@@ -152,6 +152,20 @@ TEST_F(DiscBuildTest, TextsGoInEachLanguagesCodePage) {
   EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
 }
 
+// 許 is B3 5C in Big5: one character of a folder name on a traditional-
+// Chinese system, a separator elsewhere.
+TEST_F(DiscBuildTest, Big5NamesWithABackslashByteAreTakenAndWarnedAbout) {
+  WriteGame(SampleGame());
+  WriteProject("names = big5\ncompany = \xE8\xA8\xB1\xE6\xB0\x8F\n");  // 許氏
+  ASSERT_TRUE(Build()) << error_;
+  int warned = 0;
+  for (const std::string& w : result_.warnings) {
+    warned += w.find("company holds a double-byte character whose second byte is 0x5C") != std::string::npos;
+  }
+  EXPECT_EQ(warned, 1);
+  EXPECT_EQ(Get("out\\disc1\\cd1").substr(0, 5), std::string("\xB3\\\xA4\xF3\0", 5));
+}
+
 TEST_F(DiscBuildTest, ASetupdataPackageServesTheInstaller) {
   WriteGame(SampleGame());
   WriteProject("setupdata = package\nProgramName_EN = Packed\n");
@@ -336,6 +350,7 @@ TEST_F(DiscBuildTest, InputTheInstallerCouldNotUseIsRefused) {
       {"link to nothing", {{"kelvora.exe", "x"}}, "link = Help | help.txt\n", "no file of the game folder"},
       {"capacity", {{"kelvora.exe", "x"}}, "capacity = 2k\n", "neither cd650"},
       {"fifth link", {{"kelvora.exe", "x"}}, std::string(5, '\0'), "at most 4 links"},
+      {"company with a backslash", {{"kelvora.exe", "x"}}, "company = a\\b\n", "cannot be a folder or key name"},
   };
   int n = 0;
   for (const Case& c : cases) {

@@ -52,10 +52,12 @@ const char kVerifyHelp[] =
     "gamedisc verify [--quiet] DISCS...\n"
     "\n"
     "Reads every record of every disc as setup.exe will: each must unpack, each\n"
-    "stored name must be safe, a file that goes on to the next disc must go on\n"
-    "there and end; then checks the probe file, the setup texts and pictures, the\n"
-    "web link, the executable and the install size. Exits with 1 and the disc,\n"
-    "offset and reason of the first fault.\n";
+    "stored name must be safe on systems of code page 1252, 950 or 936, a file\n"
+    "that goes on to the next disc must go on there and end; then checks the\n"
+    "probe file, the setup texts and pictures, the web link, the executable and\n"
+    "the install size. Tag bytes of no record and names that some of those code\n"
+    "pages refuse are taken, as setup takes them, and told in note: lines. Exits\n"
+    "with 1 and the disc, offset and reason of the first fault.\n";
 
 const char kPackHelp[] =
     "gamedisc pack FOLDER --out FILE.apkg\n"
