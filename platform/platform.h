@@ -27,10 +27,13 @@ using Window = void*;
 enum BoxType : unsigned {
   kBoxOk = 0x0,        // MB_OK
   kBoxOkCancel = 0x1,  // MB_OKCANCEL
+  kBoxYesNo = 0x4,     // MB_YESNO
 };
 enum BoxAnswer : int {
   kAnswerOk = 1,      // IDOK
   kAnswerCancel = 2,  // IDCANCEL
+  kAnswerYes = 6,     // IDYES
+  kAnswerNo = 7,      // IDNO
 };
 
 // Shows a modal message box and returns the button pressed. The texts are in
@@ -86,12 +89,19 @@ bool StreamClose(Stream* stream);
 
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;  // INVALID_FILE_ATTRIBUTES
 constexpr uint32_t kAttrDirectory = 0x10u;            // FILE_ATTRIBUTE_DIRECTORY
+constexpr uint32_t kAttrReparsePoint = 0x400u;        // FILE_ATTRIBUTE_REPARSE_POINT
 
-// DeleteFileA: true when the file was removed.
+// DeleteFileA: true when the file was removed. A symbolic link is removed
+// itself, never what it points at.
 bool DeleteFile(const char* path);
 // CreateDirectoryA: true when the folder was made (false also when it exists).
 bool CreateFolder(const char* path);
-// GetFileAttributesA: the attribute bits, or kInvalidAttributes.
+// RemoveDirectoryA: true when the folder was removed; only an empty folder
+// is (a junction or folder link is removed itself, never what it points at).
+bool RemoveFolder(const char* path);
+// GetFileAttributesA of the path itself (a link or junction is not
+// followed: it shows kAttrReparsePoint): the attribute bits, or
+// kInvalidAttributes.
 uint32_t GetAttributes(const char* path);
 // GetCurrentDirectoryA: copies the current folder into `buffer` and returns
 // its length without the terminator; when it does not fit, returns the size

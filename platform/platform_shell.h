@@ -21,6 +21,17 @@ struct RegKey;
 long RegCreate(const char* subKey, RegKey** key);
 // RegSetValueExA of a REG_SZ value, its length counting the terminator.
 long RegSetString(RegKey* key, const char* name, const char* value);
+// RegSetValueExA of a REG_DWORD value.
+long RegSetDword(RegKey* key, const char* name, uint32_t value);
+// RegOpenKeyExA below HKEY_LOCAL_MACHINE with KEY_READ: the Win32 error code
+// (0 = success, `*key` set; 2 = no such key); on failure `*key` is null.
+long RegOpenRead(const char* subKey, RegKey** key);
+// RegQueryValueExA of a REG_SZ value into `out` (`size` bytes), always
+// terminated. The error code; 234 (ERROR_MORE_DATA) when it does not fit.
+long RegGetString(RegKey* key, const char* name, char* out, unsigned size);
+// RegDeleteKeyA below HKEY_LOCAL_MACHINE: removes a key that has no subkeys,
+// with its values. The error code (2 = there was none).
+long RegDeleteKey(const char* subKey);
 // RegCloseKey.
 long RegClose(RegKey* key);
 

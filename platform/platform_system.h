@@ -53,6 +53,32 @@ constexpr unsigned kCodePageWestern = 1252;
 constexpr unsigned kCodePageGbk = 936;   // simplified Chinese
 constexpr unsigned kCodePageBig5 = 950;  // traditional Chinese
 
+// GetLocalTime's date. Never fails.
+struct Date {
+  int year, month, day;
+};
+Date GetLocalDate();
+
+// GetModuleFileNameA of the program's own file into `out` (`size` bytes).
+// False when it does not fit.
+bool GetProgramPath(char* out, unsigned size);
+// GetTempPathA: the temporary folder, ending in "\". False when it cannot be
+// had or does not fit `size` bytes.
+bool GetTempFolder(char* out, unsigned size);
+// GetCurrentProcessId.
+unsigned GetProcessId();
+// Starts a copy of the program's own file, made at `copyPath`, with the
+// command line `"copyPath" arguments`, and arranges that the copy is deleted
+// when it ends (it is opened for deletion on close, and the copy inherits
+// that handle). True when the copy runs; false leaves no copy behind.
+bool StartCopyOfProgram(const char* copyPath, const char* arguments);
+// Waits until process `processId` has ended, at most `timeoutMs`. True when
+// it has ended or no such process exists.
+bool WaitForProcessEnd(unsigned processId, unsigned timeoutMs);
+// MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file or empty
+// folder is removed when the system next starts. True when scheduled.
+bool RemoveAtRestart(const char* path);
+
 // GetACP: the ANSI code page the system reads 8-bit names and texts in. The
 // file system applies it to every path the program hands over, so it alone
 // decides which 0x5C bytes separate folders.

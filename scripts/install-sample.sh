@@ -58,9 +58,9 @@ else
   echo "  emulated: this machine cannot run 32-bit code; qemu-user runs it, each Wine program starting in a minute or two"
 fi
 
-step "Building the authoring tool (native) and setup.exe, the sample game and the UI driver (Windows)"
+step "Building the authoring tool (native) and setup.exe, uninstall.exe, the sample game and the UI driver (Windows)"
 cmake --preset host-release >/dev/null && cmake --build --preset host-release --target gamedisc >/dev/null
-cmake --preset win32 >/dev/null && cmake --build --preset win32 --target setup sample_game ui_driver >/dev/null
+cmake --preset win32 >/dev/null && cmake --build --preset win32 --target setup uninstall sample_game ui_driver >/dev/null
 gamedisc=$root/build/host-release/tools/gamedisc/gamedisc
 setup_exe=$root/build/win32/setup/setup.exe
 driver=$root/build/win32/tests/e2e/ui_driver.exe

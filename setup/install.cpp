@@ -7,6 +7,7 @@
 #include "a_mem.h"
 #include "a_name.h"
 #include "compose.h"
+#include "install_log.h"
 #include "platform.h"
 #include "progress.h"
 #include "resource_ids.h"
@@ -157,6 +158,11 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
     return Step::kStop;
   }
   if (tag == kTagFolder) {
+    // Logged only when this install makes it: one that was there stays.
+    if (plat::GetAttributes(joined) == plat::kInvalidAttributes && !LogEntry("folder", joined)) {
+      ReportWriteFailure();
+      return Step::kStop;
+    }
     // A folder that exists already is fine; one that cannot be made is a
     // failed write, not an install with a folder missing.
     if (!plat::CreateFolder(joined) &&
@@ -171,7 +177,7 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
   Compose(status, sizeof status, "Copying %s ....", path) ||
       Compose(status, sizeof status, "Copying ....");
   plat::SetWindowText(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_STATUS), status);
-  if (!CloseOutput()) {
+  if (!CloseOutput() || !MakeLoggedParents(joined) || !LogEntry("file", joined)) {
     ReportWriteFailure();
     return Step::kStop;
   }
@@ -295,8 +301,39 @@ int AskForDisc(int discIndex) {
   return 0;
 }
 
+namespace {
+
+// The lengths of the prefixes of targetFolder that MakeTargetFolder made,
+// for the install log.
+constexpr int kMaxLevels = 32;
+size_t madeLevels[kMaxLevels];
+int madeLevelCount = 0;
+
+void MakeLevel(const char* path, size_t length) {
+  if (plat::CreateFolder(path) && madeLevelCount < kMaxLevels) madeLevels[madeLevelCount++] = length;
+}
+
+// Opens the install log in the target folder and records the game, its key
+// and the levels of the target folder this install made.
+bool StartInstallLog() {
+  if (!OpenInstallLog(setupState.targetFolder) || !LogEntry("game", setupState.gameName) ||
+      !LogEntry("key", setupState.uninstallKey)) {
+    return false;
+  }
+  char level[kTargetFolderSize];
+  for (int k = 0; k < madeLevelCount; ++k) {
+    std::memcpy(level, setupState.targetFolder, madeLevels[k]);
+    level[madeLevels[k]] = '\0';
+    if (!LogEntry("base", level)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void MakeTargetFolder() {
   const char* target = setupState.targetFolder;
+  madeLevelCount = 0;
   if (target[0] == '\0') {
     plat::CreateFolder(target);
     return;
@@ -310,10 +347,10 @@ void MakeTargetFolder() {
     if (target[i] == '\\') {
       std::memcpy(prefix, target, i);
       prefix[i] = '\0';
-      plat::CreateFolder(prefix);
+      MakeLevel(prefix, i);
     }
   }
-  plat::CreateFolder(target);
+  MakeLevel(target, std::strlen(target));
 }
 
 void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount) {
@@ -326,25 +363,10 @@ void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount) {
   if (file->Read(number, 4) == 4) setupState.installSize = LoadLe32(number);
 }
 
-int RunDiscs() {
-  copyState.bytesDone = 0;
-  copyState.outcome = CopyOutcome::kNotRun;
-  a_drop_final_backslash(plat::GetAnsiCodePage(), setupState.sourceFolder);
-  char path[kPathSize];
-  if (!DiscPath(path, sizeof path, 0) || !copyState.archive.OpenRead(path)) {
-    copyState.outcome = CopyOutcome::kNoFirstDisc;
-    return 0;
-  }
-  int32_t discCount = 0;
-  ReadSetupHeaderFields(&copyState.archive, &discCount);
-  if (copyState.archive.Failed()) {
-    copyState.archive.Close();
-    ReportDamage(0, "the disc cannot be read here");
-    return 0;
-  }
-  copyState.archive.Close();
-  MakeTargetFolder();
+namespace {
 
+int ReadDiscs(int32_t discCount) {
+  char path[kPathSize];
   for (copyState.discIndex = 0;;) {
     DiscPath(path, sizeof path, copyState.discIndex);
     while (!copyState.archive.OpenRead(path)) {
@@ -373,13 +395,48 @@ int RunDiscs() {
   return 1;
 }
 
+}  // namespace
+
+int RunDiscs() {
+  copyState.bytesDone = 0;
+  copyState.outcome = CopyOutcome::kNotRun;
+  a_drop_final_backslash(plat::GetAnsiCodePage(), setupState.sourceFolder);
+  char path[kPathSize];
+  if (!DiscPath(path, sizeof path, 0) || !copyState.archive.OpenRead(path)) {
+    copyState.outcome = CopyOutcome::kNoFirstDisc;
+    return 0;
+  }
+  int32_t discCount = 0;
+  ReadSetupHeaderFields(&copyState.archive, &discCount);
+  if (copyState.archive.Failed()) {
+    copyState.archive.Close();
+    ReportDamage(0, "the disc cannot be read here");
+    return 0;
+  }
+  copyState.archive.Close();
+  MakeTargetFolder();
+  // What this install makes is recorded before it is made; without the
+  // record the install does not start.
+  if (!StartInstallLog()) {
+    CloseInstallLog();
+    ReportWriteFailure();
+    return 0;
+  }
+  int result = ReadDiscs(discCount);
+  // Every entry was pushed to the disk and checked as it was written.
+  CloseInstallLog();
+  return result;
+}
+
+
 int CopyTree(const char* source, const char* target) {
   char remembered[kPathSize];
   unsigned length = plat::GetCurrentFolder(remembered, sizeof remembered);
   if (length == 0 || length >= sizeof remembered) return 0;
   if (!plat::SetCurrentFolder(source)) return 1;
-  plat::CreateFolder(target);
   int ok = 1;
+  if (plat::GetAttributes(target) == plat::kInvalidAttributes && !LogEntry("folder", target)) ok = 0;
+  plat::CreateFolder(target);
   plat::FolderEntry entry;
   plat::FolderList* list = plat::ListFirst("*.*", &entry);
   if (list != nullptr) {
@@ -393,7 +450,7 @@ int CopyTree(const char* source, const char* target) {
       }
       if (folder) {
         ok &= CopyTree(entry.name, to);
-      } else if (!CopyFileData(entry.name, to)) {
+      } else if (!LogEntry("file", to) || !CopyFileData(entry.name, to)) {
         ok = 0;
       }
     } while (plat::ListNext(list, &entry));

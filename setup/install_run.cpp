@@ -3,6 +3,7 @@
 #include "a_file.h"
 #include "compose.h"
 #include "install.h"
+#include "install_log.h"
 #include "paint.h"
 #include "progress.h"
 #include "resource_ids.h"
@@ -22,7 +23,7 @@ bool WriteUninstallRecord() {
   char path[kTargetFolderSize + 16];
   if (!Compose(path, sizeof path, "%s\\%s", setupState.targetFolder, "uninstall.dat")) return false;
   FileHandle file;
-  if (!file.OpenWrite(path)) return false;
+  if (!LogEntry("file", path) || !file.OpenWrite(path)) return false;
   bool ok = file.Write(setupState.uninstallKey, kHeaderTextSize) == 1;
   ok = file.Close() == 1 && ok;
   // A cut record would name a wrong key to the uninstaller: none is better.
@@ -57,8 +58,10 @@ int RunInstall() {
   if (RunDiscs()) {
     char data[kPathSize];
     // The data folder and the uninstall record are part of the game: a copy
-    // that did not complete is a failed install, not a success.
-    bool written = Compose(data, sizeof data, "%s\\data", setupState.sourceFolder) &&
+    // that did not complete is a failed install, not a success. The install
+    // log, opened again, records them and the shell's items as well.
+    bool written = OpenInstallLog(setupState.targetFolder) &&
+                   Compose(data, sizeof data, "%s\\data", setupState.sourceFolder) &&
                    CopyTree(data, setupState.targetFolder) == 1 && WriteUninstallRecord();
     if (written) {
       // Registered only once every file is in place: a failed install must
@@ -67,6 +70,10 @@ int RunInstall() {
                           setupState.exeName, setupState.uninstallKey, Text(kUninstall), 1);
       CopyWebLink();
       CreateExtraLinks();
+    }
+    // Every entry was pushed to the disk and checked as it was written.
+    CloseInstallLog();
+    if (written) {
       progressView.finished = 1;
       UpdateProgress(100);
       plat::MessageBox(progressView.dialog, "Sucess!!", "", plat::kBoxOk);

@@ -7,6 +7,7 @@
 #include "a_name.h"
 #include "compose.h"
 #include "install.h"
+#include "install_log.h"
 #include "setup_state.h"
 #include "stored_path.h"
 
@@ -17,6 +18,7 @@ namespace {
 constexpr size_t kShellPath = 260;
 constexpr uint32_t kInvalidParameter = 87;     // ERROR_INVALID_PARAMETER
 constexpr uint32_t kFileNameTooLong = 206;     // ERROR_FILENAME_EXCED_RANGE
+constexpr uint32_t kWriteFault = 29;           // ERROR_WRITE_FAULT
 
 // The game's folder in the Programs menu: P\company\game. False when the
 // Programs folder is not known or the names would not make a folder there.
@@ -26,6 +28,24 @@ bool MenuFolder(char* out) {
   const unsigned codePage = plat::GetAnsiCodePage();
   if (!IsSafeName(setupState.companyName, codePage) || !IsSafeName(setupState.gameName, codePage)) return false;
   return Compose(out, kShellPath, "%s\\%s\\%s", programs, setupState.companyName, setupState.gameName);
+}
+
+// A menu folder, recorded in the install log when this install makes it.
+// False when it is not there afterwards.
+bool MakeMenuFolder(const char* folder) {
+  if (plat::GetAttributes(folder) == plat::kInvalidAttributes) {
+    if (!LogEntry("menu", folder)) return false;
+    plat::CreateFolder(folder);
+  }
+  const uint32_t attributes = plat::GetAttributes(folder);
+  return attributes != plat::kInvalidAttributes && (attributes & plat::kAttrDirectory) != 0;
+}
+
+// A shortcut, recorded in the install log before it is saved.
+void SaveLoggedLink(const char* target, const char* iconPath, int showCommand, const char* workingFolder,
+                    const char* description, const char* link) {
+  if (!LogEntry("link", link)) return;
+  CreateShellLink(target, nullptr, 0, iconPath, 0, showCommand, workingFolder, description, link);
 }
 
 }  // namespace
@@ -48,7 +68,8 @@ bool IsSafeName(const char* name, unsigned codePage) {
 }
 
 long RegisterUninstall(const char* companyName, const char* displayName, const char* keyName,
-                       const char* installFolder, const char* uninstallerName) {
+                       const char* installFolder, const char* uninstallerName, const char* exeName,
+                       uint32_t installSize) {
   // An empty name would write onto the list's own key, a nested one below
   // some other program's entry.
   // The registry reads key names in the system's code page, as the file
@@ -61,6 +82,15 @@ long RegisterUninstall(const char* companyName, const char* displayName, const c
   if (!Compose(uninstallString, sizeof uninstallString, "\"%s\\%s\"", installFolder, uninstallerName)) {
     return kFileNameTooLong;
   }
+  char icon[kShellPath];
+  if (!IsSafeRelativePath(exeName, plat::GetAnsiCodePage()) ||
+      !Compose(icon, sizeof icon, "%s\\%s", installFolder, exeName)) {
+    icon[0] = '\0';
+  }
+  const plat::Date today = plat::GetLocalDate();
+  char date[16];
+  Compose(date, sizeof date, "%04d%02d%02d", today.year, today.month, today.day);
+  if (!LogEntry("registry", keyPath)) return kWriteFault;
   plat::RegKey* key = nullptr;
   long rc = plat::RegCreate(keyPath, &key);
   if (rc != 0) return rc;
@@ -68,6 +98,14 @@ long RegisterUninstall(const char* companyName, const char* displayName, const c
   plat::RegSetString(key, "company", companyName);
   plat::RegSetString(key, "path", installFolder);
   plat::RegSetString(key, "UninstallString", uninstallString);
+  // What the list of installed programs shows besides the name.
+  plat::RegSetString(key, "Publisher", companyName);
+  plat::RegSetString(key, "InstallLocation", installFolder);
+  if (icon[0] != '\0') plat::RegSetString(key, "DisplayIcon", icon);
+  plat::RegSetDword(key, "EstimatedSize", static_cast<uint32_t>((static_cast<uint64_t>(installSize) + 1023) / 1024));
+  plat::RegSetString(key, "InstallDate", date);
+  plat::RegSetDword(key, "NoModify", 1);
+  plat::RegSetDword(key, "NoRepair", 1);
   return plat::RegClose(key);
 }
 
@@ -103,7 +141,8 @@ int GetDesktopFolder(plat::Window owner, char* out) {
 void CreateGameShortcuts(const char* targetFolder, const char* companyName, const char* gameName,
                          const char* exeName, const char* uninstallKey, const char* uninstallText,
                          int onDesktop) {
-  RegisterUninstall(companyName, gameName, uninstallKey, targetFolder, "uninstall.exe");
+  RegisterUninstall(companyName, gameName, uninstallKey, targetFolder, "uninstall.exe", exeName,
+                    setupState.installSize);
 
   const unsigned codePage = plat::GetAnsiCodePage();
   char gameTarget[kShellPath];
@@ -112,16 +151,15 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
   char programs[kShellPath];
   if (GetProgramsFolder(nullptr, programs) && IsSafeName(companyName, codePage) && IsSafeName(gameName, codePage)) {
     char company[kShellPath], menu[kShellPath], link[kShellPath], target[kShellPath];
-    if (Compose(company, sizeof company, "%s\\%s", programs, companyName)) plat::CreateFolder(company);
-    if (Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName)) {
-      plat::CreateFolder(menu);
+    if (Compose(company, sizeof company, "%s\\%s", programs, companyName)) MakeMenuFolder(company);
+    if (Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName) && MakeMenuFolder(menu)) {
       if (IsSafeName(uninstallText, codePage) &&
           Compose(target, sizeof target, "%s\\uninstall.exe", targetFolder) &&
           Compose(link, sizeof link, "%s\\%s.lnk", menu, uninstallText)) {
-        CreateShellLink(target, nullptr, 0, nullptr, 0, 2, targetFolder, uninstallText, link);
+        SaveLoggedLink(target, nullptr, 2, targetFolder, uninstallText, link);
       }
       if (gameOk && Compose(link, sizeof link, "%s\\%s.lnk", menu, gameName)) {
-        CreateShellLink(gameTarget, nullptr, 0, nullptr, 0, 2, targetFolder, gameName, link);
+        SaveLoggedLink(gameTarget, nullptr, 2, targetFolder, gameName, link);
       }
     }
   }
@@ -129,7 +167,7 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
   char desktop[kShellPath], link[kShellPath];
   if (!GetDesktopFolder(nullptr, desktop)) return;
   if (gameOk && Compose(link, sizeof link, "%s\\%s.lnk", desktop, gameName)) {
-    CreateShellLink(gameTarget, nullptr, 0, nullptr, 0, 2, targetFolder, gameName, link);
+    SaveLoggedLink(gameTarget, nullptr, 2, targetFolder, gameName, link);
   }
 }
 
@@ -137,7 +175,7 @@ void CopyWebLink() {
   char menu[kShellPath], destination[kShellPath];
   const char* name = Text(kUrlName);
   if (!MenuFolder(menu) || !IsSafeName(name, plat::GetAnsiCodePage())) return;
-  if (!Compose(destination, sizeof destination, "%s\\%s", menu, name)) return;
+  if (!Compose(destination, sizeof destination, "%s\\%s", menu, name) || !LogEntry("link", destination)) return;
   CopyFileData(Text(kUrlFileName), destination);
 }
 
@@ -151,6 +189,6 @@ void CreateExtraLinks() {
     if (!Compose(target, sizeof target, "%s\\%s", setupState.targetFolder, slot.file)) continue;
     if (!MenuFolder(menu)) continue;
     if (!Compose(link, sizeof link, "%s\\%s.lnk", menu, slot.name)) continue;
-    CreateShellLink(target, nullptr, 0, target, 0, 0, setupState.targetFolder, slot.name, link);
+    SaveLoggedLink(target, target, 0, setupState.targetFolder, slot.name, link);
   }
 }

@@ -3,7 +3,8 @@
 // link and the extra shortcuts listed on the disc.
 //
 // No operation here shows a box; a step that fails leaves its item out and
-// the next is tried. Names and relative paths that come from the disc are
+// the next is tried. Every folder, link and key made here is recorded in the
+// install log, when one is open, before it is made. Names and relative paths that come from the disc are
 // checked first: one that would lead out of its folder is left out too.
 #pragma once
 
@@ -21,12 +22,18 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
                          int onDesktop);
 
 // Writes the key kUninstallRoot\<keyName> with "DisplayName", "company",
-// "path" and "UninstallString" (the uninstaller's path in double quotes).
-// Returns the result of closing the key; a key that cannot be made, or an
-// empty or nested key name (a "\\" in the system's code page), writes
-// nothing and returns the error.
+// "path" and "UninstallString" (the uninstaller's path in double quotes),
+// and what the list of installed programs shows: "Publisher" (the company),
+// "InstallLocation", "DisplayIcon" (installFolder\exeName, left out for an
+// exe that would leave the folder), "EstimatedSize" (installSize in KB,
+// rounded up), "InstallDate" (YYYYMMDD, today) and "NoModify" and
+// "NoRepair" (1). The key is recorded in the install log, when one is open,
+// before it is made. Returns the result of closing the key; a key that
+// cannot be made or logged, or an empty or nested key name (a "\\" in the
+// system's code page), writes nothing and returns the error.
 long RegisterUninstall(const char* companyName, const char* displayName, const char* keyName,
-                       const char* installFolder, const char* uninstallerName);
+                       const char* installFolder, const char* uninstallerName, const char* exeName,
+                       uint32_t installSize);
 
 // Saves one shell link. Returns 87 when `target` or `linkPath` is absent, 206
 // when either does not fit the shell's 260 characters (nothing is written),

@@ -40,6 +40,11 @@ void ResetDrives();
 void SetCodePage(unsigned codePage);
 unsigned CodePage();
 
+// A file that DeleteFile cannot remove, as one held open by another
+// program; ReleaseHeldFiles lets them all go.
+void HoldFile(const std::string& windowsPath);
+void ReleaseHeldFiles();
+
 // GetSystemDefaultLangID's answer (0x0409 by default). It sets the code page
 // too, to the one a system of that language runs under (AnsiCodePageOf); a
 // later SetCodePage overrides it.
@@ -51,6 +56,22 @@ unsigned AnsiCodePageOf(uint16_t language);
 // The free bytes reported for a mapped drive (by default the real free
 // space of the folder it is mapped onto).
 void SetFreeBytes(char letter, uint64_t freeBytes);
+
+// GetLocalDate's answer (by default today's date of this machine).
+void SetLocalDate(const Date& date);
+// GetProgramPath's answer, a Windows path (none by default: it fails).
+void SetProgramPath(const std::string& windowsPath);
+// GetTempFolder's answer, a Windows path ending in "\" (none by default).
+void SetTempFolder(const std::string& windowsPath);
+// What StartCopyOfProgram was asked to start, in order; nothing runs. With
+// `refuse`, later calls fail.
+struct StartedCopy {
+  std::string copyPath, arguments;
+};
+const std::vector<StartedCopy>& StartedCopies();
+void ResetProcesses(bool refuse = false);
+// The paths given to RemoveAtRestart, in order.
+const std::vector<std::string>& RemovalsAtRestart();
 
 // Resolves a Windows path to a Linux path. Returns false (and leaves `out`
 // unchanged) when the path names no mapped drive or has a form the stand-in
@@ -67,6 +88,7 @@ struct RegistryKey {
   std::string path;
   std::map<std::string, std::string> values;  // REG_SZ values
   std::map<std::string, uint32_t> valueLengths;  // the lengths passed in
+  std::map<std::string, uint32_t> dwords;  // REG_DWORD values
 };
 const std::vector<RegistryKey>& Registry();
 // Null when the key does not exist.

@@ -25,6 +25,13 @@ struct State {
   std::string current = "C:\\";
   unsigned codePage = 1252;
   uint16_t language = 0x0409;
+  bool hasDate = false;
+  Date date{};
+  std::string programPath, tempFolder;
+  std::vector<StartedCopy> startedCopies;
+  bool refuseCopies = false;
+  std::vector<std::string> removalsAtRestart;
+  std::vector<std::string> heldFiles;  // host paths DeleteFile refuses
 };
 
 State& state();

@@ -90,7 +90,7 @@ long RegCreate(const char* subKey, RegKey** key) {
   for (size_t i = 0; i < s.keys.size(); ++i) {
     if (strcasecmp(s.keys[i].path.c_str(), subKey) == 0) index = i;
   }
-  if (index == s.keys.size()) s.keys.push_back(host::RegistryKey{subKey, {}, {}});
+  if (index == s.keys.size()) s.keys.push_back(host::RegistryKey{subKey, {}, {}, {}});
   *key = new RegKey{index};
   return 0;
 }
@@ -102,6 +102,56 @@ long RegSetString(RegKey* key, const char* name, const char* value) {
   k.values[host::Text(name)] = value;
   k.valueLengths[host::Text(name)] = static_cast<uint32_t>(std::strlen(value) + 1);
   return 0;
+}
+
+long RegSetDword(RegKey* key, const char* name, uint32_t value) {
+  if (key == nullptr) return 6;
+  if (host::FaultHere(host::kFaultRegistry)) return 5;
+  host::shell().keys[key->index].dwords[host::Text(name)] = value;
+  return 0;
+}
+
+long RegOpenRead(const char* subKey, RegKey** key) {
+  *key = nullptr;
+  const std::vector<host::RegistryKey>& keys = host::shell().keys;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (strcasecmp(keys[i].path.c_str(), subKey) == 0) {
+      *key = new RegKey{i};
+      return 0;
+    }
+  }
+  return 2;  // ERROR_FILE_NOT_FOUND
+}
+
+long RegGetString(RegKey* key, const char* name, char* out, unsigned size) {
+  if (key == nullptr || size == 0) return 6;
+  const host::RegistryKey& k = host::shell().keys[key->index];
+  auto it = k.values.find(host::Text(name));
+  out[0] = '\0';
+  if (it == k.values.end()) return 2;
+  if (it->second.size() >= size) {
+    std::memcpy(out, it->second.c_str(), size - 1);
+    out[size - 1] = '\0';
+    return 234;  // ERROR_MORE_DATA
+  }
+  std::memcpy(out, it->second.c_str(), it->second.size() + 1);
+  return 0;
+}
+
+long RegDeleteKey(const char* subKey) {
+  host::ShellState& s = host::shell();
+  if (s.refuseRegistry || host::FaultHere(host::kFaultRegistry)) return 5;
+  const std::string prefix = std::string(subKey) + "\\";
+  for (const host::RegistryKey& k : s.keys) {
+    if (strncasecmp(k.path.c_str(), prefix.c_str(), prefix.size()) == 0) return 5;  // has subkeys
+  }
+  for (size_t i = 0; i < s.keys.size(); ++i) {
+    if (strcasecmp(s.keys[i].path.c_str(), subKey) == 0) {
+      s.keys.erase(s.keys.begin() + static_cast<long>(i));
+      return 0;
+    }
+  }
+  return 2;
 }
 
 long RegClose(RegKey* key) {

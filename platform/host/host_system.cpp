@@ -4,6 +4,8 @@
 #include <iconv.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -40,6 +42,25 @@ unsigned AnsiCodePageOf(uint16_t language) {
   }
 }
 
+void SetLocalDate(const Date& date) {
+  state().hasDate = true;
+  state().date = date;
+}
+
+void SetProgramPath(const std::string& windowsPath) { state().programPath = windowsPath; }
+
+void SetTempFolder(const std::string& windowsPath) { state().tempFolder = windowsPath; }
+
+const std::vector<StartedCopy>& StartedCopies() { return state().startedCopies; }
+
+void ResetProcesses(bool refuse) {
+  state().startedCopies.clear();
+  state().refuseCopies = refuse;
+  state().removalsAtRestart.clear();
+}
+
+const std::vector<std::string>& RemovalsAtRestart() { return state().removalsAtRestart; }
+
 void SetFreeBytes(char letter, uint64_t freeBytes) {
   int i = DriveIndex(letter);
   if (i < 0) return;
@@ -58,6 +79,43 @@ unsigned GetDriveType(const char* root) {
 uint16_t GetSystemLanguage() { return host::state().language; }
 
 unsigned GetAnsiCodePage() { return host::state().codePage; }
+
+Date GetLocalDate() {
+  if (host::state().hasDate) return host::state().date;
+  time_t now = time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  return Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+namespace {
+
+bool CopyOut(const std::string& text, char* out, unsigned size) {
+  if (text.empty() || text.size() >= size) return false;
+  std::memcpy(out, text.c_str(), text.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+bool GetProgramPath(char* out, unsigned size) { return CopyOut(host::state().programPath, out, size); }
+
+bool GetTempFolder(char* out, unsigned size) { return CopyOut(host::state().tempFolder, out, size); }
+
+unsigned GetProcessId() { return static_cast<unsigned>(getpid()); }
+
+bool StartCopyOfProgram(const char* copyPath, const char* arguments) {
+  if (host::state().refuseCopies) return false;
+  host::state().startedCopies.push_back(host::StartedCopy{copyPath, arguments});
+  return true;
+}
+
+bool WaitForProcessEnd(unsigned, unsigned) { return true; }
+
+bool RemoveAtRestart(const char* path) {
+  host::state().removalsAtRestart.push_back(path);
+  return true;
+}
 
 bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
   int drive = -1;
@@ -95,7 +153,10 @@ FolderList* ListFirst(const char* pattern, FolderEntry* entry) {
     std::strcpy(item.name, e->d_name);
     struct stat st;
     std::string full = hostFolder + "/" + e->d_name;
-    item.attributes = (stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? kAttrDirectory : 0x80u;
+    // A link is listed as a junction or symbolic link is: not followed.
+    const bool link = lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    const bool isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    item.attributes = (isFolder ? kAttrDirectory : 0x80u) | (link ? kAttrReparsePoint : 0u);
     list->entries.push_back(item);
   }
   closedir(dir);

@@ -163,6 +163,8 @@ void ResetAll() {
   ResetDrives();
   SetCodePage(1252);
   SetSystemLanguage(0x0409);
+  ResetProcesses();
+  ReleaseHeldFiles();
   ResetShell();
   ResetUi();
   ResetFaults();

@@ -164,6 +164,13 @@ void ResetDrives() {
 
 void SetCodePage(unsigned codePage) { state().codePage = codePage; }
 
+void HoldFile(const std::string& windowsPath) {
+  std::string hostPath;
+  if (ToHostPath(windowsPath.c_str(), &hostPath)) state().heldFiles.push_back(hostPath);
+}
+
+void ReleaseHeldFiles() { state().heldFiles.clear(); }
+
 unsigned CodePage() { return state().codePage; }
 
 bool ToHostPath(const char* windowsPath, std::string* out) { return Resolve(windowsPath, out); }
@@ -244,7 +251,10 @@ bool StreamClose(Stream* stream) {
 bool DeleteFile(const char* path) {
   std::string hostPath;
   struct stat st;
-  if (!host::ToHostPath(path, &hostPath) || stat(hostPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (!host::ToHostPath(path, &hostPath) || lstat(hostPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  for (const std::string& held : host::state().heldFiles) {
+    if (held == hostPath) return false;  // open elsewhere: a sharing violation
+  }
   return unlink(hostPath.c_str()) == 0;
 }
 
@@ -255,11 +265,24 @@ bool CreateFolder(const char* path) {
   return mkdir(hostPath.c_str(), 0777) == 0;
 }
 
+bool RemoveFolder(const char* path) {
+  std::string hostPath;
+  struct stat st;
+  if (!host::ToHostPath(path, &hostPath) || lstat(hostPath.c_str(), &st) != 0) return false;
+  // A symbolic link stands for a junction: it goes itself, as on Windows.
+  if (S_ISLNK(st.st_mode)) return stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && unlink(hostPath.c_str()) == 0;
+  return S_ISDIR(st.st_mode) && rmdir(hostPath.c_str()) == 0;
+}
+
 uint32_t GetAttributes(const char* path) {
   std::string hostPath;
   if (!host::ToHostPath(path, &hostPath)) return kInvalidAttributes;
   struct stat st;
-  if (stat(hostPath.c_str(), &st) != 0) return kInvalidAttributes;
+  if (lstat(hostPath.c_str(), &st) != 0) return kInvalidAttributes;
+  // Links are not followed; a link to a folder reads as a junction does.
+  if (S_ISLNK(st.st_mode)) {
+    return kAttrReparsePoint | ((stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? kAttrDirectory : 0u);
+  }
   if (S_ISDIR(st.st_mode)) return kAttrDirectory;
   return 0x80u;  // FILE_ATTRIBUTE_NORMAL
 }

@@ -93,6 +93,8 @@ bool DeleteFile(const char* path) { return ::DeleteFileA(path) != 0; }
 
 bool CreateFolder(const char* path) { return ::CreateDirectoryA(path, nullptr) != 0; }
 
+bool RemoveFolder(const char* path) { return ::RemoveDirectoryA(path) != 0; }
+
 uint32_t GetAttributes(const char* path) { return ::GetFileAttributesA(path); }
 
 unsigned GetCurrentFolder(char* buffer, unsigned size) {

@@ -7,6 +7,8 @@
 
 #include "platform.h"
 
+#undef RegDeleteKey
+
 namespace plat {
 
 struct RegKey {
@@ -29,6 +31,42 @@ long RegSetString(RegKey* key, const char* name, const char* value) {
   return ::RegSetValueExA(key->key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                           static_cast<DWORD>(std::strlen(value) + 1));
 }
+
+long RegSetDword(RegKey* key, const char* name, uint32_t value) {
+  if (key == nullptr) return ERROR_INVALID_HANDLE;
+  DWORD data = value;
+  return ::RegSetValueExA(key->key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+}
+
+long RegOpenRead(const char* subKey, RegKey** key) {
+  *key = nullptr;
+  HKEY handle = nullptr;
+  LONG rc = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, &handle);
+  if (rc != ERROR_SUCCESS) return rc;
+  *key = new RegKey{handle};
+  return 0;
+}
+
+long RegGetString(RegKey* key, const char* name, char* out, unsigned size) {
+  if (key == nullptr || size == 0) return ERROR_INVALID_HANDLE;
+  DWORD type = 0, length = size;
+  LONG rc = ::RegQueryValueExA(key->key, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &length);
+  if (rc == ERROR_SUCCESS && type != REG_SZ) rc = ERROR_INVALID_DATA;
+  if (rc != ERROR_SUCCESS) {
+    out[0] = '\0';
+    return rc;
+  }
+  // A stored value need not carry its terminator.
+  if (length > 0 && out[length - 1] == '\0') return 0;
+  if (length < size) {
+    out[length] = '\0';
+    return 0;
+  }
+  out[size - 1] = '\0';
+  return ERROR_MORE_DATA;
+}
+
+long RegDeleteKey(const char* subKey) { return ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, subKey); }
 
 long RegClose(RegKey* key) {
   if (key == nullptr) return ERROR_INVALID_HANDLE;

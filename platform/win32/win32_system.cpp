@@ -30,6 +30,60 @@ uint16_t GetSystemLanguage() { return ::GetSystemDefaultLangID(); }
 
 unsigned GetAnsiCodePage() { return ::GetACP(); }
 
+Date GetLocalDate() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  return Date{now.wYear, now.wMonth, now.wDay};
+}
+
+bool GetProgramPath(char* out, unsigned size) {
+  DWORD n = ::GetModuleFileNameA(nullptr, out, size);
+  return n > 0 && n < size;
+}
+
+bool GetTempFolder(char* out, unsigned size) {
+  DWORD n = ::GetTempPathA(size, out);
+  return n > 0 && n < size;
+}
+
+unsigned GetProcessId() { return ::GetCurrentProcessId(); }
+
+bool StartCopyOfProgram(const char* copyPath, const char* arguments) {
+  char self[MAX_PATH];
+  if (!GetProgramPath(self, sizeof self) || !::CopyFileA(self, copyPath, FALSE)) return false;
+  // The copy is opened for deletion on close and the handle handed down: it
+  // goes when the copy's process, the last to hold it, ends. Sharing the
+  // deletion lets the loader map the file meanwhile.
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE hold = ::CreateFileA(copyPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
+                              OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (hold == INVALID_HANDLE_VALUE) {
+    ::DeleteFileA(copyPath);
+    return false;
+  }
+  std::string command = std::string("\"") + copyPath + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  BOOL started = ::CreateProcessA(copyPath, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                  &process);
+  ::CloseHandle(hold);  // the copy holds it now, or nobody does and the file goes
+  if (!started) return false;
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return true;
+}
+
+bool WaitForProcessEnd(unsigned processId, unsigned timeoutMs) {
+  HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
+  if (process == nullptr) return true;
+  DWORD rc = ::WaitForSingleObject(process, timeoutMs);
+  ::CloseHandle(process);
+  return rc == WAIT_OBJECT_0;
+}
+
+bool RemoveAtRestart(const char* path) { return ::MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0; }
+
 bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
   ULARGE_INTEGER callerFree, total, totalFree;
   if (!::GetDiskFreeSpaceExA(folder, &callerFree, &total, &totalFree)) return false;

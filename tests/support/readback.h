@@ -3,6 +3,7 @@
 // the real registry and link files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "scratch.h"
@@ -12,6 +13,8 @@ namespace testsupport {
 // A REG_SZ value below HKEY_LOCAL_MACHINE (the 32-bit view on Windows, where
 // a 32-bit program's writes land).
 bool ReadRegistryString(const std::string& key, const std::string& name, std::string* value);
+// A REG_DWORD value, the same way.
+bool ReadRegistryDword(const std::string& key, const std::string& name, uint32_t* value);
 // Removes a key (and its values) so that a test starts without it.
 void DeleteRegistryKey(const std::string& key);
 

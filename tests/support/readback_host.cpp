@@ -12,6 +12,15 @@ bool ReadRegistryString(const std::string& key, const std::string& name, std::st
   return true;
 }
 
+bool ReadRegistryDword(const std::string& key, const std::string& name, uint32_t* value) {
+  const plat::host::RegistryKey* k = plat::host::FindKey(key);
+  if (k == nullptr) return false;
+  auto it = k->dwords.find(name);
+  if (it == k->dwords.end()) return false;
+  *value = it->second;
+  return true;
+}
+
 void DeleteRegistryKey(const std::string&) { plat::host::ResetRegistry(); }
 
 bool ReadLink(const std::string& linkPath, LinkInfo* link) {

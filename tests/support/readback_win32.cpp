@@ -28,6 +28,17 @@ bool ReadRegistryString(const std::string& key, const std::string& name, std::st
   return true;
 }
 
+bool ReadRegistryDword(const std::string& key, const std::string& name, uint32_t* value) {
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  DWORD data = 0, size = sizeof data, type = 0;
+  LONG rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+  RegCloseKey(k);
+  if (rc != ERROR_SUCCESS || type != REG_DWORD) return false;
+  *value = data;
+  return true;
+}
+
 void DeleteRegistryKey(const std::string& key) { RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str()); }
 
 bool ReadLink(const std::string& linkPath, LinkInfo* link) {

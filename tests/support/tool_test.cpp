@@ -14,6 +14,11 @@ namespace {
 constexpr char kUninstallKey[] = "ToolTestGame";
 }
 
+void ToolTest::SetUp() {
+  CopyTest::SetUp();
+  Put(uninstall_, kStandInUninstaller);
+}
+
 void ToolTest::TearDown() {
   DeleteRegistryKey(std::string(kUninstallRoot) + "\\" + kUninstallKey);
   CopyTest::TearDown();
@@ -38,11 +43,18 @@ void ToolTest::WriteProject(const std::string& extra, const std::string& capacit
                           "capacity = " + capacity + "\n" + extra);
 }
 
-bool ToolTest::Build(const std::string& out, bool iso) {
+gamedisc::BuildOptions ToolTest::Options(const std::string& out, const std::string& game) const {
   gamedisc::BuildOptions o;
   o.project = Win("game.project");
-  o.game = Win("game");
+  o.game = Win(game);
   o.out = Win(out);
+  if (!uninstall_.empty()) o.uninstallExe = Win(uninstall_);
+  if (!setup_.empty()) o.setupExe = Win(setup_);
+  return o;
+}
+
+bool ToolTest::Build(const std::string& out, bool iso) {
+  gamedisc::BuildOptions o = Options(out);
   o.iso = iso;
   said_.clear();
   error_.clear();

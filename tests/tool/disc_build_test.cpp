@@ -1,7 +1,10 @@
 // Building disc sets and reading them back: every file installed whole by
 // the installer's own copy engine, capacities kept, builds that repeat, and
 // verify finding damage. Runs natively and under Wine.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,12 +16,14 @@
 #include "paint.h"
 #include "setup_state.h"
 #include "text_writer.h"
+#include "tool_os.h"
 #include "tool_test.h"
 
 namespace {
 
 using testsupport::Pattern;
 using testsupport::ToolTest;
+using Files = std::map<std::string, std::string>;
 
 class DiscBuildTest : public ToolTest {
  protected:
@@ -36,13 +41,18 @@ class DiscBuildTest : public ToolTest {
             {"manual\\manual.txt", "the manual"},
             {"manual\\pictures\\cover.bin", Pattern(5000, 3)}};
   }
-  // Installs what was built and expects the target to equal the game folder.
-  void ExpectInstalledWhole() {
-    ASSERT_EQ(Install(), 1) << "outcome " << static_cast<int>(copyState.outcome);
+  // Installs what was built and expects the target to equal the game folder
+  // and `added` ("name" -> content).
+  void ExpectInstalledWhole(const std::string& out = "out",
+                            const Files& added = {{"uninstall.exe", kStandInUninstaller}}) {
+    ASSERT_EQ(Install(out), 1) << "outcome " << static_cast<int>(copyState.outcome);
     EXPECT_EQ(copyState.outcome, CopyOutcome::kDone);
     auto game = Tree("game");
+    for (const auto& f : added) game[f.first] = f.second;
     auto installed = Tree("target\\Game");
-    EXPECT_EQ(installed.size(), game.size());
+    // The installer's own record of what it made, for the uninstaller.
+    installed.erase("install.log");
+    for (const auto& f : installed) EXPECT_EQ(game.count(f.first), 1u) << f.first << " is no file of the game";
     for (const auto& f : game) {
       auto it = installed.find(f.first);
       ASSERT_NE(it, installed.end()) << f.first << " was not installed";
@@ -72,8 +82,9 @@ TEST_F(DiscBuildTest, OneDiscRoundTrip) {
   EXPECT_EQ(Get("out\\disc1\\data\\kelvora.exe"), SampleGame()["kelvora.exe"]);
   EXPECT_EQ(Get("out\\disc1\\data\\manual\\pictures\\cover.bin"), SampleGame()["manual\\pictures\\cover.bin"]);
   EXPECT_FALSE(testsupport::ExistsNative(Native("out\\disc1\\data\\readme.txt")));
-  // The real installed size: every file, and the 40-byte uninstall record.
-  uint32_t total = 40;
+  // The real installed size: every file, the uninstaller added, and the
+  // 40-byte uninstall record.
+  uint32_t total = 40 + static_cast<uint32_t>(std::strlen(kStandInUninstaller));
   for (const auto& f : SampleGame()) total += static_cast<uint32_t>(f.second.size());
   EXPECT_EQ(result_.installSize, total);
   std::string cd1 = Get("out\\disc1\\cd1");
@@ -304,6 +315,26 @@ TEST_F(DiscBuildTest, VerifyChecksWhatTheInstallerNeedsBesideTheArchives) {
   ExpectVerified();
 }
 
+// The registration points at uninstall.exe: verify wants it among the
+// installed files, from the archives (every other build here) or, in any
+// case, from the data folder.
+TEST_F(DiscBuildTest, VerifyFindsTheUninstallerMissing) {
+  WriteGame(SampleGame());
+  Put("game\\Uninstall.EXE", "MZ the game's own uninstaller");
+  WriteProject("data = Uninstall.EXE\n");
+  ASSERT_TRUE(Build()) << error_;
+  ExpectVerified();
+  // The same bytes under another name: the install size still adds up.
+  ASSERT_EQ(std::rename(Native("out\\disc1\\data\\Uninstall.EXE").c_str(),
+                        Native("out\\disc1\\data\\Uninstal.EXE").c_str()),
+            0);
+  gamedisc::Fault fault = VerifyFault();
+  EXPECT_EQ(fault.disc, 1);
+  EXPECT_EQ(fault.file, Win("out\\disc1\\cd1"));
+  EXPECT_EQ(fault.reason, "the registration points at uninstall.exe, which is not among the installed files");
+  EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("out")}), gamedisc::kExitFault);
+}
+
 TEST_F(DiscBuildTest, ListShowsEveryFolderAndFileWithItsDiscs) {
   WriteGame(SampleGame());
   WriteProject("data = manual\nsetupdata = package\n", "200000");
@@ -313,7 +344,7 @@ TEST_F(DiscBuildTest, ListShowsEveryFolderAndFileWithItsDiscs) {
   ASSERT_TRUE(gamedisc::ReadDiscSet(Discs(), &contents, &fault)) << gamedisc::DescribeFault(fault);
   std::map<std::string, const gamedisc::ArchivedFile*> files;
   for (const auto& f : contents.files) files[f.path] = &f;
-  ASSERT_EQ(files.size(), 4u);  // every file but the probe and the manual's
+  ASSERT_EQ(files.size(), 5u);  // the uninstaller and every file but the probe and the manual's
   EXPECT_EQ(files["\\maps\\deep\\level\\music.bin"]->size, 450000u);
   EXPECT_LT(files["\\maps\\deep\\level\\music.bin"]->firstDisc, files["\\maps\\deep\\level\\music.bin"]->lastDisc);
   EXPECT_EQ(files["\\empty.dat"]->size, 0u);
@@ -325,6 +356,85 @@ TEST_F(DiscBuildTest, ListShowsEveryFolderAndFileWithItsDiscs) {
   EXPECT_NE(listing.find("setupdata.apkg:message.ini"), std::string::npos) << listing;
   EXPECT_NE(listing.find("data\\manual\\manual.txt"), std::string::npos) << listing;
   EXPECT_EQ(gamedisc::RunTool({"list", Win("out")}), gamedisc::kExitOk);
+}
+
+// Setup registers <install folder>\uninstall.exe and makes the Uninstall
+// shortcut to it: every set installs one, the game's own or one added as the
+// first file of the archives. One lower in the game folder does not count.
+TEST_F(DiscBuildTest, EverySetInstallsAnUninstaller) {
+  const std::string given = "MZ the given uninstaller";
+  const std::string beside = "MZ the uninstaller beside setup " + Pattern(300000, 4);  // more than a piece
+  const std::string own = "MZ the game's own uninstaller";
+  Put("given\\uninstall.exe", given);
+  Put("win\\setup.exe", "MZ setup");
+  Put("win\\uninstall.exe", beside);
+  Put("bare\\setup.exe", "MZ setup");
+  Files game = SampleGame();
+  game["manual\\uninstall.exe"] = "not at the top";
+  WriteGame(game);
+  WriteProject("");
+  struct Case {
+    const char* what;
+    std::string uninstall, setup;  // scratch paths; empty for none
+    bool ownInGame;                // the game folder has Uninstall.EXE at its top
+    std::string said;              // what the build says of it; empty: it fails
+    const std::string* installed;  // what \uninstall.exe is then
+  };
+  const std::string givenSaid = "  uninstall.exe: " + gamedisc::DisplayPath(Win("given\\uninstall.exe"));
+  const Case cases[] = {
+      {"--uninstall", "given\\uninstall.exe", "bare\\setup.exe", false, givenSaid, &given},
+      {"beside --setup", "", "win\\setup.exe", false,
+       "  uninstall.exe: " + gamedisc::DisplayPath(Win("win\\uninstall.exe")) + " (beside setup.exe)", &beside},
+      {"--uninstall before the one beside --setup", "given\\uninstall.exe", "win\\setup.exe", false, givenSaid,
+       &given},
+      {"the game's own", "given\\uninstall.exe", "win\\setup.exe", true,
+       "  uninstall.exe: the game's own (" + gamedisc::DisplayPath(Win("given\\uninstall.exe")) + " is not added)",
+       &own},
+      {"none", "", "bare\\setup.exe", false, "", nullptr},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string out = "out" + std::to_string(++n);
+    uninstall_ = c.uninstall;
+    setup_ = c.setup;
+    if (c.ownInGame) {
+      Put("game\\Uninstall.EXE", own);
+    } else {
+      std::remove(Native("game\\Uninstall.EXE").c_str());
+    }
+    if (c.said.empty()) {
+      EXPECT_FALSE(Build(out));
+      EXPECT_NE(error_.find("the Uninstall shortcut and the entry in the list of installed programs would point at "
+                            "nothing; give one with --uninstall FILE"),
+                std::string::npos)
+          << error_;
+      EXPECT_FALSE(testsupport::ExistsNative(Native(out))) << "nothing is written";
+      continue;
+    }
+    ASSERT_TRUE(Build(out)) << error_;
+    EXPECT_NE(std::find(said_.begin(), said_.end(), c.said), said_.end()) << testing::PrintToString(said_);
+    gamedisc::DiscContents contents;
+    gamedisc::Fault fault;
+    ASSERT_TRUE(gamedisc::VerifyDiscSet(Discs(out), &contents, &fault)) << gamedisc::DescribeFault(fault);
+    // Every game file but the probe is packed, and the one added before them.
+    size_t packed = 0;
+    uint32_t installSize = 40 + static_cast<uint32_t>(c.ownInGame ? 0 : c.installed->size());
+    for (const auto& f : Tree("game")) {
+      if (f.first.back() == '\\') continue;
+      packed += f.first != "kelvora.exe";
+      installSize += static_cast<uint32_t>(f.second.size());
+    }
+    EXPECT_EQ(result_.installSize, installSize);
+    ASSERT_EQ(contents.files.size(), packed + (c.ownInGame ? 0 : 1));
+    if (!c.ownInGame) {
+      EXPECT_EQ(contents.files[0].path, "\\uninstall.exe");
+      EXPECT_EQ(contents.files[0].size, c.installed->size());
+    }
+    ExpectInstalledWhole(out, c.ownInGame ? Files{} : Files{{"uninstall.exe", *c.installed}});
+    std::filesystem::remove_all(Native("target"));
+    ResetEngine();
+  }
 }
 
 TEST_F(DiscBuildTest, InputTheInstallerCouldNotUseIsRefused) {
@@ -363,9 +473,8 @@ TEST_F(DiscBuildTest, InputTheInstallerCouldNotUseIsRefused) {
     const std::string game = "game" + std::to_string(++n);
     for (const auto& f : c.game) Put(game + "\\" + f.first, f.second);
     WriteProject(project);
-    gamedisc::BuildOptions o{Win("game.project"), Win(game), Win("refused"), "", "", false};
     std::string error;
-    EXPECT_FALSE(gamedisc::BuildDiscSet(o, [](const std::string&) {}, &result_, &error));
+    EXPECT_FALSE(gamedisc::BuildDiscSet(Options("refused", game), [](const std::string&) {}, &result_, &error));
     EXPECT_NE(error.find(c.expected), std::string::npos) << error;
     EXPECT_FALSE(testsupport::ExistsNative(Native("refused"))) << "nothing is written";
   }
@@ -389,7 +498,7 @@ TEST_F(DiscBuildTest, TheCommandLineSaysWhatIsWrong) {
   WriteGame(SampleGame());
   WriteProject("");
   EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("game.project"), "--game", Win("game"), "--out",
-                               Win("cli"), "--capacity", "cd700"}),
+                               Win("cli"), "--capacity", "cd700", "--uninstall", Win(uninstall_)}),
             gamedisc::kExitOk);
   EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("cli\\disc1")}), gamedisc::kExitOk);
   EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("missing.project"), "--game", Win("game"),

@@ -1,5 +1,6 @@
 // The uninstall registration and the shortcuts, checked through the real
 // registry and link files on Windows and the stand-in's records natively.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -52,18 +53,31 @@ class ShellTest : public CopyTest {
   std::string menu_;
 };
 
-TEST_F(ShellTest, TheGameIsRegisteredWithAQuotedUninstallString) {
+TEST_F(ShellTest, TheGameIsRegisteredWithWhatTheListOfProgramsShows) {
+  setupState.installSize = 1025;  // two KB, rounded up
   MakeShortcuts();
   const std::string key = std::string(kUninstallRoot) + "\\CopyTestGame";
-  std::string value;
-  ASSERT_TRUE(testsupport::ReadRegistryString(key, "DisplayName", &value));
-  EXPECT_EQ(value, "Game");
-  ASSERT_TRUE(testsupport::ReadRegistryString(key, "company", &value));
-  EXPECT_EQ(value, kCompany);
-  ASSERT_TRUE(testsupport::ReadRegistryString(key, "path", &value));
-  EXPECT_EQ(value, target_);
-  ASSERT_TRUE(testsupport::ReadRegistryString(key, "UninstallString", &value));
-  EXPECT_EQ(value, "\"" + target_ + "\\uninstall.exe\"");
+  const plat::Date today = plat::GetLocalDate();
+  char date[16];
+  std::snprintf(date, sizeof date, "%04d%02d%02d", today.year, today.month, today.day);
+  const std::pair<const char*, std::string> strings[] = {
+      {"DisplayName", "Game"},
+      {"company", kCompany},
+      {"path", target_},
+      {"UninstallString", "\"" + target_ + "\\uninstall.exe\""},
+      {"Publisher", kCompany},
+      {"InstallLocation", target_},
+      {"DisplayIcon", target_ + "\\bin\\game.exe"},
+      {"InstallDate", date}};
+  for (const auto& s : strings) {
+    std::string value;
+    EXPECT_TRUE(testsupport::ReadRegistryString(key, s.first, &value) && value == s.second) << s.first << ": " << value;
+  }
+  const std::pair<const char*, uint32_t> dwords[] = {{"EstimatedSize", 2}, {"NoModify", 1}, {"NoRepair", 1}};
+  for (const auto& d : dwords) {
+    uint32_t value = 0;
+    EXPECT_TRUE(testsupport::ReadRegistryDword(key, d.first, &value) && value == d.second) << d.first << ": " << value;
+  }
 }
 
 TEST_F(ShellTest, MenuAndDesktopShortcutsCarryTheirFields) {
@@ -148,8 +162,8 @@ TEST_F(ShellTest, LinksRefuseMissingAndOverlongPaths) {
 }
 
 TEST_F(ShellTest, AnEmptyOrNestedKeyNameRegistersNothing) {
-  EXPECT_NE(RegisterUninstall(kCompany, "Game", "", target_.c_str(), "uninstall.exe"), 0);
-  EXPECT_NE(RegisterUninstall(kCompany, "Game", "a\\b", target_.c_str(), "uninstall.exe"), 0);
+  EXPECT_NE(RegisterUninstall(kCompany, "Game", "", target_.c_str(), "uninstall.exe", "game.exe", 0), 0);
+  EXPECT_NE(RegisterUninstall(kCompany, "Game", "a\\b", target_.c_str(), "uninstall.exe", "game.exe", 0), 0);
   std::string value;
   EXPECT_FALSE(testsupport::ReadRegistryString(kUninstallRoot, "DisplayName", &value));
   EXPECT_FALSE(testsupport::ReadRegistryString(std::string(kUninstallRoot) + "\\a\\b", "DisplayName", &value));

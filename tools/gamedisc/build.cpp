@@ -23,6 +23,9 @@ namespace {
 // The file setup.exe probes for to find the game disc: data\kelvora.exe.
 constexpr char kProbeName[] = "kelvora.exe";
 constexpr char kWebLinkFile[] = "website.url";
+// What setup registers as the uninstall command and the Uninstall shortcut
+// points at, at the top of the install folder.
+constexpr char kUninstallerName[] = "uninstall.exe";
 constexpr size_t kMaxHeaderText = 39;  // a 40-byte field keeps its zero
 constexpr size_t kMaxMessageText = 63;
 constexpr size_t kMaxLinkText = 255;
@@ -74,6 +77,7 @@ class Builder {
   bool HeaderTexts();
   bool ScanGame(const std::string& relative);
   bool PickDataFiles();
+  bool PickUninstaller();
   bool CheckPaths();
   bool MessageTexts();
   bool ExtraLinks();
@@ -97,6 +101,9 @@ class Builder {
   std::vector<GameItem> items_;
   uint64_t archiveBytes_ = 0;  // content of the packed files
   uint64_t dataBytes_ = 0;
+  std::string uninstaller_;  // the file packed as \uninstall.exe; empty when the game has its own
+  uint64_t uninstallerBytes_ = 0;
+  std::string uninstallerSaid_;  // which one the install gets, as the build tells it
   std::vector<std::vector<std::string>> messageRows_;
   std::vector<std::vector<std::string>> linkRows_;
   std::vector<discformat::PackageEntry> setupdata_;  // names and bytes, in disc order
@@ -215,6 +222,45 @@ bool Builder::PickDataFiles() {
     if (item.folder) continue;
     (item.data ? dataBytes_ : archiveBytes_) += item.size;
   }
+  return true;
+}
+
+bool Builder::PickUninstaller() {
+  std::string chosen = options_.uninstallExe;
+  bool besideSetup = false;
+  if (chosen.empty() && !options_.setupExe.empty()) {
+    const size_t cut = options_.setupExe.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? "" : options_.setupExe.substr(0, cut + 1);
+    for (const FolderItem& item : ListFolder(folder)) {
+      if (item.folder || !EqualsIgnoringCase(item.name, kUninstallerName)) continue;
+      chosen = JoinPath(folder, item.name);
+      besideSetup = true;
+      break;
+    }
+  }
+  for (const GameItem& item : items_) {
+    if (!EqualsIgnoringCase(item.path, kUninstallerName)) continue;
+    if (item.folder) {
+      return Fail("the game folder's " + item.path + " is a folder: setup registers <install folder>\\" +
+                  kUninstallerName + " as the uninstall command");
+    }
+    uninstallerSaid_ = std::string(kUninstallerName) + ": the game's own" +
+                       (chosen.empty() ? "" : " (" + DisplayPath(chosen) + " is not added)");
+    return true;
+  }
+  if (chosen.empty()) {
+    return Fail(std::string("no ") + kUninstallerName + ": setup registers <install folder>\\" + kUninstallerName +
+                " as the uninstall command, so the Uninstall shortcut and the entry in the list of installed "
+                "programs would point at nothing; give one with --uninstall FILE, put it beside the installer "
+                "given with --setup, or put it at the top of the game folder");
+  }
+  const int64_t size = DiskFileSize(chosen);
+  if (size < 0) return Fail("cannot read the uninstaller " + DisplayPath(chosen));
+  uninstaller_ = chosen;
+  uninstallerBytes_ = static_cast<uint64_t>(size);
+  archiveBytes_ += uninstallerBytes_;
+  uninstallerSaid_ =
+      std::string(kUninstallerName) + ": " + DisplayPath(chosen) + (besideSetup ? " (beside setup.exe)" : "");
   return true;
 }
 
@@ -461,6 +507,16 @@ bool Builder::WriteArchives() {
   for (const GameItem& item : items_) {
     if (item.folder && !item.data && !writer.Folder("\\" + item.path)) return Fail(writer.error());
   }
+  // The first file: an install cancelled or failed part-way keeps what it
+  // wrote, and the uninstaller with it.
+  if (!uninstaller_.empty()) {
+    InputFile in(uninstaller_);
+    if (!in.IsOpen()) return Fail("cannot read the uninstaller " + DisplayPath(uninstaller_));
+    if (!writer.File(std::string("\\") + kUninstallerName, uninstallerBytes_,
+                     [&](char* b, size_t n) { return in.Read(b, n); })) {
+      return Fail(writer.error());
+    }
+  }
   for (const GameItem& item : items_) {
     if (item.folder || item.data) continue;
     InputFile in(JoinPath(options_.game, item.path));
@@ -506,15 +562,17 @@ bool Builder::Run(std::string* error) {
   const auto start = std::chrono::steady_clock::now();
   bool ok = LoadProject() && HeaderTexts();
   if (ok && !IsFolder(options_.game)) ok = Fail("the game folder " + DisplayPath(options_.game) + " does not exist");
-  ok = ok && ScanGame("") && PickDataFiles() && CheckPaths() && MessageTexts() && ExtraLinks() && SetupdataFiles() &&
-       Layout();
+  ok = ok && ScanGame("") && PickDataFiles() && PickUninstaller() && CheckPaths() && MessageTexts() && ExtraLinks() &&
+       SetupdataFiles() && Layout();
   if (ok && Exists(options_.out) && !ListFolder(options_.out).empty()) {
     ok = Fail("the output folder " + DisplayPath(options_.out) + " is not empty");
   }
   if (ok) {
-    say_("building " + std::to_string(items_.size()) + " files and folders (" + Thousands(archiveBytes_) +
+    const size_t added = uninstaller_.empty() ? 0 : 1;
+    say_("building " + std::to_string(items_.size() + added) + " files and folders (" + Thousands(archiveBytes_) +
          " bytes to pack, " + Thousands(dataBytes_) + " plain) for discs of " + Thousands(project_.capacity) +
          " bytes");
+    say_("  " + uninstallerSaid_);
   }
   ok = ok && WriteDiscOne() && WriteArchives();
   if (!ok) {

@@ -9,6 +9,11 @@
 //   disc1\cd1                  the setup header and the first archive
 //   discN\cdN                  the archive of disc N
 //
+// Setup registers <install folder>\uninstall.exe as the uninstall command
+// and makes a shortcut to it, so every set installs one: the game's own
+// when its folder has one at the top, else the uninstaller given (or the
+// one beside the installer), as the first file of the archives.
+//
 // No disc takes more than the capacity, every file counted in whole
 // 2,048-byte sectors. The same input gives the same bytes.
 #pragma once
@@ -25,6 +30,8 @@ struct BuildOptions {
   std::string game;      // the game folder
   std::string out;       // the output folder; must be missing or empty
   std::string setupExe;  // the installer to put on disc 1; may be empty
+  std::string uninstallExe;  // installed as \uninstall.exe; empty: the
+                             // uninstall.exe beside setupExe, if any
   std::string capacity;  // overrides the project's; may be empty
   bool iso = false;      // also write discN.iso beside each disc folder
 };

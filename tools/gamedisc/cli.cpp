@@ -17,7 +17,8 @@ const char kUsage[] =
     "\n"
     "usage:\n"
     "  gamedisc build --project FILE --game FOLDER --out FOLDER [--setup SETUP.EXE]\n"
-    "                 [--capacity cd650|cd700|BYTES] [--iso] [--quiet]\n"
+    "                 [--uninstall FILE] [--capacity cd650|cd700|BYTES]\n"
+    "                 [--iso] [--quiet]\n"
     "  gamedisc list DISCS...\n"
     "  gamedisc verify [--quiet] DISCS...\n"
     "  gamedisc pack FOLDER --out FILE.apkg\n"
@@ -36,6 +37,14 @@ const char kBuildHelp[] =
     "the project's data entries and kelvora.exe, which go to disc 1's data folder.\n"
     "\n"
     "  --setup FILE      the installer to put on disc 1 as setup.exe\n"
+    "  --uninstall FILE  the uninstaller, installed as uninstall.exe at the top of\n"
+    "                    the install folder (the first file of the archives):\n"
+    "                    setup registers it as the uninstall command and makes\n"
+    "                    the Uninstall shortcut to it. Without this option, the\n"
+    "                    uninstall.exe in the folder of the --setup file. A game\n"
+    "                    folder with an uninstall.exe of its own at its top keeps\n"
+    "                    that one and nothing is added. With none of these the\n"
+    "                    build fails.\n"
     "  --capacity SIZE   bytes per disc: cd650, cd700 or a byte count (overrides\n"
     "                    the project's capacity)\n"
     "  --iso             also write OUT/discN.iso (needs xorriso or genisoimage)\n"
@@ -130,7 +139,8 @@ struct Arguments {
 int Build(const std::vector<std::string>& args) {
   Arguments a;
   std::string problem;
-  if (!a.Parse(args, {"--project", "--game", "--out", "--setup", "--capacity"}, {"--iso", "--quiet"}, &problem)) {
+  if (!a.Parse(args, {"--project", "--game", "--out", "--setup", "--uninstall", "--capacity"}, {"--iso", "--quiet"},
+               &problem)) {
     return Usage(problem);
   }
   if (!a.rest.empty()) return Usage("build takes no argument " + a.rest[0]);
@@ -143,6 +153,7 @@ int Build(const std::vector<std::string>& args) {
   o.game = PathArgument(o.game);
   o.out = PathArgument(o.out);
   if (!a.Value("--setup").empty()) o.setupExe = PathArgument(a.Value("--setup"));
+  if (!a.Value("--uninstall").empty()) o.uninstallExe = PathArgument(a.Value("--uninstall"));
   o.capacity = a.Value("--capacity");
   o.iso = a.Has("--iso");
   BuildResult result;

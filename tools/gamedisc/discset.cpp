@@ -364,23 +364,32 @@ bool CheckSetupFiles(const DiscSet& set, const DiscContents& contents, Fault* fa
   if (!CheckPictures(root, "setup", fault) || !CheckPictures(root, "progress", fault)) return false;
 
   // The installed files: the archives' and the data folder's, and
-  // uninstall.dat.
+  // uninstall.dat. Setup registers <install folder>\uninstall.exe as the
+  // uninstall command and makes the Uninstall shortcut to it.
+  const std::string uninstaller = "uninstall.exe";
   std::vector<PlainFile> data;
   ListPlain(JoinPath(root, "data"), "", 1, &data);
   uint64_t total = kUninstallRecordBytes;
-  bool exeFound = false;
+  bool exeFound = false, uninstallerFound = false;
   for (const ArchivedFile& f : contents.files) {
     total += f.size;
     exeFound = exeFound || EqualsIgnoringCase(f.path, "\\" + contents.exeName);
+    uninstallerFound = uninstallerFound || EqualsIgnoringCase(f.path, "\\" + uninstaller);
   }
   for (const PlainFile& f : data) {
     total += f.size;
     exeFound = exeFound || EqualsIgnoringCase(f.path, contents.exeName);
+    uninstallerFound = uninstallerFound || EqualsIgnoringCase(f.path, uninstaller);
   }
   fault->file = JoinPath(root, "cd1");
   if (!exeFound) {
     fault->offset = 120;
     fault->reason = "the header's executable " + contents.exeName + " is not among the installed files";
+    return false;
+  }
+  if (!uninstallerFound) {
+    fault->offset = -1;
+    fault->reason = "the registration points at " + uninstaller + ", which is not among the installed files";
     return false;
   }
   if (total != contents.installSize) {

@@ -68,7 +68,8 @@ bool ReadDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault);
 
 // ReadArchives, then the rest of what the installer needs: the probe file,
 // the texts and picture sets (from the setupdata folder or its package), the
-// web link, the executable among the installed files, the install size.
+// web link, the executable and uninstall.exe among the installed files, the
+// install size.
 bool VerifyDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault,
                    const std::function<void(const ArchivedFile&)>& onFile = nullptr);
 
