@@ -6,7 +6,11 @@
 //   OUT\<set>\expect    the game folder exactly as a finished install leaves it
 //   OUT\<set>\facts.sh  names and texts of the set, for the case scripts
 //
-//   e2e_discs OUT
+//   e2e_discs OUT [UNINSTALL.EXE]
+//
+// With UNINSTALL.EXE, every set installs that program as its uninstaller,
+// the first file of its archives, as gamedisc lays it; without, a stand-in
+// from the data folder.
 //
 // It runs under Wine like the installer, so that the Chinese texts are
 // written in the code pages the installer will read them in.
@@ -160,13 +164,24 @@ std::vector<GameFile> ArchiveFiles() {
           {"\\Tools\\editor.exe", Content(6, 30000)}};
 }
 
+// The uninstaller every set installs: the real one when given, else a
+// stand-in.
+std::string uninstaller;
+
+std::vector<GameFile> ArchiveFilesWithUninstaller() {
+  std::vector<GameFile> files = ArchiveFiles();
+  if (!uninstaller.empty()) files.insert(files.begin(), GameFile{"\\uninstall.exe", uninstaller});
+  return files;
+}
+
 std::vector<GameFile> DataFiles() {
   // kelvora.exe is the probe and the game itself; readme.txt replaces the
-  // archive's copy; uninstall.exe arrives only this way.
-  return {{"\\kelvora.exe", Content(11, 65536)},
-          {"\\uninstall.exe", Content(12, 20480)},
-          {"\\readme.txt", Content(13, 1800)},
-          {"\\Movies\\intro.avi", Content(14, 200000)}};
+  // archive's copy.
+  std::vector<GameFile> files = {{"\\kelvora.exe", Content(11, 65536)},
+                                 {"\\readme.txt", Content(13, 1800)},
+                                 {"\\Movies\\intro.avi", Content(14, 200000)}};
+  if (uninstaller.empty()) files.insert(files.begin() + 1, GameFile{"\\uninstall.exe", Content(12, 20480)});
+  return files;
 }
 
 GameSet EnglishGame() {
@@ -180,7 +195,7 @@ GameSet EnglishGame() {
   g.keyTail = "tail";
   g.exe = "kelvora.exe";
   g.folders = {"\\Save", "\\Maps", "\\Maps\\Deep"};
-  g.files = ArchiveFiles();
+  g.files = ArchiveFilesWithUninstaller();
   g.data = DataFiles();
   g.links = {{"manual.txt", "Manual"}, {"Tools\\editor.exe", "Map Editor"}};
   return g;
@@ -343,6 +358,7 @@ class SetWriter {
     Fact("TARGET", "C:\\Program Files\\" + g.company + "\\" + g.game);
     Fact("TARGET_UNIX", "Program Files/" + g.company + "/" + g.game);
     Fact("DISCS", std::to_string(discs.size()));
+    Fact("INSTALL_KB", std::to_string((static_cast<uint64_t>(size) + 1023) / 1024));
     Fact("PROGRAM_NAME", g.texts->programName);
     Fact("NEXT_CD", g.texts->nextCd);
     Fact("UNINSTALL_TEXT", g.texts->uninstall);
@@ -437,11 +453,12 @@ GameSet ChineseGame(const std::string& name, const Texts* texts, UINT codePage, 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: e2e_discs OUT\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: e2e_discs OUT [UNINSTALL.EXE]\n");
     return 2;
   }
   const std::string out = argv[1];
+  if (argc == 3 && !testsupport::ReadNative(argv[2], &uninstaller)) Die(std::string("cannot read ") + argv[2]);
 
   // A whole game on one disc.
   const GameSet english = EnglishGame();

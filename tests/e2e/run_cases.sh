@@ -2,9 +2,10 @@
 # End-to-end cases: the real setup.exe under Wine, driven from outside by
 # ui_driver.exe and checked from outside.
 #
-#   run_cases.sh prepare WORK DISCS_EXE
+#   run_cases.sh prepare WORK DISCS_EXE UNINSTALL_EXE
 #       makes the base prefix (scripts/wine-prefix.sh), builds the private
-#       locales and lays out the game discs below WORK
+#       locales and lays out the game discs below WORK, each installing
+#       UNINSTALL_EXE as its uninstaller
 #   run_cases.sh case WORK SETUP_EXE DRIVER_EXE CRASHER_EXE NAME...
 #       runs the named cases; each gets a clone of the base prefix, an X
 #       display and a wineserver of its own, its disc folder mapped as the
@@ -21,7 +22,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../scripts" && pwd)
 
 usage() {
-  sed -n '2,18p' "$0" >&2
+  sed -n '2,19p' "$0" >&2
   exit 2
 }
 
@@ -42,7 +43,7 @@ ok() { say "ok: $*"; }
 # ---------------------------------------------------------------------------
 
 prepare() {
-  local work=$1 discs_exe=$2
+  local work=$1 discs_exe=$2 uninstall_exe=$3
   local start=$SECONDS
   mkdir -p "$work"
   work=$(cd "$work" && pwd)
@@ -71,7 +72,7 @@ prepare() {
     . "$scripts/wine-env.sh"
     rm -rf "$work/discs"
     mkdir -p "$work/discs"
-    "$WINE" "$discs_exe" "$(winpath "$work/discs")" >"$work/discs.log" 2>&1
+    "$WINE" "$discs_exe" "$(winpath "$work/discs")" "$(winpath "$uninstall_exe")" >"$work/discs.log" 2>&1
     rc=$?
     "$WINESERVER" -w
     exit $rc
@@ -242,8 +243,8 @@ registry() {
 
 check_files() {
   local diffs
-  if diffs=$(diff -r "$set_dir/expect" "$target_dir" 2>&1); then
-    ok "every file of the game folder, byte for byte ($(find "$target_dir" -type f | wc -l) files)"
+  if diffs=$(diff -r -x install.log "$set_dir/expect" "$target_dir" 2>&1); then
+    ok "every file of the game folder, byte for byte ($(find "$target_dir" -type f | wc -l) files, install.log among them)"
   else
     fail "the game folder differs from what was expected:"
     printf '%s\n' "$diffs" | head -n 20 | sed 's/^/  /'
@@ -261,7 +262,9 @@ check_registry() {
   registry
   local expected
   expected=$(printf '    %s    REG_SZ    %s\n' DisplayName "$GAME" company "$COMPANY" path "$TARGET" \
-    UninstallString "\"$TARGET\\uninstall.exe\"")
+      UninstallString "\"$TARGET\\uninstall.exe\"" Publisher "$COMPANY" InstallLocation "$TARGET" \
+      DisplayIcon "$TARGET\\$EXE" InstallDate "$(date +%Y%m%d)"
+    printf '    %s    REG_DWORD    0x%x\n' EstimatedSize "$INSTALL_KB" NoModify 1 NoRepair 1)
   # Wine lists values by name, not in the order they were written.
   if [ "$(grep REG_ "$case_dir/reg.txt" | LC_ALL=C sort)" = "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
     ok "registry (reg query /reg:$view): $(grep -c REG_ "$case_dir/reg.txt") values as expected"
@@ -490,8 +493,8 @@ gone progress
 exit 1
 EOF
   drive
-  check_same Maps/m1.map
-  check_absent uninstall.exe
+  check_same uninstall.exe
+  check_absent Movies/intro.avi
   check_not_finished
 }
 
@@ -507,7 +510,7 @@ answer OK
 exit 2
 EOF
   drive
-  check_same Maps/m1.map
+  check_same uninstall.exe
   check_not_finished
 }
 
@@ -559,6 +562,131 @@ exit 3
 EOF
   drive
   check_not_finished
+}
+
+# What the machine holds, as the uninstall cases compare it: every file and
+# folder of drive C: (type, size of files, path) and the registry below
+# HKLM\Software in the view setup.exe writes, into NAME.files and NAME.reg.
+snapshot() {
+  local name=$case_dir/$1
+  (cd "$drive_c" && find . -mindepth 1 \( -type d -printf 'd - %P\n' \) -o \( -printf '%y %s %P\n' \)) |
+    LC_ALL=C sort >"$name.files"
+  "$WINE" reg export 'HKLM\Software' "$(winpath "$name.reg.raw")" "/reg:$view" /y >/dev/null 2>>"$case_dir/wine.log"
+  iconv -f UTF-16LE -t UTF-8 "$name.reg.raw" | tr -d '\r' >"$name.reg"
+}
+
+# Compares two snapshots; the differences of the files must be exactly
+# `expected` (diff's "<" and ">" lines, one a line), the registry the same.
+compare_snapshots() {
+  local a=$case_dir/$1 b=$case_dir/$2 expected=$3 what=$4 got
+  got=$(diff "$a.files" "$b.files" | grep '^[<>]')
+  if [ "$got" = "$expected" ]; then
+    ok "$what: drive C: as expected ($(wc -l <"$b.files") entries$([ -n "$expected" ] && printf ', the differences: %s' "$(printf '%s' "$expected" | tr '\n' ';')"))"
+  else
+    fail "$what: drive C: differs:"
+    diff "$a.files" "$b.files" | head -n 30 | sed 's/^/  /'
+    [ -z "$expected" ] || { say "  expected only:"; printf '%s\n' "$expected" | sed 's/^/  /'; }
+  fi
+  if cmp -s "$a.reg" "$b.reg"; then
+    ok "$what: the registry below HKLM\\Software is the same ($(grep -c '^\[' "$b.reg") keys)"
+  else
+    fail "$what: the registry below HKLM\\Software differs:"
+    diff "$a.reg" "$b.reg" | head -n 30 | sed 's/^/  /'
+  fi
+}
+
+# Runs the game's uninstall.exe as its shortcut does and answers its
+# question with ANSWER; then the box that closes it, and its exit code.
+uninstall_steps() {
+  local answer=$1 closing=$2 code=$3
+  steps <<STEPS
+timeout $((60 * slowdown))
+start "$TARGET\\uninstall.exe"
+box "Uninstall" "Do you want to remove $GAME and all of its parts from this computer?" YESNO
+answer $answer
+STEPS
+  if [ -n "$closing" ]; then
+    steps <<STEPS
+box "Uninstall" "$closing" OK
+answer OK
+STEPS
+  fi
+  steps <<<"exit $code"
+}
+
+# Waits for the uninstaller's copy to have removed the program and to end.
+await_uninstaller_gone() {
+  "$WINESERVER" -w
+  if [ -e "$target_dir/uninstall.exe" ]; then
+    fail "uninstall.exe is still in the game folder"
+  else
+    ok "uninstall.exe is gone: its copy removed it"
+  fi
+}
+
+# Install, a saved game, uninstall with Yes: the machine is as before the
+# install, but for the saved game and the folders that hold it.
+case_uninstall() {
+  begin_case twodisc en_US.UTF-8 || return
+  snapshot before
+  path_dialog_steps
+  steps <<STEPS
+click path 1004
+box "Next Disc" "${NEXT_CD}2" OKCANCEL
+copy "$(winpath "$set_dir/spare/cd2")" "$(winpath "$case_dir/disc/cd2")"
+answer OK
+box "" "Sucess!!" OK
+answer OK
+exit 0
+STEPS
+  drive
+  check_installed
+  mkdir -p "$target_dir/Save" && printf 'level 7' >"$target_dir/Save/slot1.sav"
+  snapshot installed
+  : >"$steps"
+  uninstall_steps YES "$GAME was removed from this computer.\\n\\nThese files were not installed by setup and were kept in $TARGET:\\nSave\\slot1.sav" 0
+  drive
+  await_uninstaller_gone
+  snapshot after
+  local p="Program Files/$COMPANY"
+  compare_snapshots before after "$(printf '> d - %s\n' "$p" "$p/$GAME" "$p/$GAME/Save"
+    printf '> f 7 %s\n' "$p/$GAME/Save/slot1.sav")" "after uninstalling"
+}
+
+# No: nothing changes.
+case_uninstall_no() {
+  begin_case english en_US.UTF-8 || return
+  whole_install
+  snapshot installed
+  : >"$steps"
+  uninstall_steps NO "" 1
+  drive
+  "$WINESERVER" -w
+  snapshot after
+  compare_snapshots installed after "" "after answering No"
+}
+
+# A stopped install, then its uninstaller: what the install wrote is gone.
+case_uninstall_cancelled() {
+  begin_case threedisc en_US.UTF-8 || return
+  snapshot before
+  path_dialog_steps
+  steps <<STEPS
+click path 1004
+box "Next Disc" "${NEXT_CD}2" OKCANCEL
+answer CANCEL
+box "Fail" "$FAIL_MSG" OK
+answer OK
+exit 2
+STEPS
+  drive
+  check_not_finished
+  : >"$steps"
+  uninstall_steps YES "$GAME was removed from this computer." 0
+  drive
+  await_uninstaller_gone
+  snapshot after
+  compare_snapshots before after "" "after uninstalling a stopped install"
 }
 
 # A real full disk: a small tmpfs where the game folder goes.
@@ -669,9 +797,9 @@ command=$1
 shift
 case $command in
   prepare)
-    [ $# -eq 2 ] || usage
+    [ $# -eq 3 ] || usage
     work=$1
-    prepare "$1" "$2"
+    prepare "$1" "$2" "$(realpath "$3")"
     ;;
   case)
     [ $# -ge 5 ] || usage

@@ -24,6 +24,7 @@ class UninstallTest : public testsupport::FlowTest {
     plat::host::ResetProcesses();
     plat::host::ReleaseHeldFiles();
     Put("disc\\data\\uninstall.exe", "MZ the uninstaller");
+    BeforeInstall();
     before_ = Snapshot();
     plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
     ASSERT_EQ(Run(), kExitInstalled);
@@ -31,6 +32,8 @@ class UninstallTest : public testsupport::FlowTest {
     plat::host::SetProgramPath(std::string(kGame) + "\\uninstall.exe");
     plat::host::SetTempFolder("C:\\Temp\\");
   }
+
+  virtual void BeforeInstall() {}
 
   // Every file and folder below the scratch folder's drive C: and shell
   // folders, and every registry key.
@@ -179,6 +182,28 @@ TEST_F(UninstallTest, ACancelledInstallIsRemovedToo) {
   ASSERT_TRUE(GameHas("bin\\engine.dll"));
   plat::box_script::Clear();
   EXPECT_EQ(Uninstall(), uninstall::kExitRemoved);
+  EXPECT_EQ(Snapshot(), before_);
+}
+
+// A game of many files shows its removal in a progress window.
+class LargeUninstallTest : public UninstallTest {
+ protected:
+  void BeforeInstall() override {
+    files_.clear();
+    for (int k = 0; k < 300; ++k) files_.push_back({"\\many\\f" + std::to_string(k) + ".dat", "x"});
+    LayDisc();
+  }
+};
+
+TEST_F(LargeUninstallTest, ShowsProgress) {
+  EXPECT_EQ(Uninstall(), uninstall::kExitRemoved);
+  plat::host::HostWindow* progress = plat::host::FindDialog(IDD_PROGRESS);
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(progress->text, "Uninstall");
+  EXPECT_FALSE(plat::host::FindControl(progress, IDC_PROGRESS_CANCEL)->enabled);
+  EXPECT_GT(plat::host::FindControl(progress, IDC_PROGRESS_BAR)->position, 90);
+  EXPECT_EQ(plat::host::FindControl(progress, IDC_PROGRESS_STATUS)->text.rfind("Removing \\many\\f", 0), 0u);
+  EXPECT_TRUE(progress->destroyed);
   EXPECT_EQ(Snapshot(), before_);
 }
 
