@@ -498,8 +498,8 @@ EOF
   check_not_finished
 }
 
-case_decline_disc() {
-  begin_case threedisc en_US.UTF-8 || return
+# The path dialog, then giving up at the question for disc 2.
+decline_disc_steps() {
   path_dialog_steps
   steps <<EOF
 click path 1004
@@ -509,6 +509,11 @@ box "Fail" "$FAIL_MSG" OK
 answer OK
 exit 2
 EOF
+}
+
+case_decline_disc() {
+  begin_case threedisc en_US.UTF-8 || return
+  decline_disc_steps
   drive
   check_same uninstall.exe
   check_not_finished
@@ -670,15 +675,7 @@ case_uninstall_no() {
 case_uninstall_cancelled() {
   begin_case threedisc en_US.UTF-8 || return
   snapshot before
-  path_dialog_steps
-  steps <<STEPS
-click path 1004
-box "Next Disc" "${NEXT_CD}2" OKCANCEL
-answer CANCEL
-box "Fail" "$FAIL_MSG" OK
-answer OK
-exit 2
-STEPS
+  decline_disc_steps
   drive
   check_not_finished
   : >"$steps"

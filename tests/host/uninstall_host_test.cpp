@@ -102,6 +102,31 @@ TEST_F(UninstallTest, NoChangesNothing) {
   EXPECT_TRUE(plat::host::StartedCopies().empty());
 }
 
+// The question in the system's language, in its code page.
+TEST_F(UninstallTest, AsksInTheSystemsLanguage) {
+  struct Case {
+    uint16_t language;
+    unsigned codePage;
+    const char* caption;
+    const char* question;
+  } cases[] = {
+      {0x0404, 950, "\xB2\xBE\xB0\xA3\xB5{\xA6\xA1",  // 移除程式, 確定要從這部電腦移除 Game 嗎?
+       "\xBDT\xA9w\xADn\xB1q\xB3o\xB3\xA1\xB9q\xB8\xA3\xB2\xBE\xB0\xA3 Game \xB6\xDC?"},
+      {0x0804, 936, "\xD0\xB6\xD4\xD8\xB3\xCC\xD0\xF2",  // 卸载程序, 确定要从这台电脑卸载 Game 吗?
+       "\xC8\xB7\xB6\xA8\xD2\xAA\xB4\xD3\xD5\xE2\xCC\xA8\xB5\xE7\xC4\xD4\xD0\xB6\xD4\xD8 Game \xC2\xF0?"},
+      {0x0409, 1252, "Uninstall", "Do you want to remove Game and all of its parts from this computer?"},
+  };
+  for (const Case& c : cases) {
+    plat::box_script::Clear();
+    plat::host::SetSystemLanguage(c.language);
+    EXPECT_EQ(Uninstall(plat::kAnswerNo), uninstall::kExitCancelled);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].caption, c.caption) << c.language;
+    EXPECT_EQ(Boxes()[0].text, c.question) << c.language;
+    EXPECT_EQ(Boxes()[0].codePage, c.codePage) << c.language;
+  }
+}
+
 // Entries a player or another program could have written into the log:
 // each is refused, what it names stays, and the rest is removed.
 TEST_F(UninstallTest, HostileEntriesAreRefusedAndTheRestGoes) {
