@@ -28,10 +28,12 @@ enum BoxType : unsigned {
   kBoxOk = 0x0,        // MB_OK
   kBoxOkCancel = 0x1,  // MB_OKCANCEL
   kBoxYesNo = 0x4,     // MB_YESNO
+  kBoxRetryCancel = 0x5,  // MB_RETRYCANCEL
 };
 enum BoxAnswer : int {
   kAnswerOk = 1,      // IDOK
   kAnswerCancel = 2,  // IDCANCEL
+  kAnswerRetry = 4,   // IDRETRY
   kAnswerYes = 6,     // IDYES
   kAnswerNo = 7,      // IDNO
 };

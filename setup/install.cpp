@@ -142,7 +142,9 @@ void PumpMessages() {
   }
 }
 
-enum class Step { kNext, kDiscDone, kStop };
+// kUnreadable: the disc could not be read at the record that starts at the
+// position, which is left there.
+enum class Step { kNext, kDiscDone, kStop, kUnreadable };
 
 // Handles a Folder or FileStart record whose payload is `path` (`length`
 // unpacked bytes).
@@ -194,9 +196,7 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
   const int32_t offset = *position;
   unsigned char tag;
   if (copyState.archive.Read(&tag, 1) != 1) {
-    if (!copyState.archive.Failed()) return Step::kDiscDone;  // the end, between records
-    ReportDamage(offset, "the disc cannot be read here");
-    return Step::kStop;
+    return copyState.archive.Failed() ? Step::kUnreadable : Step::kDiscDone;  // else the end, between records
   }
   *position += 1;
   const int8_t kind = static_cast<int8_t>(tag);
@@ -212,20 +212,24 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
   // inside a file too.
   if (kind != kTagFolder && kind != kTagFileStart && kind != kTagFileData) return Step::kNext;
 
-  unsigned char lengthBytes[4];
-  if (copyState.archive.Read(lengthBytes, 4) != 4) {
+  // A read that fails is the drive's trouble, not the disc's content: the
+  // record is read again from its start.
+  auto cut = [&]() {
+    if (copyState.archive.Failed()) {
+      *position = offset;
+      return Step::kUnreadable;
+    }
     ReportDamage(offset, "the file ends inside a record");
     return Step::kStop;
-  }
+  };
+  unsigned char lengthBytes[4];
+  if (copyState.archive.Read(lengthBytes, 4) != 4) return cut();
   const uint32_t length = LoadLe32(lengthBytes);
   if (length > static_cast<uint32_t>(kPackedBufferSize)) {
     ReportDamage(offset, "a record is longer than any record can be");
     return Step::kStop;
   }
-  if (copyState.archive.Read(packed, static_cast<int>(length)) != static_cast<int>(length)) {
-    ReportDamage(offset, "the file ends inside a record");
-    return Step::kStop;
-  }
+  if (copyState.archive.Read(packed, static_cast<int>(length)) != static_cast<int>(length)) return cut();
   *position += 4 + static_cast<int32_t>(length);
   unsigned long produced = kUnpackedBufferSize;
   if (Unpack(unpacked, &produced, packed, length) != 0) {
@@ -245,6 +249,28 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
     return Step::kStop;
   }
   return Step::kNext;
+}
+
+// A disc that cannot be read (a scratch, dust, the drive opened) is asked
+// about, in a box owned by the progress dialog: Retry opens the disc file
+// again and goes on at `position`, the file being written still open;
+// Cancel ends the run as a failure.
+bool RetryUnreadable(int32_t position) {
+  char path[kPathSize];
+  char text[160];
+  const char drive[3] = {setupState.sourceFolder[0], setupState.sourceFolder[0] != '\0' ? setupState.sourceFolder[1] : '\0',
+                         '\0'};
+  if (!DiscPath(path, sizeof path, copyState.discIndex)) return false;
+  Compose(text, sizeof text, "The disc in drive %s cannot be read. Clean the disc or put it back, then choose Retry.",
+          drive);
+  for (;;) {
+    if (plat::MessageBox(progressView.dialog, text, "Error", plat::kBoxRetryCancel) != plat::kAnswerRetry) {
+      copyState.outcome = CopyOutcome::kUnreadable;
+      return false;
+    }
+    copyState.archive.Close();
+    if (copyState.archive.OpenRead(path) && copyState.archive.Seek(position)) return true;
+  }
 }
 
 }  // namespace
@@ -270,6 +296,11 @@ int ExtractDisc() {
   int records = 0;
   while (result == 1) {
     Step step = HandleRecord(packed, unpacked, &position);
+    if (step == Step::kUnreadable) {
+      if (RetryUnreadable(position)) continue;
+      result = 0;
+      break;
+    }
     if (step == Step::kDiscDone) break;
     if (step == Step::kStop) {
       result = 0;

@@ -96,6 +96,7 @@ enum class CopyOutcome {
   kCreateFailed,  // a target file could not be created (message shown)
   kWriteFailed,   // a write, flush or close failed: disk full (message shown)
   kNoMemory,      // the work buffers could not be had (the allocator's box)
+  kUnreadable,    // the disc could not be read and the user gave up (message shown)
 };
 
 // The copy engine's process-wide record, zero at start.

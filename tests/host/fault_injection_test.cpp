@@ -6,6 +6,7 @@
 // clean failure: no "Sucess!!", no uninstall record, no registration,
 // nothing outside the target folder, no buffer or file left behind.
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -125,12 +126,14 @@ class DamageSweepTest : public testsupport::CopyTest {
 
   // Runs the engine over the disc set `discs` and checks the invariant.
   // Returns true when the run succeeded.
-  bool RunOne(const std::vector<std::string>& discs, const std::string& what, int* missing) {
+  bool RunOne(const std::vector<std::string>& discs, const std::string& what, int* missing,
+              const std::function<void()>& answers = nullptr) {
     std::error_code ec;
     fs::remove_all(Native("target"), ec);
     plat::box_script::Clear();
     // A disc asked for again is not there: the user gives up.
     plat::box_script::SetDefaultResponder([](const plat::BoxRecord&) { return plat::kAnswerCancel; });
+    if (answers) answers();
     ResetEngine();
     PutDiscs(discs);
     int ok = RunDiscs();
@@ -204,6 +207,71 @@ TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlipOfOneDisc) {
   std::vector<std::string> discs = testsupport::BuildDiscs(header_, {"\\a", "\\a\\b"}, files_);
   ASSERT_EQ(discs.size(), 1u);
   Sweep(discs, 0);
+}
+
+// A read that fails, at every read of a two-disc set: answered Retry, the
+// disc file is opened again and the install goes on at the record that
+// failed, every file whole; answered Cancel, the run ends as a failure.
+TEST_F(DamageSweepTest, AReadErrorAtEveryReadIsAskedAboutAndRetried) {
+  piece_ = 100;
+  const std::vector<std::string> discs = testsupport::BuildDiscs(header_, {"\\a", "\\a\\b"}, files_, 380, piece_);
+  ASSERT_EQ(discs.size(), 2u);
+  int missing = 0;
+  plat::host::ResetFaults();
+  ASSERT_TRUE(RunOne(discs, "no fault", &missing));
+  const int reads = plat::host::CallCount(FaultKind::kFaultRead);
+  int retried = 0, headerFaults = 0;
+  for (int n = 1; n <= reads; ++n) {
+    for (int answer : {plat::kAnswerRetry, plat::kAnswerCancel}) {
+      plat::host::ResetFaults();
+      plat::host::FailCall(FaultKind::kFaultRead, n);
+      int asked = 0;
+      auto hook = [&] {
+        plat::box_script::SetDefaultResponder([&](const plat::BoxRecord& b) -> int {
+          if (b.type != plat::kBoxRetryCancel) return plat::kAnswerCancel;
+          EXPECT_EQ(b.text, "The disc in drive T: cannot be read. Clean the disc or put it back, then choose Retry.");
+          ++asked;
+          return answer;
+        });
+      };
+      const std::string what = "read " + std::to_string(n) + (answer == plat::kAnswerRetry ? " retried" : " cancelled");
+      const bool ok = RunOne(discs, what, &missing, hook);
+      if (asked == 0) {
+        ++headerFaults;  // the setup header, read before any record
+        EXPECT_FALSE(ok) << what;
+        continue;
+      }
+      EXPECT_EQ(asked, 1) << what;
+      EXPECT_EQ(ok, answer == plat::kAnswerRetry) << what;
+      if (!ok) {
+        EXPECT_EQ(copyState.outcome, CopyOutcome::kUnreadable) << what;
+      }
+      retried += ok ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(missing, 0);
+  EXPECT_EQ(shortened_, 0) << "a retried record is read whole";
+  std::printf("[ reads ] %d reads, %d retried to a whole install, %d in the header\n", reads, retried, headerFaults / 2);
+  EXPECT_GT(retried, reads / 2);
+
+  // The drive opened during the copy: the disc file is gone at the first
+  // Retry (asked again) and back at the second.
+  plat::host::ResetFaults();
+  plat::host::FailCall(FaultKind::kFaultRead, reads / 2);
+  int asked = 0;
+  EXPECT_TRUE(RunOne(discs, "the disc taken out and put back", &missing, [&] {
+    plat::box_script::SetDefaultResponder([&](const plat::BoxRecord& b) -> int {
+      if (b.type != plat::kBoxRetryCancel) return plat::kAnswerCancel;
+      const std::string cd = Native("disc\\cd" + std::to_string(copyState.discIndex + 1));
+      if (++asked == 1) {
+        std::remove(cd.c_str());
+      } else {
+        testsupport::WriteNative(cd, discs[static_cast<size_t>(copyState.discIndex)]);
+      }
+      return plat::kAnswerRetry;
+    });
+  }));
+  EXPECT_EQ(asked, 2);
 }
 
 // The second disc of a set whose last file begins on the first disc.
