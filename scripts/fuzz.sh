@@ -11,7 +11,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz >/dev/null
 
 status=0
-for target in disc package picture text stored_path; do
+for target in disc package picture text stored_path install_log; do
   corpus=build/fuzz/corpus/$target
   findings=build/fuzz/findings/$target
   log=build/fuzz/$target.log

@@ -60,5 +60,14 @@ int main(int argc, char** argv) {
   // Second bytes 0x5C and 0x7C: Big5 許功 and 四, GBK 衆 and 億.
   Seed(root + "/stored_path", "big5-backslash", std::string("\\\xB3\\\xA5\\\\\xA5|.txt") + std::string(1, '\0'));
   Seed(root + "/stored_path", "gbk-backslash", std::string("\\\xD0\\\\\x83|\\x") + std::string(1, '\0'));
+  // An install log of the fuzz target's game, and one with hostile entries.
+  Seed(root + "/install_log", "plain",
+       "install log\t1\r\ngame\tGame\r\nkey\tKey\r\nbase\tT:\\game\r\nfolder\t\\sub\r\nfile\t\\a.txt\r\n"
+       "file\t\\sub\\b.txt\r\nmenu\tT:\\shell\\Programs\\Maker\r\nlink\tT:\\shell\\Programs\\Maker\\Game\\Game.lnk\r\n"
+       "link\tT:\\shell\\Desktop\\Game.lnk\r\nregistry\tSoftware\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Key\r\n");
+  Seed(root + "/install_log", "hostile",
+       "install log\t1\r\nkey\tKey\r\nfile\t\\..\\outside\\keep.txt\r\nfile\t\\into\\keep.txt\r\n"
+       "link\tT:\\outside\\keep.lnk\r\nlink\tT:\\shell\\Programs\\..\\..\\outside\\keep.lnk\r\n"
+       "base\tT:\\game2\r\nmenu\tT:\\outside\r\nregistry\tSoftware\\Other\r\n");
   return 0;
 }
