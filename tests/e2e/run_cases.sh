@@ -521,8 +521,8 @@ case_decline_disc() {
 
 # The English game on two discs: the disc prompt, then everything a finished
 # install leaves.
-case_two_discs() {
-  begin_case twodisc en_US.UTF-8 || return
+# The steps of a two-disc install to "Sucess!!", disc 2 put in when asked.
+two_disc_install_steps() {
   path_dialog_steps
   steps <<EOF
 click path 1004
@@ -536,6 +536,11 @@ text progress 1011 "$STATUS_AFTER_DISC2"
 answer OK
 exit 0
 EOF
+}
+
+case_two_discs() {
+  begin_case twodisc en_US.UTF-8 || return
+  two_disc_install_steps
   link_steps
   drive
   check_installed
@@ -634,16 +639,7 @@ await_uninstaller_gone() {
 case_uninstall() {
   begin_case twodisc en_US.UTF-8 || return
   snapshot before
-  path_dialog_steps
-  steps <<STEPS
-click path 1004
-box "Next Disc" "${NEXT_CD}2" OKCANCEL
-copy "$(winpath "$set_dir/spare/cd2")" "$(winpath "$case_dir/disc/cd2")"
-answer OK
-box "" "Sucess!!" OK
-answer OK
-exit 0
-STEPS
+  two_disc_install_steps
   drive
   check_installed
   mkdir -p "$target_dir/Save" && printf 'level 7' >"$target_dir/Save/slot1.sav"
