@@ -70,7 +70,8 @@ unsigned GetProcessId();
 // Starts a copy of the program's own file, made at `copyPath`, with the
 // command line `"copyPath" arguments`, and arranges that the copy is deleted
 // when it ends (it is opened for deletion on close, and the copy inherits
-// that handle). True when the copy runs; false leaves no copy behind.
+// that handle), its current folder the one it lies in. True when the copy
+// runs; false leaves no copy behind.
 bool StartCopyOfProgram(const char* copyPath, const char* arguments);
 // Waits until process `processId` has ended, at most `timeoutMs`. True when
 // it has ended or no such process exists.

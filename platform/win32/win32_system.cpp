@@ -62,11 +62,16 @@ bool StartCopyOfProgram(const char* copyPath, const char* arguments) {
     return false;
   }
   std::string command = std::string("\"") + copyPath + "\" " + arguments;
+  // The copy works in its own folder: a folder that is some process's
+  // current folder cannot be removed, and this one's may be the game's.
+  std::string folder = copyPath;
+  const size_t cut = folder.find_last_of('\\');
+  folder = cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  BOOL started = ::CreateProcessA(copyPath, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process);
+  BOOL started = ::CreateProcessA(copyPath, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), &startup, &process);
   ::CloseHandle(hold);  // the copy holds it now, or nobody does and the file goes
   if (!started) return false;
   ::CloseHandle(process.hThread);

@@ -605,13 +605,14 @@ compare_snapshots() {
   fi
 }
 
-# Runs the game's uninstall.exe as its shortcut does and answers its
+# Runs the game's uninstall.exe as its shortcut does (in the game's folder)
+# and answers its
 # question with ANSWER; then the box that closes it, and its exit code.
 uninstall_steps() {
   local answer=$1 closing=$2 code=$3
   steps <<STEPS
 timeout $((60 * slowdown))
-start "$TARGET\\uninstall.exe"
+start "$TARGET\\uninstall.exe" "$TARGET"
 box "Uninstall" "Do you want to remove $GAME and all of its parts from this computer?" YESNO
 answer $answer
 STEPS

@@ -12,7 +12,8 @@
 // stand for the shell's Programs menu and desktop folders.
 //
 //   timeout SECONDS          how long each later wait may take (default 30)
-//   start EXE                starts the program under test
+//   start EXE [FOLDER]       starts the program under test (in FOLDER, as a
+//                            shortcut's working folder does)
 //   window NAME TITLE ID     waits for its window titled TITLE that holds
 //                            control ID, and calls it NAME
 //   text NAME ID TEXT        control ID of window NAME reads TEXT
@@ -330,8 +331,8 @@ class Driver {
     const std::string& op = w[0];
     if (op == "timeout" && w.size() == 2) {
       timeoutMs_ = static_cast<DWORD>(std::atoi(w[1].c_str())) * 1000;
-    } else if (op == "start" && w.size() == 2) {
-      Start(w[1]);
+    } else if (op == "start" && (w.size() == 2 || w.size() == 3)) {
+      Start(w[1], w.size() == 3 ? w[2] : "");
     } else if (op == "window" && w.size() == 4) {
       AwaitWindow(w[1], Wide(w[2]), std::atoi(w[3].c_str()));
     } else if (op == "text" && w.size() == 4) {
@@ -362,7 +363,7 @@ class Driver {
   }
 
  private:
-  void Start(const std::string& exe) {
+  void Start(const std::string& exe, const std::string& folder) {
     // A Wine session that has just started loads its drivers while its first
     // programs run, and until the mount manager is up every drive looks like
     // a fixed disk: setup would find no CD-ROM drive. A real machine has it
@@ -377,8 +378,9 @@ class Driver {
     std::wstring command = L"\"" + Wide(exe) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process_)) {
+    const std::wstring current = Wide(folder);
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : current.c_str(), &startup, &process_)) {
       throw Failure("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
     }
     Say("[start] " + exe + " pid " + std::to_string(process_.dwProcessId));
