@@ -22,3 +22,7 @@ int InflateWhole(unsigned char* destination, unsigned long* destinationLength,
       return Z_DATA_ERROR;
   }
 }
+
+uint32_t UpdateCrc32(uint32_t crc, const void* data, size_t length) {
+  return libdeflate_crc32(crc, data, length);
+}

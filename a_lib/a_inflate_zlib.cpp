@@ -13,3 +13,15 @@ int InflateWhole(unsigned char* destination, unsigned long* destinationLength,
   if (result == Z_OK && consumed != sourceLength) result = Z_DATA_ERROR;
   return result;
 }
+
+uint32_t UpdateCrc32(uint32_t crc, const void* data, size_t length) {
+  const auto* bytes = static_cast<const Bytef*>(data);
+  // zlib takes lengths in 32-bit pieces.
+  while (length > 0) {
+    const uInt piece = length > 0x40000000u ? 0x40000000u : static_cast<uInt>(length);
+    crc = static_cast<uint32_t>(crc32(crc, bytes, piece));
+    bytes += piece;
+    length -= piece;
+  }
+  return crc;
+}

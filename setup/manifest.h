@@ -1,0 +1,82 @@
+// The disc's list of files, "setupdata\manifest.ini" on disc 1 (read
+// through OpenRead, so also from the setupdata package): every file the
+// install writes, with its size and CRC-32, so that a disc that lost a file,
+// or whose file reads but is not what was authored, is told instead of
+// installed. A disc without the list installs as discs always did.
+//
+// The list is a text table (rows end in CR LF, cells are split by TAB):
+//
+//   manifest  1                        the first row: the format
+//   discs     NNN                      the number of discs
+//   file      DDD  \PATH  SIZE  CRC    a file of the archives: the disc its
+//                                      FileStart record is on, its stored
+//                                      path, its size in bytes, the CRC-32
+//                                      of its bytes
+//   data      \PATH  SIZE  CRC         a file of the disc's data folder, its
+//                                      path below that folder with a "\"
+//                                      before it
+//   end       COUNT                    the last row: the number of file and
+//                                      data rows
+//
+// Numbers are decimal and may have leading zeros (the authoring tool writes
+// disc numbers in three digits, so that the list's size is known before the
+// archives are packed); a CRC is 8 hex digits. Rows of another kind between
+// the first row and the last are passed over, for kinds a later tool may
+// add. Paths are names of the system's code page, checked as stored paths
+// are; two rows of one kind may not name the same file. A name is matched
+// as Windows matches file names: letters A to Z in either case.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "a_util.h"
+
+constexpr char kManifestFile[] = "setupdata\\manifest.ini";
+
+enum class ManifestSource { kArchive, kData };
+
+struct ManifestFile {
+  ManifestSource source;
+  int32_t disc;      // 1-based; 0 for a data-folder file
+  std::string path;  // "\..." as listed
+  uint64_t size;
+  uint32_t crc;
+  bool installed;    // set by the install once the file was written and matched
+};
+
+class Manifest {
+ public:
+  // Reads the rows of `table` as a system of ANSI code page `codePage`.
+  // False with `*reason` (English, for the damaged-disc box) when the list
+  // is damaged; the manifest is then empty.
+  bool Parse(const TextTable& table, unsigned codePage, std::string* reason);
+
+  // The row of `source` naming `path` (`length` bytes, no zero needed), or
+  // null when the list has none.
+  ManifestFile* Find(ManifestSource source, const char* path, size_t length);
+  // The first listed file not marked installed, in list order, or null.
+  const ManifestFile* FirstMissing() const;
+  void Clear();
+
+  int32_t discCount = 0;
+  std::vector<ManifestFile> files;
+
+ private:
+  // Indices into `files`, sorted by (source, folded path), for Find.
+  std::vector<uint32_t> order_;
+  std::vector<std::string> keys_;  // per file
+  unsigned codePage_ = 1252;
+};
+
+// The running check of one file as it is written.
+struct FileSum {
+  uint64_t size = 0;
+  uint32_t crc = 0;
+  void Add(const void* data, size_t length);
+};
+
+// "1,234 bytes, CRC-32 0A1B2C3D", as the damaged-disc box tells a file.
+std::string DescribeSum(uint64_t size, uint32_t crc);
