@@ -5,6 +5,7 @@
 #include <new>
 
 #include "a_filepkg.h"
+#include "a_inflate.h"
 #include "a_mem.h"
 #include "a_name.h"
 
@@ -154,6 +155,14 @@ void MakeParentFolders(const char* path) {
 }
 
 int CopyFileData(const char* source, const char* target) {
+  uint64_t size = 0;
+  uint32_t crc = 0;
+  return CopyFileData(source, target, &size, &crc);
+}
+
+int CopyFileData(const char* source, const char* target, uint64_t* size, uint32_t* crc) {
+  *size = 0;
+  *crc = 0;
   FileHandle in;
   if (!in.OpenRead(source)) return 0;
   FileHandle out;
@@ -167,8 +176,14 @@ int CopyFileData(const char* source, const char* target) {
     int got = in.Read(buffer, kCopyChunk);
     if (got <= 0) break;
     ok = out.Write(buffer, got) == 1;
+    if (ok) {
+      *crc = UpdateCrc32(*crc, buffer, static_cast<size_t>(got));
+      *size += static_cast<uint64_t>(got);
+    }
   }
   if (buffer != nullptr) A_FREE(buffer);
+  // A read that failed is no end of the file: the copy is short.
+  if (in.Failed()) ok = false;
   ok = out.Close() == 1 && ok;
   in.Close();
   return ok ? 1 : 0;

@@ -78,9 +78,12 @@ void MakeParentFolders(const char* path);
 // Copies `source` (read through OpenRead, so possibly from a package) to
 // `target` (through OpenWrite) in chunks of 512,000 bytes. Returns 1 when
 // the whole file was copied and the target closed cleanly; 0 when either
-// file cannot be opened, the buffer cannot be had, or a write or the close
-// of the target failed. The target is left as far as it got.
+// file cannot be opened, the buffer cannot be had, a read of the source or
+// a write or the close of the target failed. The target is left as far as it got.
 int CopyFileData(const char* source, const char* target);
+// The same, also telling the size and the CRC-32 (UpdateCrc32) of the bytes
+// written, as far as the copy got.
+int CopyFileData(const char* source, const char* target, uint64_t* size, uint32_t* crc);
 
 // The at-exit check of open handles ("Some file is not close"); registered
 // by the first successful open.

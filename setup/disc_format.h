@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// The file below the disc root by which setup knows the game's first disc.
+constexpr char kDiscProbe[] = "data\\kelvora.exe";
+
 // The setup header at the start of "cd1"; the first disc's records follow it.
 constexpr int kSetupHeaderSize = 168;
 // A record's packed payload, and a FileData record's unpacked piece, at most.

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "a_mem.h"
 #include "a_name.h"
@@ -113,19 +114,33 @@ bool DiscPath(char* out, size_t size, int discIndex) {
   return Compose(out, size, "%s\\cd%d", setupState.sourceFolder, discIndex + 1);
 }
 
-void ReportDamage(int32_t offset, const char* reason) {
-  char disc[kPathSize];
-  if (!DiscPath(disc, sizeof disc, copyState.discIndex)) CopyCut(disc, sizeof disc, "the disc");
-  char text[600];
+// The damaged-disc box for the disc file `file`; `offset` is the record's,
+// or -1 when none applies.
+void ReportDamageOf(const char* file, int32_t offset, const char* reason) {
+  char text[700];
   if (offset >= 0) {
     Compose(text, sizeof text, "The disc file %s is damaged (record at byte %d: %s).\n"
-            "The installation was stopped.", disc, static_cast<int>(offset), reason);
+            "The installation was stopped.", file, static_cast<int>(offset), reason);
   } else {
     Compose(text, sizeof text, "The disc file %s is damaged (%s).\n"
-            "The installation was stopped.", disc, reason);
+            "The installation was stopped.", file, reason);
   }
   plat::MessageBox(progressView.dialog, text, "Error", plat::kBoxOk);
   copyState.outcome = CopyOutcome::kDamaged;
+}
+
+// The same for the archive of disc `discIndex`.
+void ReportDiscDamage(int discIndex, int32_t offset, const char* reason) {
+  char disc[kPathSize];
+  if (!DiscPath(disc, sizeof disc, discIndex)) CopyCut(disc, sizeof disc, "the disc");
+  ReportDamageOf(disc, offset, reason);
+}
+
+void ReportDamage(int32_t offset, const char* reason) { ReportDiscDamage(copyState.discIndex, offset, reason); }
+
+std::string NotAsListed(const ManifestFile& row, uint64_t size, uint32_t crc) {
+  return row.path + " is " + DescribeSum(size, crc) + "; the disc's list of files gives " +
+         DescribeSum(row.size, row.crc);
 }
 
 
@@ -145,6 +160,26 @@ void PumpMessages() {
 // kUnreadable: the disc could not be read at the record that starts at the
 // position, which is left there.
 enum class Step { kNext, kDiscDone, kStop, kUnreadable };
+
+// Closes the file being written and, with the disc's list, matches what was
+// written against its row. `offset` is the record that ends the file.
+Step FinishOutput(int32_t offset) {
+  if (!copyState.output.IsOpen()) return Step::kNext;
+  if (!CloseOutput()) {
+    ReportWriteFailure();
+    return Step::kStop;
+  }
+  ManifestFile* row = copyState.outputListed;
+  copyState.outputListed = nullptr;
+  if (row == nullptr) return Step::kNext;
+  const FileSum& sum = copyState.outputSum;
+  if (sum.size != row->size || sum.crc != row->crc) {
+    ReportDamage(offset, NotAsListed(*row, sum.size, sum.crc).c_str());
+    return Step::kStop;
+  }
+  row->installed = true;
+  return Step::kNext;
+}
 
 // Handles a Folder or FileStart record whose payload is `path` (`length`
 // unpacked bytes).
@@ -179,7 +214,17 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
   Compose(status, sizeof status, "Copying %s ....", path) ||
       Compose(status, sizeof status, "Copying ....");
   plat::SetWindowText(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_STATUS), status);
-  if (!CloseOutput() || !MakeLoggedParents(joined) || !LogEntry("file", joined)) {
+  const Step finished = FinishOutput(offset);
+  if (finished != Step::kNext) return finished;
+  ManifestFile* row = nullptr;
+  if (copyState.manifest != nullptr) {
+    row = copyState.manifest->Find(ManifestSource::kArchive, path, std::strlen(path));
+    if (row == nullptr) {
+      ReportDamage(offset, (std::string(path) + " is not in the disc's list of files").c_str());
+      return Step::kStop;
+    }
+  }
+  if (!MakeLoggedParents(joined) || !LogEntry("file", joined)) {
     ReportWriteFailure();
     return Step::kStop;
   }
@@ -188,6 +233,8 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
     copyState.outcome = CopyOutcome::kCreateFailed;
     return Step::kStop;
   }
+  copyState.outputListed = row;
+  copyState.outputSum = FileSum();
   return Step::kNext;
 }
 
@@ -200,13 +247,7 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
   }
   *position += 1;
   const int8_t kind = static_cast<int8_t>(tag);
-  if (kind == kTagFileEnd) {
-    if (!CloseOutput()) {
-      ReportWriteFailure();
-      return Step::kStop;
-    }
-    return Step::kNext;
-  }
+  if (kind == kTagFileEnd) return FinishOutput(offset);
   if (kind == kTagDiscEnd) return Step::kDiscDone;
   // Any other tag is a record of one byte, passed over wherever it stands,
   // inside a file too.
@@ -248,6 +289,7 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
     ReportWriteFailure();
     return Step::kStop;
   }
+  copyState.outputSum.Add(unpacked, produced);
   return Step::kNext;
 }
 
@@ -445,6 +487,8 @@ int RunDiscs() {
     return 0;
   }
   copyState.archive.Close();
+  copyState.outputListed = nullptr;
+  if (!LoadDiscManifest(discCount)) return 0;
   MakeTargetFolder();
   // What this install makes is recorded before it is made; without the
   // record the install does not start.
@@ -459,6 +503,97 @@ int RunDiscs() {
   return result;
 }
 
+
+namespace {
+
+// Copies one file of the data folder; `to` is its place in the target folder.
+bool CopyDataFile(const char* name, const char* to) {
+  if (copyState.manifest == nullptr) return CopyFileData(name, to) == 1;
+  // The data folder lands in the target folder: a file's place there, from
+  // its "\", is its name in the list.
+  const size_t base = std::strlen(setupState.targetFolder);
+  const char* listed = std::strncmp(to, setupState.targetFolder, base) == 0 ? to + base : to;
+  char source[kPathSize];
+  if (!Compose(source, sizeof source, "%s\\data%s", setupState.sourceFolder, listed)) {
+    CopyCut(source, sizeof source, name);
+  }
+  ManifestFile* row = copyState.manifest->Find(ManifestSource::kData, listed, std::strlen(listed));
+  if (row == nullptr) {
+    ReportDamageOf(source, -1, "the file is not in the disc's list of files");
+    return false;
+  }
+  uint64_t size = 0;
+  uint32_t crc = 0;
+  if (!CopyFileData(name, to, &size, &crc)) return false;
+  if (size != row->size || crc != row->crc) {
+    ReportDamageOf(source, -1, NotAsListed(*row, size, crc).c_str());
+    return false;
+  }
+  row->installed = true;
+  return true;
+}
+
+Manifest discManifest;
+
+}  // namespace
+
+bool LoadDiscManifest(int32_t discCount) {
+  copyState.manifest = nullptr;
+  discManifest.Clear();
+  char path[kPathSize];
+  if (!Compose(path, sizeof path, "%s\\%s", setupState.sourceFolder, kManifestFile)) return true;
+  // A disc made before discs carried the list installs as it always did.
+  FileHandle probe;
+  if (!probe.OpenRead(path)) return true;
+  probe.Close();
+  TextTable table;
+  table.Load(path);
+  std::string reason;
+  if (!discManifest.Parse(table, plat::GetAnsiCodePage(), &reason)) {
+    ReportDamageOf(path, -1, reason.c_str());
+    return false;
+  }
+  // The header's count rules the reading of the discs; the first disc is
+  // read whatever it says.
+  const int32_t discs = discCount < 1 ? 1 : discCount;
+  if (discManifest.discCount != discs) {
+    ReportDamageOf(path, -1, ("the list of files is of a set of " + std::to_string(discManifest.discCount) +
+                              " discs, the setup header of " + std::to_string(discs)).c_str());
+    discManifest.Clear();
+    return false;
+  }
+  copyState.manifest = &discManifest;
+  return true;
+}
+
+bool CheckEveryFileInstalled() {
+  if (copyState.manifest == nullptr) return true;
+  const ManifestFile* missing = copyState.manifest->FirstMissing();
+  if (missing == nullptr) return true;
+  if (missing->source == ManifestSource::kArchive) {
+    ReportDiscDamage(missing->disc - 1, -1,
+                     (missing->path + " is in the disc's list of files but was not on the disc").c_str());
+  } else {
+    char data[kPathSize];
+    if (!Compose(data, sizeof data, "%s\\data", setupState.sourceFolder)) CopyCut(data, sizeof data, "data");
+    ReportDamageOf(data, -1, (missing->path + " is in the disc's list of files but not in this folder").c_str());
+  }
+  return false;
+}
+
+bool AskForFirstDiscAgain() {
+  // Only disc 1 carries the data folder; the drive holds the last disc read.
+  if (copyState.discIndex < 2) return true;
+  char probe[kPathSize];
+  if (!Compose(probe, sizeof probe, "%s\\%s", setupState.sourceFolder, kDiscProbe)) return true;
+  while (plat::GetAttributes(probe) == plat::kInvalidAttributes) {
+    if (!AskForDisc(0)) {
+      copyState.outcome = CopyOutcome::kDeclined;
+      return false;
+    }
+  }
+  return true;
+}
 
 int CopyTree(const char* source, const char* target) {
   char remembered[kPathSize];
@@ -481,9 +616,11 @@ int CopyTree(const char* source, const char* target) {
       }
       if (folder) {
         ok &= CopyTree(entry.name, to);
-      } else if (!LogEntry("file", to) || !CopyFileData(entry.name, to)) {
+      } else if (!LogEntry("file", to) || !CopyDataFile(entry.name, to)) {
         ok = 0;
       }
+      // One damaged-disc box, and nothing copied after it.
+      if (copyState.outcome == CopyOutcome::kDamaged) break;
     } while (plat::ListNext(list, &entry));
     plat::ListClose(list);
   }

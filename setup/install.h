@@ -7,6 +7,7 @@
 #include "a_file.h"
 #include "disc_format.h"
 #include "a_util.h"
+#include "manifest.h"
 
 // A cell as the reader hands it out: a copy of at most 255 bytes.
 constexpr int kCellCopySize = 256;
@@ -107,6 +108,11 @@ struct CopyState {
   uint32_t bytesDone;  // unpacked bytes of Folder, FileStart and FileData records
   int32_t cancelRequested;  // set by the cancel question or a declined disc
   CopyOutcome outcome;
+  // The disc's list of files, when disc 1 has one (else null): each file is
+  // matched against its row as it is closed.
+  Manifest* manifest;
+  ManifestFile* outputListed;  // the row of the file being written
+  FileSum outputSum;           // what has been written to it
 };
 extern CopyState copyState;
 
@@ -134,8 +140,23 @@ int AskForDisc(int discIndex);
 void ReportWriteFailure();
 // Creates every level of the target folder; failures are passed over.
 void MakeTargetFolder();
+// Reads the disc's list of files from disc 1 into copyState.manifest
+// (null when the disc has none). False, with the damaged-disc box shown,
+// when the list is damaged or does not fit the setup header's `discCount`.
+bool LoadDiscManifest(int32_t discCount);
+// Once the archives and the data folder are copied: true when every file
+// of the disc's list was installed (or there is no list); else the
+// damaged-disc box names the first one missing.
+bool CheckEveryFileInstalled();
+// Brings disc 1 back into the drive for its data folder after a set of
+// several discs was read, asking with the disc prompt while the drive
+// holds another disc. False when the user gave up.
+bool AskForFirstDiscAgain();
 // Copies the folder tree `source` into `target` file by file; the current
 // folder is its cursor and is restored. A missing source copies nothing.
 // Returns 1 when every file was copied, 0 when any copy failed (the rest is
-// still copied).
+// still copied). With the disc's list of files, each file copied into the
+// target folder is matched against its data row; a file that is not listed
+// or not as listed is a damaged disc (box shown, copyState.outcome
+// kDamaged) and ends the copy at once.
 int CopyTree(const char* source, const char* target);

@@ -60,9 +60,12 @@ int RunInstall() {
     // The data folder and the uninstall record are part of the game: a copy
     // that did not complete is a failed install, not a success. The install
     // log, opened again, records them and the shell's items as well.
-    bool written = OpenInstallLog(setupState.targetFolder) &&
+    // Every file of the disc's list must be in place before the uninstall
+    // record makes it an installed game.
+    bool written = AskForFirstDiscAgain() && OpenInstallLog(setupState.targetFolder) &&
                    Compose(data, sizeof data, "%s\\data", setupState.sourceFolder) &&
-                   CopyTree(data, setupState.targetFolder) == 1 && WriteUninstallRecord();
+                   CopyTree(data, setupState.targetFolder) == 1 && CheckEveryFileInstalled() &&
+                   WriteUninstallRecord();
     if (written) {
       // Registered only once every file is in place: a failed install must
       // not appear among the installed programs.
@@ -79,7 +82,9 @@ int RunInstall() {
       plat::MessageBox(progressView.dialog, "Sucess!!", "", plat::kBoxOk);
       exitCode = kExitInstalled;
     } else {
-      ReportWriteFailure();
+      // A damaged disc and a declined disc were told where they were found.
+      if (copyState.outcome == CopyOutcome::kDone) ReportWriteFailure();
+      exitCode = ExitCodeOf(copyState.outcome);
     }
   } else {
     exitCode = ExitCodeOf(copyState.outcome);

@@ -16,7 +16,7 @@ int FindGameDisc() {
     root[0] = letter;
     if (plat::GetDriveType(root) != plat::kDriveCdrom) continue;
     char probe[32];
-    Compose(probe, sizeof probe, "%c:\\data\\kelvora.exe", letter);
+    Compose(probe, sizeof probe, "%c:\\%s", letter, kDiscProbe);
     plat::Stream* stream = plat::StreamOpen(probe, "rb");
     if (stream == nullptr) continue;
     plat::StreamClose(stream);
