@@ -132,6 +132,7 @@ size_t ArchiveWriter::CutPiece(const std::string& piece, uint64_t room, std::str
 bool ArchiveWriter::File(const std::string& path, uint64_t size,
                          const std::function<size_t(char* buffer, size_t length)>& read) {
   if (!Put(Record(kTagFileStart, Deflate(path + std::string(1, '\0'))))) return false;
+  fileDisc_ = discCount();
   std::string pending;  // read, not yet put
   uint64_t unread = size;
   std::vector<char> buffer(piece_);

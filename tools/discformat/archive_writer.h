@@ -63,6 +63,10 @@ class ArchiveWriter {
   bool Finish(SetupHeader header);
 
   int discCount() const { return disc_ + 1; }
+  // The disc (1-based) the FileStart record of the last file begun went on;
+  // 0 before any file. A record that does not fit closes the disc first,
+  // so this can be a disc after the one open when File was called.
+  int fileDisc() const { return fileDisc_; }
   const std::string& error() const { return error_; }
   // Told the file bytes put into records so far, after every piece.
   std::function<void(uint64_t bytes)> onProgress;
@@ -82,6 +86,7 @@ class ArchiveWriter {
   std::function<uint64_t(int)> budget_;
   size_t piece_;
   int disc_ = 0;
+  int fileDisc_ = 0;
   uint64_t used_ = 0;
   uint64_t content_ = 0;
   std::string error_;

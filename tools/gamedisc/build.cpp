@@ -5,6 +5,8 @@
 
 #include "archive_writer.h"
 #include "installer_limits.h"
+#include "manifest.h"
+#include "manifest_rows.h"
 #include "package.h"
 #include "pictures.h"
 #include "project.h"
@@ -83,9 +85,12 @@ class Builder {
   bool ExtraLinks();
   bool Pictures(const std::vector<std::string>& files, const char* set, const discformat::PictureData& fallback);
   bool SetupdataFiles();
+  bool ManifestRows();
   bool Layout();
-  bool WriteDiscOne();
   bool WriteArchives();
+  bool CopyDataFile(const GameItem& item, const std::string& to, discformat::ManifestEntry* row);
+  bool FinishManifest(int discCount);
+  bool WriteDiscOne();
   void MakeImages();
   const GameItem* FindFile(const std::string& path) const;
 
@@ -107,6 +112,10 @@ class Builder {
   std::vector<std::vector<std::string>> messageRows_;
   std::vector<std::vector<std::string>> linkRows_;
   std::vector<discformat::PackageEntry> setupdata_;  // names and bytes, in disc order
+  // The rows of the list of files: the packed files in archive order, then
+  // the data folder's. Discs and CRCs are filled in as the files are written.
+  std::vector<discformat::ManifestEntry> manifest_;
+  size_t manifestIndex_ = 0;  // the list's entry in setupdata_
   uint64_t discOneFiles_ = 0;  // sectors of disc 1's plain files
 };
 
@@ -397,6 +406,24 @@ bool Builder::SetupdataFiles() {
   return true;
 }
 
+bool Builder::ManifestRows() {
+  if (!uninstaller_.empty()) {
+    manifest_.push_back({false, 1, std::string("\\") + kUninstallerName, uninstallerBytes_, 0});
+  }
+  for (const GameItem& item : items_) {
+    if (!item.folder && !item.data) manifest_.push_back({false, 1, "\\" + item.path, item.size, 0});
+  }
+  for (const GameItem& item : items_) {
+    if (!item.folder && item.data) manifest_.push_back({true, 0, "\\" + item.path, item.size, 0});
+  }
+  // Disc 1's room for cd1 depends on the size of the list, which the discs
+  // of the files do not change: it is laid out with every file on disc 1
+  // and rewritten once the archives are packed.
+  manifestIndex_ = setupdata_.size();
+  setupdata_.push_back({discformat::kManifestName, discformat::ManifestText(1, manifest_)});
+  return true;
+}
+
 bool Builder::Layout() {
   uint64_t plain = 0;
   if (!options_.setupExe.empty()) {
@@ -420,6 +447,38 @@ bool Builder::Layout() {
   return true;
 }
 
+bool Builder::CopyDataFile(const GameItem& item, const std::string& to, discformat::ManifestEntry* row) {
+  const std::string from = JoinPath(options_.game, item.path);
+  InputFile in(from);
+  OutputFile out;
+  if (!in.IsOpen()) return Fail("cannot read the game file " + DisplayPath(from));
+  if (!out.Open(to)) return Fail("cannot write " + DisplayPath(to));
+  FileSum sum;
+  std::string buffer(512000, '\0');
+  size_t n;
+  while ((n = in.Read(&buffer[0], buffer.size())) > 0) {
+    sum.Add(buffer.data(), n);
+    out.Write(buffer.substr(0, n));
+  }
+  if (!out.Close()) return Fail("cannot write " + DisplayPath(to));
+  // Disc 1 was laid out, and the list sized, with the size the scan found.
+  if (sum.size != item.size) return Fail("the game file " + DisplayPath(from) + " changed while the build read it");
+  row->crc = sum.crc;
+  return true;
+}
+
+bool Builder::FinishManifest(int discCount) {
+  std::string& text = setupdata_[manifestIndex_].data;
+  const std::string real = discformat::ManifestText(discCount, manifest_);
+  if (real.size() != text.size()) {
+    return Fail("the list of files came out " + std::to_string(real.size()) + " bytes long, not the " +
+                std::to_string(text.size()) + " disc 1 was laid out for");
+  }
+  text = real;
+  return true;
+}
+
+// After the archives: the list of files on disc 1 carries what they hold.
 bool Builder::WriteDiscOne() {
   const std::string disc = JoinPath(options_.out, "disc1");
   if (!MakeFolders(disc)) return Fail("cannot make the folder " + DisplayPath(disc));
@@ -427,12 +486,20 @@ bool Builder::WriteDiscOne() {
     return Fail("cannot copy the installer to " + DisplayPath(disc));
   }
   const std::string data = JoinPath(disc, "data");
+  size_t row = manifest_.size();
+  for (const GameItem& item : items_) {
+    if (item.data && !item.folder) --row;
+  }
   for (const GameItem& item : items_) {
     if (!item.data) continue;
     const std::string to = JoinPath(data, item.path);
-    bool ok = item.folder ? MakeFolders(to) : CopyDiskFile(JoinPath(options_.game, item.path), to);
-    if (!ok) return Fail("cannot write " + DisplayPath(to));
+    if (item.folder) {
+      if (!MakeFolders(to)) return Fail("cannot write " + DisplayPath(to));
+      continue;
+    }
+    if (!CopyDataFile(item, to, &manifest_[row++])) return false;
   }
+  if (!FinishManifest(result_->discCount)) return false;
   if (project_.packageSetupdata) {
     if (!WriteDiskFile(JoinPath(disc, "setupdata.apkg"), discformat::BuildPackage(setupdata_))) {
       return Fail("cannot write " + DisplayPath(JoinPath(disc, "setupdata.apkg")));
@@ -446,11 +513,17 @@ bool Builder::WriteDiscOne() {
   return true;
 }
 
-// Writes each archive as discN\cdN below the output folder.
+// Writes each archive as discN\cdN below the output folder, making the
+// disc's folder.
 class DiscFileSink : public discformat::ArchiveSink {
  public:
   explicit DiscFileSink(const std::string& out) : out_(out) {}
   bool Begin(int disc) override {
+    if (disc >= discformat::kManifestMaxDiscs) {
+      error_ = "the game takes more than " + std::to_string(discformat::kManifestMaxDiscs) +
+               " discs of this capacity; the disc's list of files numbers no more";
+      return false;
+    }
     path_ = Path(disc);
     sizes.push_back(0);
     if (!file_.Open(path_)) return Refuse("cannot create ");
@@ -507,23 +580,30 @@ bool Builder::WriteArchives() {
   for (const GameItem& item : items_) {
     if (item.folder && !item.data && !writer.Folder("\\" + item.path)) return Fail(writer.error());
   }
+  // Each file is read once: its CRC is taken from what the writer reads.
+  size_t row = 0;
+  auto pack = [&](const std::string& from, const std::string& what) {
+    discformat::ManifestEntry& entry = manifest_[row++];
+    InputFile in(from);
+    if (!in.IsOpen()) return Fail("cannot read " + what + " " + DisplayPath(from));
+    FileSum sum;
+    if (!writer.File(entry.path, entry.size, [&](char* b, size_t n) {
+          const size_t got = in.Read(b, n);
+          sum.Add(b, got);
+          return got;
+        })) {
+      return Fail(writer.error());
+    }
+    entry.disc = writer.fileDisc();
+    entry.crc = sum.crc;
+    return true;
+  };
   // The first file: an install cancelled or failed part-way keeps what it
   // wrote, and the uninstaller with it.
-  if (!uninstaller_.empty()) {
-    InputFile in(uninstaller_);
-    if (!in.IsOpen()) return Fail("cannot read the uninstaller " + DisplayPath(uninstaller_));
-    if (!writer.File(std::string("\\") + kUninstallerName, uninstallerBytes_,
-                     [&](char* b, size_t n) { return in.Read(b, n); })) {
-      return Fail(writer.error());
-    }
-  }
+  if (!uninstaller_.empty() && !pack(uninstaller_, "the uninstaller")) return false;
   for (const GameItem& item : items_) {
     if (item.folder || item.data) continue;
-    InputFile in(JoinPath(options_.game, item.path));
-    if (!in.IsOpen()) return Fail("cannot read the game file " + DisplayPath(JoinPath(options_.game, item.path)));
-    if (!writer.File("\\" + item.path, item.size, [&](char* b, size_t n) { return in.Read(b, n); })) {
-      return Fail(writer.error());
-    }
+    if (!pack(JoinPath(options_.game, item.path), "the game file")) return false;
   }
   if (!writer.Finish(header_)) return Fail(writer.error());
   result_->discCount = writer.discCount();
@@ -563,7 +643,7 @@ bool Builder::Run(std::string* error) {
   bool ok = LoadProject() && HeaderTexts();
   if (ok && !IsFolder(options_.game)) ok = Fail("the game folder " + DisplayPath(options_.game) + " does not exist");
   ok = ok && ScanGame("") && PickDataFiles() && PickUninstaller() && CheckPaths() && MessageTexts() && ExtraLinks() &&
-       SetupdataFiles() && Layout();
+       SetupdataFiles() && ManifestRows() && Layout();
   if (ok && Exists(options_.out) && !ListFolder(options_.out).empty()) {
     ok = Fail("the output folder " + DisplayPath(options_.out) + " is not empty");
   }
@@ -574,7 +654,7 @@ bool Builder::Run(std::string* error) {
          " bytes");
     say_("  " + uninstallerSaid_);
   }
-  ok = ok && WriteDiscOne() && WriteArchives();
+  ok = ok && WriteArchives() && WriteDiscOne();
   if (!ok) {
     *error = error_;
     return false;
