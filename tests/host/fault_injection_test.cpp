@@ -64,6 +64,7 @@ class FaultTest : public testsupport::FlowTest {
       ExpectArchiveFiles();
       EXPECT_EQ(Game("kelvora.exe"), "MZ the game") << what;
       EXPECT_EQ(Game("uninstall.dat"), discs_[0].substr(80, 40)) << what;
+      EXPECT_EQ(Game("readme.txt"), "data readme wins\r\n") << what;
     } else {
       EXPECT_FALSE(GameHas("uninstall.dat")) << what;
       EXPECT_FALSE(Registered()) << what;
@@ -74,26 +75,35 @@ class FaultTest : public testsupport::FlowTest {
   }
 };
 
+// Without the disc's list of files and with it (whose reads fail too).
 TEST_F(FaultTest, EveryFailingCallEndsInSuccessOrACleanFailure) {
   const char* names[] = {"read", "write", "close", "folder", "registry", "link"};
-  int failures = 0, total = 0;
-  for (int k = 0; k < plat::host::kFaultKindCount; ++k) {
-    FaultKind kind = static_cast<FaultKind>(k);
-    Clean();
-    ASSERT_EQ(RunWithOk(), kExitInstalled);
-    const int calls = plat::host::CallCount(kind);
-    ASSERT_GT(calls, 0) << names[k];
-    for (int n = 1; n <= calls; ++n) {
-      Clean();
-      plat::host::FailCall(kind, n);
-      int code = RunWithOk();
-      ExpectInvariant(code, std::string(names[k]) + " call " + std::to_string(n));
-      failures += Succeeded() ? 0 : 1;
-      ++total;
+  for (bool listed : {false, true}) {
+    if (listed) {
+      Put("disc\\setupdata\\manifest.ini",
+          testsupport::ManifestFor(discs_, files_, {{"\\kelvora.exe", "MZ the game"},
+                                                    {"\\readme.txt", "data readme wins\r\n"}}));
     }
+    int failures = 0, total = 0;
+    for (int k = 0; k < plat::host::kFaultKindCount; ++k) {
+      FaultKind kind = static_cast<FaultKind>(k);
+      Clean();
+      ASSERT_EQ(RunWithOk(), kExitInstalled);
+      const int calls = plat::host::CallCount(kind);
+      ASSERT_GT(calls, 0) << names[k];
+      for (int n = 1; n <= calls; ++n) {
+        Clean();
+        plat::host::FailCall(kind, n);
+        int code = RunWithOk();
+        ExpectInvariant(code, std::string(names[k]) + " call " + std::to_string(n) + (listed ? " listed" : ""));
+        failures += Succeeded() ? 0 : 1;
+        ++total;
+      }
+    }
+    std::printf("[ faults ] %d injection points (%s), %d ended in a clean failure\n", total,
+                listed ? "with the list of files" : "no list", failures);
+    EXPECT_GT(failures, 0);
   }
-  std::printf("[ faults ] %d injection points, %d ended in a clean failure\n", total, failures);
-  EXPECT_GT(failures, 0);
 }
 
 TEST_F(FaultTest, ACancelBeforeEveryRecordEndsCleanly) {
@@ -136,7 +146,7 @@ class DamageSweepTest : public testsupport::CopyTest {
     if (answers) answers();
     ResetEngine();
     PutDiscs(discs);
-    int ok = RunDiscs();
+    int ok = RunDiscs() && CheckEveryFileInstalled();
     if (ok) {
       for (const GameFile& f : files_) {
         if (!InstalledExists(f.path.substr(1))) {
@@ -173,8 +183,21 @@ class DamageSweepTest : public testsupport::CopyTest {
     return at == installed.size();
   }
 
-  // Every truncation and every single-bit flip of disc `which` of `discs`.
+  // Every truncation and every single-bit flip of disc `which` of `discs`,
+  // with the disc's list of files and without: with it, a success installed
+  // every file whole.
   void Sweep(const std::vector<std::string>& discs, size_t which) {
+    for (bool listed : {false, true}) {
+      if (listed) {
+        Put("disc\\setupdata\\manifest.ini", testsupport::ManifestFor(discs, files_));
+      } else {
+        std::remove(Native("disc\\setupdata\\manifest.ini").c_str());
+      }
+      SweepOnce(discs, which, listed);
+    }
+  }
+
+  void SweepOnce(const std::vector<std::string>& discs, size_t which, bool listed) {
     int missing = 0, succeeded = 0, cases = 0;
     shortened_ = 0;
     ASSERT_TRUE(RunOne(discs, "intact", &missing));
@@ -193,9 +216,14 @@ class DamageSweepTest : public testsupport::CopyTest {
       succeeded += RunOne(damaged, name + " bit " + std::to_string(bit), &missing);
       ++cases;
     }
-    std::printf("[ damage ] %d cases on %s of %zu bytes (%zu discs): %d installed, %d files left out and %d "
+    std::printf("[ damage ] %d cases on %s of %zu bytes (%zu discs, %s): %d installed, %d files left out and %d "
                 "short by a piece after a success\n",
-                cases, name.c_str(), disc.size(), discs.size(), succeeded, missing, shortened_);
+                cases, name.c_str(), disc.size(), discs.size(), listed ? "with its list of files" : "no list",
+                succeeded, missing, shortened_);
+    if (listed) {
+      EXPECT_EQ(missing, 0) << name;
+      EXPECT_EQ(shortened_, 0) << name;
+    }
   }
 
   std::vector<GameFile> files_;

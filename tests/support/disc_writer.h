@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive_writer.h"
+#include "manifest_rows.h"
 #include "records.h"
 
 namespace testsupport {
@@ -42,5 +43,11 @@ struct GameFile {
 std::vector<std::string> BuildDiscs(SetupHeaderFields header, const std::vector<std::string>& folders,
                                     const std::vector<GameFile>& files, size_t discCapacity = 0,
                                     size_t piece = discformat::kMaxPieceBytes);
+
+// The disc's list of files for a set laid by BuildDiscs (each file's disc
+// found where its FileStart record is) and the data folder's `data` (paths
+// below the folder, "\..."). Disc 1's setup header starts the first disc.
+std::string ManifestFor(const std::vector<std::string>& discs, const std::vector<GameFile>& files,
+                        const std::vector<GameFile>& data = {});
 
 }  // namespace testsupport
