@@ -150,6 +150,7 @@ struct GameSet {
   std::vector<GameFile> data;   // the disc's data folder, paths "\"-led
   std::vector<ExtraLink> links;
   bool oddTags = false;  // tag bytes of no record between every two records
+  bool listed = true;    // disc 1 carries the list of files
   // 1 to 3; with more than one, the first disc ends when `firstDiscShare`
   // of the game has been read.
   int discs = 1;
@@ -338,6 +339,11 @@ class SetWriter {
       testsupport::WriteNative(root_ + "\\spare\\cd" + std::to_string(d + 1), discs[d]);
     }
     for (const GameFile& f : g.data) WriteUtf8(disc + "\\data" + f.path, f.content);
+    if (g.listed) {
+      std::vector<GameFile> data;
+      for (const GameFile& f : g.data) data.push_back({Stored(f.path), f.content});
+      testsupport::WriteNative(disc + "\\setupdata\\manifest.ini", testsupport::ManifestFor(discs, files, data));
+    }
     testsupport::WriteNative(disc + "\\setupdata\\message.ini", MessageFile());
     std::vector<std::vector<std::string>> rows;
     for (size_t k = 0; k < g.links.size(); ++k) {
@@ -391,10 +397,36 @@ class SetWriter {
     Die("no file piece to damage");
   }
 
+  // Changes one byte of the data folder's file `path` after the list of
+  // files was written; the box tells both sizes and CRC-32s.
+  void SpoilDataFile(const std::string& path) {
+    for (const GameFile& f : game_.data) {
+      if (f.path != path) continue;
+      std::string spoilt = f.content;
+      spoilt[spoilt.size() / 2] ^= 0x20;
+      WriteUtf8(root_ + "\\disc\\data" + path, spoilt);
+      Fact("SPOILT_FILE", path);
+      Fact("SPOILT_SUM", Sum(spoilt));
+      Fact("LISTED_SUM", Sum(f.content));
+      return;
+    }
+    Die("no data file " + path);
+  }
+
   ~SetWriter() { testsupport::WriteNative(root_ + "\\facts.sh", facts_); }
 
  private:
   std::string Stored(const std::string& utf8) const { return InCodePage(utf8, game_.codePage); }
+
+  // "1,800 bytes, CRC-32 0A1B2C3D".
+  static std::string Sum(const std::string& bytes) {
+    std::string digits = std::to_string(bytes.size());
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08lX",
+                  crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    return digits + " bytes, CRC-32 " + crc;
+  }
 
   void Fact(const std::string& name, const std::string& value) { facts_ += name + "=" + Quoted(value) + "\n"; }
 
@@ -476,6 +508,7 @@ int main(int argc, char** argv) {
   three.discs = 3;
   three.firstDiscShare = 0.53;
   three.piece = 25600;
+  three.listed = false;  // a set made before discs carried their list
   Lay(out, three);
 
   // The one-disc game over two discs, a file running across the change.
@@ -507,6 +540,15 @@ int main(int argc, char** argv) {
   {
     SetWriter writer(out, damaged);
     writer.Damage(writer.Write()[0], 2);
+  }
+  // The English disc whose data folder has a file changed after the list of
+  // files was made.
+  GameSet spoilt = english;
+  spoilt.name = "spoilt";
+  {
+    SetWriter writer(out, spoilt);
+    writer.Write();
+    writer.SpoilDataFile("\\readme.txt");
   }
   std::printf("discs laid out in %s\n", out.c_str());
   return 0;

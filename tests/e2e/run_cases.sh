@@ -574,6 +574,22 @@ EOF
   check_not_finished
 }
 
+# The English disc with its list of files, whose data folder has a file
+# changed in one byte after the list was made: told, with the sizes and
+# CRC-32s, before anything is registered.
+case_spoilt_data() {
+  begin_case spoilt en_US.UTF-8 || return
+  path_dialog_steps
+  steps <<EOF
+click path 1004
+box "Error" "The disc file E:\\data$SPOILT_FILE is damaged ($SPOILT_FILE is $SPOILT_SUM; the disc's list of files gives $LISTED_SUM).\\nThe installation was stopped." OK
+answer OK
+exit 3
+EOF
+  drive
+  check_not_finished
+}
+
 # What the machine holds, as the uninstall cases compare it: every file and
 # folder of drive C: (type, size of files, path) and the registry below
 # HKLM\Software in the view setup.exe writes, into NAME.files and NAME.reg.
