@@ -215,12 +215,13 @@ TEST_F(DiscBuildTest, VerifyFindsTheFirstFault) {
   EXPECT_EQ(fault.reason, "the file ends inside a record");
 
   // Disc 2 emptied: nothing in the records shows the missing pieces, but
-  // the files no longer add up to the install size of the header.
+  // the file it carried on is short of what the list of files gives.
   Put("out\\disc2\\cd2", "");
   fault = VerifyFault();
   EXPECT_EQ(fault.disc, 1);
-  EXPECT_EQ(fault.offset, 164);
-  EXPECT_NE(fault.reason.find("install size"), std::string::npos) << fault.reason;
+  EXPECT_EQ(fault.file, Win("out\\disc1\\cd1"));
+  EXPECT_EQ(fault.reason.find("\\maps\\deep\\level\\music.bin is "), 0u) << fault.reason;
+  EXPECT_NE(fault.reason.find("the disc's list of files gives 450,000 bytes"), std::string::npos) << fault.reason;
 
   // Disc 2 gone.
   ASSERT_EQ(std::remove(Native("out\\disc2\\cd2").c_str()), 0);
@@ -324,7 +325,9 @@ TEST_F(DiscBuildTest, VerifyFindsTheUninstallerMissing) {
   WriteProject("data = Uninstall.EXE\n");
   ASSERT_TRUE(Build()) << error_;
   ExpectVerified();
-  // The same bytes under another name: the install size still adds up.
+  // The same bytes under another name, on a set without the list of files
+  // (which would name the file first): the install size still adds up.
+  ASSERT_EQ(std::remove(Native("out\\disc1\\setupdata\\manifest.ini").c_str()), 0);
   ASSERT_EQ(std::rename(Native("out\\disc1\\data\\Uninstall.EXE").c_str(),
                         Native("out\\disc1\\data\\Uninstal.EXE").c_str()),
             0);

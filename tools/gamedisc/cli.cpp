@@ -35,6 +35,9 @@ const char kBuildHelp[] =
     "from the game folder and the project file. The output folder must be missing\n"
     "or empty. Every file of the game folder is packed into the archives, except\n"
     "the project's data entries and kelvora.exe, which go to disc 1's data folder.\n"
+    "Disc 1 carries the list of files, setupdata\\manifest.ini: every packed file\n"
+    "with the disc it starts on, every data file, each with its size and CRC-32;\n"
+    "setup checks each file it installs against it.\n"
     "\n"
     "  --setup FILE      the installer to put on disc 1 as setup.exe\n"
     "  --uninstall FILE  the uninstaller, installed as uninstall.exe at the top of\n"
@@ -63,10 +66,12 @@ const char kVerifyHelp[] =
     "Reads every record of every disc as setup.exe will: each must unpack, each\n"
     "stored name must be safe on systems of code page 1252, 950 or 936, a file\n"
     "that goes on to the next disc must go on there and end; then checks the\n"
-    "probe file, the setup texts and pictures, the web link, the executable and\n"
-    "the install size. Tag bytes of no record and names that some of those code\n"
-    "pages refuse are taken, as setup takes them, and told in note: lines. Exits\n"
-    "with 1 and the disc, offset and reason of the first fault.\n";
+    "probe file, the setup texts and pictures, the web link, the list of files\n"
+    "(each packed file's disc, size and CRC-32, each data file's size and CRC-32,\n"
+    "no row left over), the executable and the install size. Tag bytes of no\n"
+    "record, names that some of those code pages refuse and a set without a list\n"
+    "of files are taken, as setup takes them, and told in note: lines. Exits with\n"
+    "1 and the disc, offset and reason of the first fault.\n";
 
 const char kPackHelp[] =
     "gamedisc pack FOLDER --out FILE.apkg\n"

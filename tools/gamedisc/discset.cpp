@@ -3,10 +3,12 @@
 #include <cstring>
 
 #include "a_file.h"
+#include "a_inflate.h"
 #include "a_mem.h"
 #include "a_pic.h"
 #include "a_util.h"
 #include "le.h"
+#include "manifest.h"
 #include "pack.h"
 #include "records.h"
 #include "setup_state.h"
@@ -171,6 +173,7 @@ bool ArchiveReader::Record(int64_t offset, int8_t tag, int64_t* consumed) {
   if (open_ < 0) return Fail(offset, "file data with no file to write it to");
   ArchivedFile& f = contents_->files[static_cast<size_t>(open_)];
   f.size += produced;
+  f.crc = UpdateCrc32(f.crc, unpacked_.data(), produced);
   f.lastDisc = disc_;
   return true;
 }
@@ -316,7 +319,8 @@ bool CheckPictures(const std::string& root, const char* set, Fault* fault) {
   return true;
 }
 
-bool CheckSetupFiles(const DiscSet& set, const DiscContents& contents, Fault* fault) {
+// The probe, the setupdata texts and pictures and the web link.
+bool CheckSetupFiles(const DiscSet& set, Fault* fault) {
   const std::string& root = set.roots[0];
   fault->disc = 1;
   fault->offset = -1;
@@ -361,14 +365,142 @@ bool CheckSetupFiles(const DiscSet& set, const DiscContents& contents, Fault* fa
     }
   }
   table.Unload();
-  if (!CheckPictures(root, "setup", fault) || !CheckPictures(root, "progress", fault)) return false;
+  return CheckPictures(root, "setup", fault) && CheckPictures(root, "progress", fault);
+}
 
+// The archive of disc `disc` (1-based), or the disc's root when the set has
+// no such disc.
+std::string ArchivePath(const DiscSet& set, int disc) {
+  if (disc < 1 || static_cast<size_t>(disc) > set.roots.size()) return "disc " + std::to_string(disc);
+  return JoinPath(set.roots[static_cast<size_t>(disc - 1)], ArchiveName(disc));
+}
+
+// The plain files of disc 1's data folder as setup copies them: by their
+// path below it, "\"-separated, without a leading "\".
+std::vector<PlainFile> DataFiles(const std::string& root) {
+  std::vector<PlainFile> all, files;
+  ListPlain(JoinPath(root, "data"), "", 1, &all);
+  for (const PlainFile& f : all) {
+    if (f.path.find(':') == std::string::npos) files.push_back(f);  // not an entry of a package
+  }
+  return files;
+}
+
+std::string NotAsListed(const std::string& path, uint64_t size, uint32_t crc, const ManifestFile& row) {
+  return path + " is " + DescribeSum(size, crc) + "; the disc's list of files gives " +
+         DescribeSum(row.size, row.crc);
+}
+
+// Matches the list, read as a system of one code page reads it, against
+// the archives and the data folder, as setup matches each file it writes;
+// then every row must have been matched. `where` ends the reason of a file
+// the list does not name.
+bool MatchManifest(const DiscSet& set, const DiscContents& contents, Manifest* manifest, const std::string& where,
+                   Fault* fault) {
+  const std::string& root = set.roots[0];
+  std::vector<bool> matched(manifest->files.size(), false);
+  auto fail = [&](int disc, const std::string& file, const std::string& reason) {
+    fault->disc = disc;
+    fault->file = file;
+    fault->offset = -1;
+    fault->reason = reason;
+    return false;
+  };
+  if (manifest->discCount != contents.discCount) {
+    return fail(1, JoinPath(root, kManifestFile),
+                "the list of files is of a set of " + std::to_string(manifest->discCount) +
+                    " discs; the setup header gives " + std::to_string(contents.discCount));
+  }
+  for (const ArchivedFile& f : contents.files) {
+    const std::string archive = ArchivePath(set, f.firstDisc);
+    ManifestFile* row = manifest->Find(ManifestSource::kArchive, f.path.data(), f.path.size());
+    if (row == nullptr) return fail(f.firstDisc, archive, f.path + " is not in the disc's list of files" + where);
+    if (row->disc != f.firstDisc) {
+      return fail(f.firstDisc, archive,
+                  f.path + " starts on disc " + std::to_string(f.firstDisc) + "; the disc's list of files gives disc " +
+                      std::to_string(row->disc));
+    }
+    if (row->size != f.size || row->crc != f.crc) return fail(f.firstDisc, archive, NotAsListed(f.path, f.size, f.crc, *row));
+    matched[static_cast<size_t>(row - manifest->files.data())] = true;
+  }
+  std::vector<char> buffer(1 << 16);
+  for (const PlainFile& f : DataFiles(root)) {
+    const std::string file = JoinPath(JoinPath(root, "data"), f.path);
+    const std::string listed = "\\" + f.path;
+    ManifestFile* row = manifest->Find(ManifestSource::kData, listed.data(), listed.size());
+    if (row == nullptr) return fail(1, file, listed + " is not in the disc's list of files" + where);
+    InputFile in(file);
+    if (!in.IsOpen()) return fail(1, file, "cannot be read");
+    FileSum sum;
+    size_t n;
+    while ((n = in.Read(buffer.data(), buffer.size())) > 0) sum.Add(buffer.data(), n);
+    if (row->size != sum.size || row->crc != sum.crc) return fail(1, file, NotAsListed(listed, sum.size, sum.crc, *row));
+    matched[static_cast<size_t>(row - manifest->files.data())] = true;
+  }
+  for (size_t i = 0; i < matched.size(); ++i) {
+    if (matched[i]) continue;
+    const ManifestFile& row = manifest->files[i];
+    if (row.source == ManifestSource::kArchive) {
+      return fail(row.disc, ArchivePath(set, row.disc),
+                  row.path + " is in the disc's list of files but not in the archives");
+    }
+    return fail(1, JoinPath(root, "data" + row.path), row.path + " is in the disc's list of files but not in the data folder");
+  }
+  return true;
+}
+
+// Setup reads the list in the code page of the system it runs on: one that
+// a code page refuses is told in a note, one that all refuse is a fault.
+bool CheckManifest(const DiscSet& set, DiscContents* contents, Fault* fault) {
+  const std::string path = JoinPath(set.roots[0], kManifestFile);
+  fault->disc = 1;
+  fault->file = path;
+  fault->offset = -1;
+  FileHandle probe;
+  if (!probe.OpenRead(path.c_str())) {
+    contents->notes.push_back(std::string("the set carries no list of files (") + kManifestFile +
+                              "): setup cannot tell a file that reads but is not what was built");
+    return true;
+  }
+  probe.Close();
+  TextTable table;
+  table.Load(path.c_str());
+  const unsigned codePages[] = {plat::kCodePageWestern, plat::kCodePageBig5, plat::kCodePageGbk};
+  Manifest manifests[3];
+  bool parsed[3];
+  std::string reasons[3], refusedOn, refusedWhy;
+  for (size_t i = 0; i < 3; ++i) {
+    parsed[i] = manifests[i].Parse(table, codePages[i], &reasons[i]);
+    if (parsed[i]) continue;
+    refusedOn += (refusedOn.empty() ? "" : ", ") + std::to_string(codePages[i]);
+    if (refusedWhy.empty()) refusedWhy = reasons[i];
+  }
+  if (!parsed[0] && !parsed[1] && !parsed[2]) {
+    fault->reason = reasons[0];
+    return false;
+  }
+  if (!refusedOn.empty()) {
+    contents->notes.push_back(std::string("disc 1: ") + kManifestFile + " is refused where the code page is " +
+                              refusedOn + " (" + refusedWhy + ")");
+  }
+  bool first = true;
+  for (size_t i = 0; i < 3; ++i) {
+    if (!parsed[i]) continue;
+    const std::string where = first ? "" : " where the code page is " + std::to_string(codePages[i]);
+    first = false;
+    if (!MatchManifest(set, *contents, &manifests[i], where, fault)) return false;
+  }
+  return true;
+}
+
+bool CheckInstalledFiles(const DiscSet& set, const DiscContents& contents, Fault* fault) {
+  const std::string& root = set.roots[0];
+  fault->disc = 1;
   // The installed files: the archives' and the data folder's, and
   // uninstall.dat. Setup registers <install folder>\uninstall.exe as the
   // uninstall command and makes the Uninstall shortcut to it.
   const std::string uninstaller = "uninstall.exe";
-  std::vector<PlainFile> data;
-  ListPlain(JoinPath(root, "data"), "", 1, &data);
+  const std::vector<PlainFile> data = DataFiles(root);
   uint64_t total = kUninstallRecordBytes;
   bool exeFound = false, uninstallerFound = false;
   for (const ArchivedFile& f : contents.files) {
@@ -460,7 +592,8 @@ bool ReadDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault) {
 
 bool VerifyDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault,
                    const std::function<void(const ArchivedFile&)>& onFile) {
-  return ReadArchives(set, contents, fault, onFile) && CheckSetupFiles(set, *contents, fault);
+  return ReadArchives(set, contents, fault, onFile) && CheckSetupFiles(set, fault) &&
+         CheckManifest(set, contents, fault) && CheckInstalledFiles(set, *contents, fault);
 }
 
 std::string FormatListing(const DiscContents& c) {

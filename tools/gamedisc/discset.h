@@ -35,7 +35,8 @@ struct ArchivedFolder {
 struct ArchivedFile {
   std::string path;  // as stored, "\..."
   uint64_t size;
-  int firstDisc, lastDisc;
+  int firstDisc, lastDisc;  // firstDisc: the disc of its FileStart record
+  uint32_t crc = 0;         // CRC-32 of its unpacked bytes
 };
 struct PlainFile {
   std::string path;  // relative to the disc root; "PACKAGE:ENTRY" for package entries
@@ -68,8 +69,10 @@ bool ReadDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault);
 
 // ReadArchives, then the rest of what the installer needs: the probe file,
 // the texts and picture sets (from the setupdata folder or its package), the
-// web link, the executable and uninstall.exe among the installed files, the
-// install size.
+// web link, the disc's list of files against every archived file and every
+// file of disc 1's data folder (a set without the list is told in a note),
+// the executable and uninstall.exe among the installed files, the install
+// size.
 bool VerifyDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault,
                    const std::function<void(const ArchivedFile&)>& onFile = nullptr);
 
