@@ -45,7 +45,8 @@ median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 prepare() {
   local shape=$1 dir=$work/$1
-  if [ ! -f "$dir/.ready" ]; then
+  # Sets authored before the discs carried their list of files are made anew.
+  if [ ! -f "$dir/.ready" ] || [ ! -f "$dir/built/disc1/setupdata/manifest.ini" ]; then
     echo "preparing the $shape game in $dir"
     rm -rf "$dir"; mkdir -p "$dir"
     "$bin/gen_game" "$dir/all" "$shape"
@@ -71,6 +72,10 @@ PROJECT
     mkdir -p "$dir/discs"
     for d in "$dir"/built/disc*; do ln -s "$(ls "$d"/cd* | head -1)" "$dir/discs/"; done
     ls "$dir/discs" | grep -q cd2 || { echo "bench: the $shape game did not make two discs"; exit 1; }
+    # The same discs with disc 1's list of files: every file checked.
+    mkdir -p "$dir/discs-listed/setupdata"
+    ln -s "$dir"/discs/cd* "$dir/discs-listed/"
+    ln -s "$dir/built/disc1/setupdata/manifest.ini" "$dir/discs-listed/setupdata/"
     mv "$dir/game/kelvora.exe" "$dir/kelvora.exe"
     (cd "$dir/game" && tar -cf - . | gzip -6 >"$dir/game.tar.gz")
     (cd "$dir/game" && zip -q -r -6 "$dir/game.zip" .)
@@ -89,6 +94,7 @@ run_shape() {
     rm -rf "$out"; mkdir -p "$out"
     case $who in
       installer) timed "$bin/bench_install" install "$dir/discs" "$out/game" ;;
+      listed)    timed "$bin/bench_install" install "$dir/discs-listed" "$out/game" ;;
       noview)    timed "$bin/bench_install" install "$dir/discs" "$out/game" noview ;;
       tar)       timed tar -xzf "$dir/game.tar.gz" -C "$out" ;;
       unzip)     timed unzip -q "$dir/game.zip" -d "$out" ;;
@@ -96,13 +102,13 @@ run_shape() {
       unpack)    timed "$bin/bench_install" unpack "$dir/discs" ;;
     esac
   }
-  local contestants="installer tar unzip cp unpack noview"
+  local contestants="installer listed tar unzip cp unpack noview"
   for who in $contestants; do run_one "$who" >/dev/null; done  # warm-up
   for round in $(seq $rounds); do
     for who in $contestants; do
       t=$(run_one "$who")
       times[$who]="${times[$who]:-} $t"
-      if [ "$who" = installer ]; then
+      if [ "$who" = installer ] || [ "$who" = listed ]; then
         rss=$(sed -n 's/.*peak \([0-9]*\) KB.*/\1/p' "$work/last.out")
         if [ "$round" = 1 ]; then
           # The install log is setup's own record, not the game's.
@@ -119,12 +125,16 @@ run_shape() {
     local m; m=$(echo ${times[$who]} | tr ' ' '\n' | median)
     local label=$who
     case $who in
-      installer) label="installer (copy engine)";; tar) label="tar -xzf (gzip -6)";; unzip) label="unzip -q";;
+      installer) label="installer (copy engine)";; listed) label="installer, files checked";; tar) label="tar -xzf (gzip -6)";; unzip) label="unzip -q";;
       cp) label="cp -r (no decompression)";; unpack) label="unpack only, in memory";; noview) label="installer, no progress view";;
     esac
     printf '  %-28s %8.3f %9.1f %8.2f\n' "$label" "$m" "$(echo "$bytes/1000000/$m" | bc -l)" "$(echo "$m/$base" | bc -l)"
   done
   echo "  installer's peak resident memory: $rss KB"
+  "$bin/bench_install" crc "$dir/discs" | sed -n '1s/^/  /p'
+  local checked; checked=$(echo ${times[listed]} | tr ' ' '\n' | median)
+  printf '  the check of every file against the list of files: %+.1f %% of the install\n' \
+    "$(echo "($checked - $base) * 100 / $base" | bc -l)"
 }
 
 for shape in many large small; do prepare "$shape"; done
@@ -136,13 +146,16 @@ rm -rf "$work/small/out-rss"
 # (wall times of runs this short vary by more than the view costs).
 if command -v valgrind >/dev/null; then
   count() {
+    local discs=$1; shift
     rm -rf "$work/small/out-cg"
     valgrind --tool=callgrind --callgrind-out-file=/dev/null "$bin/bench_install" install \
-      "$work/small/discs" "$work/small/out-cg" "$@" 2>&1 | sed -n 's/.*I *refs: *//p' | tr -d ,
+      "$work/small/$discs" "$work/small/out-cg" "$@" 2>&1 | sed -n 's/.*I *refs: *//p' | tr -d ,
   }
-  with=$(count) without=$(count noview)
+  with=$(count discs) without=$(count discs noview) listed=$(count discs-listed)
   printf '  progress view and message pump: %d of %d instructions (%.2f %%), 40 MB game\n' \
     $((with - without)) "$with" "$(echo "($with - $without) * 100 / $with" | bc -l)"
+  printf '  the check against the list of files: %d more instructions (%.2f %%), 40 MB game\n' \
+    $((listed - with)) "$(echo "($listed - $with) * 100 / $with" | bc -l)"
 else
   echo "  (valgrind not found: the progress view's cost is not counted)"
 fi
