@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,11 +15,13 @@
 #include "disc_writer.h"
 #include "install.h"
 #include "le.h"
+#include "manifest.h"
 #include "paint.h"
 #include "setup_state.h"
 #include "text_writer.h"
 #include "tool_os.h"
 #include "tool_test.h"
+#include "zlib.h"
 
 namespace {
 
@@ -507,6 +511,127 @@ TEST_F(DiscBuildTest, TheCommandLineSaysWhatIsWrong) {
   EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("missing.project"), "--game", Win("game"),
                                "--out", Win("cli2")}),
             gamedisc::kExitFault);
+}
+
+uint32_t ZlibCrc(const std::string& b) {
+  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(b.data()), static_cast<uInt>(b.size())));
+}
+
+// Read back by the installer's reader, from the folder and the package: the
+// packed files in archive order with the disc of their FileStart, then the
+// data files, each with the game folder's size and CRC-32.
+TEST_F(DiscBuildTest, TheListOfFilesNamesEveryFileWithItsDiscSizeAndCrc) {
+  Files game = SampleGame();
+  WriteGame(game);
+  game["uninstall.exe"] = kStandInUninstaller;
+  const std::vector<std::string> data = {"\\kelvora.exe", "\\manual\\manual.txt", "\\manual\\pictures\\cover.bin"};
+  for (const std::string setupdata : {"folder", "package"}) {
+    SCOPED_TRACE(setupdata);
+    WriteProject("data = manual\nsetupdata = " + setupdata + "\n", "300000");
+    ASSERT_TRUE(Build(setupdata)) << error_;
+    ASSERT_EQ(result_.discCount, 2);
+    TextTable table;
+    table.Load(Win(setupdata + "\\disc1\\setupdata\\manifest.ini").c_str());
+    EXPECT_STREQ(table.Cell(1, 1), "002");
+    Manifest manifest;
+    std::string reason;
+    ASSERT_TRUE(manifest.Parse(table, plat::kCodePageWestern, &reason)) << reason;
+    EXPECT_EQ(manifest.discCount, 2);
+    gamedisc::DiscContents contents;
+    gamedisc::Fault fault;
+    ASSERT_TRUE(gamedisc::ReadArchives(Discs(setupdata), &contents, &fault)) << gamedisc::DescribeFault(fault);
+    const size_t packed = contents.files.size();
+    ASSERT_EQ(manifest.files.size(), packed + data.size());
+    std::set<int> discs;
+    for (size_t i = 0; i < manifest.files.size(); ++i) {
+      const ManifestFile& row = manifest.files[i];
+      EXPECT_EQ(row.source, i < packed ? ManifestSource::kArchive : ManifestSource::kData);
+      EXPECT_EQ(row.path, i < packed ? contents.files[i].path : data[i - packed]);
+      EXPECT_EQ(row.disc, i < packed ? contents.files[i].firstDisc : 0) << row.path;
+      const std::string& bytes = game[row.path.substr(1)];
+      EXPECT_EQ(row.size, bytes.size()) << row.path;
+      EXPECT_EQ(row.crc, ZlibCrc(bytes)) << row.path;
+      discs.insert(row.disc);
+    }
+    EXPECT_EQ(discs, (std::set<int>{0, 1, 2}));
+  }
+}
+
+// The first fault names the disc and the file that differ from the list.
+TEST_F(DiscBuildTest, VerifyMatchesTheListOfFiles) {
+  WriteGame(SampleGame());
+  WriteProject("data = manual\n", "300000");
+  ASSERT_TRUE(Build()) << error_;
+  gamedisc::DiscContents contents;
+  gamedisc::Fault fault;
+  ASSERT_TRUE(gamedisc::VerifyDiscSet(Discs(), &contents, &fault)) << gamedisc::DescribeFault(fault);
+  EXPECT_TRUE(contents.notes.empty());
+  std::map<std::string, int> discOf;
+  std::string onDiscTwo;  // the first file of disc 2, whose row comes first
+  for (const gamedisc::ArchivedFile& f : contents.files) {
+    discOf[f.path] = f.firstDisc;
+    if (f.firstDisc == 2 && onDiscTwo.empty()) onDiscTwo = f.path;
+  }
+  const std::string list = "out\\disc1\\setupdata\\manifest.ini", text = Get(list);
+  auto rowOf = [&](const std::string& path) {
+    const size_t at = text.rfind("\r\n", text.find("\t" + path + "\t")) + 2;
+    return text.substr(at, text.find("\r\n", at) + 2 - at);
+  };
+  auto listWith = [&](std::vector<std::pair<std::string, std::string>> edits) {
+    std::string t = text;
+    for (const auto& e : edits) {
+      ASSERT_NE(t.find(e.first), std::string::npos) << e.first;
+      t.replace(t.find(e.first), e.first.size(), e.second);
+    }
+    Put(list, t);
+  };
+  const std::string readme = rowOf("\\readme.txt"), rows = std::to_string(contents.files.size() + 3),
+                    fewer = std::to_string(contents.files.size() + 2);
+  const std::string cdOfReadme = "out\\disc" + std::to_string(discOf["\\readme.txt"]) + "\\cd" +
+                                 std::to_string(discOf["\\readme.txt"]);
+  char crc[16];
+  std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(ZlibCrc("the manuaL")));
+  struct Case {
+    const char* what;
+    std::function<void()> damage;
+    int disc;
+    std::string file, reason;
+  };
+  const Case cases[] = {
+      {"a data file changed in one byte", [&] { Put("out\\disc1\\data\\manual\\manual.txt", "the manuaL"); }, 1,
+       "out\\disc1\\data\\manual\\manual.txt",
+       "\\manual\\manual.txt is 10 bytes, CRC-32 " + std::string(crc) + "; the disc's list of files gives 10 bytes"},
+      {"a data file removed", [&] { std::remove(Native("out\\disc1\\data\\manual\\pictures\\cover.bin").c_str()); },
+       1, "out\\disc1\\data\\manual\\pictures\\cover.bin",
+       "\\manual\\pictures\\cover.bin is in the disc's list of files but not in the data folder"},
+      {"a data file added", [&] { Put("out\\disc1\\data\\extra.txt", "x"); }, 1, "out\\disc1\\data\\extra.txt",
+       "\\extra.txt is not in the disc's list of files"},
+      {"a row's CRC", [&] { listWith({{readme, readme.substr(0, readme.size() - 10) + "00000000\r\n"}}); },
+       discOf["\\readme.txt"], cdOfReadme, "; the disc's list of files gives 9 bytes, CRC-32 00000000"},
+      {"a row's disc", [&] { listWith({{"file\t002\t", "file\t001\t"}}); }, 2, "out\\disc2\\cd2",
+       onDiscTwo + " starts on disc 2; the disc's list of files gives disc 1"},
+      {"the disc count", [&] { listWith({{"discs\t002", "discs\t003"}}); }, 1, list,
+       "the list of files is of a set of 3 discs; the setup header gives 2"},
+      {"a row removed, the count fixed", [&] { listWith({{readme, ""}, {"end\t" + rows + "\r\n", "end\t" + fewer + "\r\n"}}); },
+       discOf["\\readme.txt"], cdOfReadme, "\\readme.txt is not in the disc's list of files"},
+      {"the list cut short", [&] { Put(list, text.substr(0, text.size() / 2)); }, 1, list,
+       "the list of files is cut short"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(Native("out"));
+    ASSERT_TRUE(Build()) << error_;
+    c.damage();
+    fault = VerifyFault();
+    EXPECT_EQ(fault.disc, c.disc);
+    EXPECT_EQ(fault.file, Win(c.file));
+    EXPECT_NE(fault.reason.find(c.reason), std::string::npos) << fault.reason;
+  }
+  // A set without the list verifies as before, and says so.
+  ASSERT_EQ(std::remove(Native(list).c_str()), 0);
+  ASSERT_TRUE(gamedisc::VerifyDiscSet(Discs(), &contents, &fault)) << gamedisc::DescribeFault(fault);
+  EXPECT_EQ(contents.notes, std::vector<std::string>{"the set carries no list of files (setupdata\\manifest.ini): "
+                                                     "setup cannot tell a file that reads but is not what was built"});
 }
 
 }  // namespace
