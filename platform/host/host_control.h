@@ -59,6 +59,10 @@ void SetFreeBytes(char letter, uint64_t freeBytes);
 
 // GetLocalDate's answer (by default today's date of this machine).
 void SetLocalDate(const Date& date);
+// With `skip`, Sleep gives up the processor and returns at once: for runs
+// that repeat a whole install thousands of times, where only the order of
+// events matters, never the time between them.
+void SkipSleeps(bool skip);
 // GetProgramPath's answer, a Windows path (none by default: it fails).
 void SetProgramPath(const std::string& windowsPath);
 // GetTempFolder's answer, a Windows path ending in "\" (none by default).
@@ -77,6 +81,41 @@ const std::vector<std::string>& RemovalsAtRestart();
 // unchanged) when the path names no mapped drive or has a form the stand-in
 // does not support (UNC and device paths).
 bool ToHostPath(const char* windowsPath, std::string* out);
+
+// ---------------------------------------------------------------------------
+// The file system below the drives
+// ---------------------------------------------------------------------------
+
+// Linux's own file system by default. With `inMemory`, every drive, stream,
+// folder and listing of the stand-in works on a tree held in memory
+// instead, which starts empty: no disk is touched, and the host paths of
+// the drive mappings are names in that tree. The semantics stay the same
+// (the tree is case-sensitive as Linux is; links are followed as symbolic
+// links are). Switching back to the disk keeps the tree for a later switch.
+void UseMemoryFiles(bool inMemory);
+bool UsingMemoryFiles();
+// Empties the tree in memory.
+void ClearMemoryFiles();
+
+// Host-side access to whichever file system is in use, for tests and
+// fuzz targets to lay out and look at files by their host paths.
+// WriteHostFile makes missing parent folders.
+bool WriteHostFile(const std::string& hostPath, const std::string& bytes);
+bool ReadHostFile(const std::string& hostPath, std::string* bytes);
+bool HostExists(const std::string& hostPath);    // links followed
+bool HostIsFolder(const std::string& hostPath);  // links followed
+bool MakeHostFolders(const std::string& hostPath);
+bool MakeHostLink(const std::string& target, const std::string& hostPath);
+// Removes a file, link or whole folder; links are removed, not followed.
+void RemoveHostTree(const std::string& hostPath);
+// Everything below a folder, depth first in name order; a link is listed,
+// not followed.
+struct HostEntry {
+  std::string path;
+  bool folder;
+  bool link;
+};
+std::vector<HostEntry> ListHostTree(const std::string& hostFolder);
 
 // ---------------------------------------------------------------------------
 // Registry, shell folders, links, folder browser

@@ -32,6 +32,7 @@ struct State {
   bool refuseCopies = false;
   std::vector<std::string> removalsAtRestart;
   std::vector<std::string> heldFiles;  // host paths DeleteFile refuses
+  bool skipSleeps = false;
 };
 
 State& state();

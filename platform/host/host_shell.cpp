@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host_files.h"
 #include "host_internal.h"
 
 namespace plat {
@@ -188,11 +189,12 @@ LinkResult SaveShellLink(const ShellLinkFields& f, const char* linkPath) {
   // (STG_E_PATHNOTFOUND for a missing folder).
   if (host::FaultHere(host::kFaultLink)) return LinkResult{LinkResult::kSave, static_cast<long>(0x80070005L), 0};
   std::string hostPath;
-  FILE* file = host::ToHostPath(linkPath, &hostPath) ? std::fopen(hostPath.c_str(), "wb") : nullptr;
+  host::OpenFile* file = host::ToHostPath(linkPath, &hostPath) ? host::files().Open(hostPath, "wb") : nullptr;
   if (file == nullptr) return LinkResult{LinkResult::kSave, static_cast<long>(0x80030003L), 0};
-  std::fprintf(file, "link\ntarget=%s\nworking=%s\ndescription=%s\nshow=%d\n", r.target.c_str(),
-               r.workingFolder.c_str(), r.description.c_str(), r.showCommand);
-  bool ok = std::fclose(file) == 0;
+  const std::string body = "link\ntarget=" + r.target + "\nworking=" + r.workingFolder + "\ndescription=" +
+                           r.description + "\nshow=" + std::to_string(r.showCommand) + "\n";
+  bool ok = file->Write(body.data(), body.size()) == body.size();
+  ok = file->Close() && ok;
   if (!ok) return LinkResult{LinkResult::kSave, static_cast<long>(0x80030070L), 0};
   host::shell().links.push_back(r);
   return LinkResult{LinkResult::kSave, 0, 0};

@@ -1,9 +1,6 @@
 // The Linux stand-in: drives, language, disk space, folder listing.
-#include <dirent.h>
 #include <fnmatch.h>
 #include <iconv.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -12,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host_files.h"
 #include "host_internal.h"
 
 namespace plat {
@@ -50,6 +48,8 @@ void SetLocalDate(const Date& date) {
 void SetProgramPath(const std::string& windowsPath) { state().programPath = windowsPath; }
 
 void SetTempFolder(const std::string& windowsPath) { state().tempFolder = windowsPath; }
+
+void SkipSleeps(bool skip) { state().skipSleeps = skip; }
 
 const std::vector<StartedCopy>& StartedCopies() { return state().startedCopies; }
 
@@ -127,10 +127,7 @@ bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
     *freeBytes = d.freeBytes;
     return true;
   }
-  struct statvfs vfs;
-  if (statvfs(d.folder.c_str(), &vfs) != 0) return false;
-  *freeBytes = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
-  return true;
+  return host::files().FreeBytes(d.folder, freeBytes);
 }
 
 FolderList* ListFirst(const char* pattern, FolderEntry* entry) {
@@ -143,23 +140,24 @@ FolderList* ListFirst(const char* pattern, FolderEntry* entry) {
   if (mask == "*.*") mask = "*";
   std::string hostFolder;
   if (!host::ToHostPath(folder.c_str(), &hostFolder)) return nullptr;
-  DIR* dir = opendir(hostFolder.c_str());
-  if (dir == nullptr) return nullptr;
+  std::vector<std::string> names;
+  if (!host::files().Names(hostFolder, &names)) return nullptr;
+  names.push_back(".");
+  names.push_back("..");
   auto* list = new FolderList;
-  while (struct dirent* e = readdir(dir)) {
-    if (mask != "*" && fnmatch(mask.c_str(), e->d_name, FNM_CASEFOLD) != 0) continue;
+  for (const std::string& name : names) {
+    if (mask != "*" && fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
     FolderEntry item{};
-    if (std::strlen(e->d_name) >= sizeof item.name) continue;
-    std::strcpy(item.name, e->d_name);
-    struct stat st;
-    std::string full = hostFolder + "/" + e->d_name;
+    if (name.size() >= sizeof item.name) continue;
+    std::strcpy(item.name, name.c_str());
+    const std::string full = hostFolder + "/" + name;
     // A link is listed as a junction or symbolic link is: not followed.
-    const bool link = lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-    const bool isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    host::NodeInfo info;
+    const bool link = host::files().Info(full, false, &info) && info.link;
+    const bool isFolder = name == "." || name == ".." || (host::files().Info(full, true, &info) && info.folder);
     item.attributes = (isFolder ? kAttrDirectory : 0x80u) | (link ? kAttrReparsePoint : 0u);
     list->entries.push_back(item);
   }
-  closedir(dir);
   // A fixed order, so that runs repeat exactly ("." and ".." come first, as
   // on Windows).
   std::sort(list->entries.begin(), list->entries.end(), [](const FolderEntry& a, const FolderEntry& b) {

@@ -1,9 +1,7 @@
 // The Linux stand-in for the operating system.
-#include <dirent.h>
+#include <sched.h>
 #include <strings.h>
-#include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,13 +10,14 @@
 #include <vector>
 
 #include "box_script.h"
+#include "host_files.h"
 #include "host_internal.h"
 #include "platform.h"
 
 namespace plat {
 
 struct Stream {
-  FILE* file;
+  host::OpenFile* file;
   bool injectedError;
 };
 
@@ -86,33 +85,13 @@ void AppendComponents(const char* text, std::vector<std::string>* parts) {
   flush();
 }
 
-// Finds `name` in the Linux folder `dir`, exactly or else ignoring case.
-std::string MatchComponent(const std::string& dir, const std::string& name) {
-  std::string exact = dir + "/" + name;
-  struct stat st;
-  if (lstat(exact.c_str(), &st) == 0) return exact;
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) return exact;
-  std::string found = exact;
-  while (struct dirent* e = readdir(d)) {
-    if (strcasecmp(e->d_name, name.c_str()) == 0) {
-      found = dir + "/" + e->d_name;
-      break;
-    }
-  }
-  closedir(d);
-  return found;
-}
-
 bool Resolve(const char* path, std::string* out) {
   int drive = -1;
   std::vector<std::string> parts;
   if (!Parse(path, &drive, &parts) || drive < 0) return false;
   const Drive& d = state().drives[drive];
   if (!d.mapped) return false;
-  std::string result = d.folder;
-  for (const std::string& part : parts) result = MatchComponent(result, part);
-  *out = result;
+  *out = files().Match(d.folder, parts);
   return true;
 }
 
@@ -185,6 +164,10 @@ int MessageBox(Window owner, const char* text, const char* caption, unsigned typ
 void PrepareProcess() {}
 
 void Sleep(unsigned ms) {
+  if (host::state().skipSleeps) {
+    sched_yield();
+    return;
+  }
   struct timespec t;
   t.tv_sec = ms / 1000;
   t.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
@@ -195,10 +178,10 @@ void Sleep(unsigned ms) {
 Stream* StreamOpen(const char* path, const char* mode) {
   std::string hostPath;
   if (!host::ToHostPath(path, &hostPath)) return nullptr;
-  struct stat st;
+  host::NodeInfo info;
   // Windows cannot open a folder as a file stream; Linux can, for reading.
-  if (stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
-  FILE* f = std::fopen(hostPath.c_str(), mode);
+  if (host::files().Info(hostPath, true, &info) && info.folder) return nullptr;
+  host::OpenFile* f = host::files().Open(hostPath, mode);
   if (f == nullptr) return nullptr;
   return new Stream{f, false};
 }
@@ -207,83 +190,74 @@ size_t StreamRead(Stream* stream, void* buffer, size_t length) {
   if (stream == nullptr || length == 0) return 0;
   if (host::FaultHere(host::kFaultRead)) {
     stream->injectedError = true;
-    return std::fread(buffer, 1, length / 2, stream->file);
+    return stream->file->Read(buffer, length / 2);
   }
-  return std::fread(buffer, 1, length, stream->file);
+  return stream->file->Read(buffer, length);
 }
 
 size_t StreamWrite(Stream* stream, const void* buffer, size_t length) {
   if (stream == nullptr || length == 0) return 0;
   if (host::FaultHere(host::kFaultWrite)) {
     stream->injectedError = true;
-    return std::fwrite(buffer, 1, length / 2, stream->file);
+    return stream->file->Write(buffer, length / 2);
   }
-  return std::fwrite(buffer, 1, length, stream->file);
+  return stream->file->Write(buffer, length);
 }
 
-bool StreamError(Stream* stream) {
-  return stream != nullptr && (stream->injectedError || std::ferror(stream->file) != 0);
-}
+bool StreamError(Stream* stream) { return stream != nullptr && (stream->injectedError || stream->file->Error()); }
 
 bool StreamSeek(Stream* stream, long offset, SeekFrom from) {
-  if (stream == nullptr) return false;
-  return std::fseek(stream->file, offset, static_cast<int>(from)) == 0;
+  return stream != nullptr && stream->file->Seek(offset, static_cast<int>(from));
 }
 
-long StreamTell(Stream* stream) {
-  if (stream == nullptr) return -1;
-  return std::ftell(stream->file);
-}
+long StreamTell(Stream* stream) { return stream == nullptr ? -1 : stream->file->Tell(); }
 
-bool StreamFlush(Stream* stream) {
-  if (stream == nullptr) return false;
-  return std::fflush(stream->file) == 0;
-}
+bool StreamFlush(Stream* stream) { return stream != nullptr && stream->file->Flush(); }
 
 bool StreamClose(Stream* stream) {
   if (stream == nullptr) return false;
-  bool ok = std::fflush(stream->file) == 0;
-  ok = (std::fclose(stream->file) == 0) && ok;
+  const bool ok = stream->file->Close();
   delete stream;
   return !host::FaultHere(host::kFaultClose) && ok;
 }
 
 bool DeleteFile(const char* path) {
   std::string hostPath;
-  struct stat st;
-  if (!host::ToHostPath(path, &hostPath) || lstat(hostPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  host::NodeInfo info;
+  if (!host::ToHostPath(path, &hostPath) || !host::files().Info(hostPath, false, &info) || info.folder) return false;
   for (const std::string& held : host::state().heldFiles) {
     if (held == hostPath) return false;  // open elsewhere: a sharing violation
   }
-  return unlink(hostPath.c_str()) == 0;
+  return host::files().Unlink(hostPath);
 }
 
 bool CreateFolder(const char* path) {
   if (host::FaultHere(host::kFaultFolder)) return false;
   std::string hostPath;
   if (!host::ToHostPath(path, &hostPath)) return false;
-  return mkdir(hostPath.c_str(), 0777) == 0;
+  return host::files().MakeFolder(hostPath);
 }
 
 bool RemoveFolder(const char* path) {
   std::string hostPath;
-  struct stat st;
-  if (!host::ToHostPath(path, &hostPath) || lstat(hostPath.c_str(), &st) != 0) return false;
+  host::NodeInfo info;
+  if (!host::ToHostPath(path, &hostPath) || !host::files().Info(hostPath, false, &info)) return false;
   // A symbolic link stands for a junction: it goes itself, as on Windows.
-  if (S_ISLNK(st.st_mode)) return stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && unlink(hostPath.c_str()) == 0;
-  return S_ISDIR(st.st_mode) && rmdir(hostPath.c_str()) == 0;
+  if (info.link) {
+    return host::files().Info(hostPath, true, &info) && info.folder && host::files().Unlink(hostPath);
+  }
+  return info.folder && host::files().RemoveFolder(hostPath);
 }
 
 uint32_t GetAttributes(const char* path) {
   std::string hostPath;
-  if (!host::ToHostPath(path, &hostPath)) return kInvalidAttributes;
-  struct stat st;
-  if (lstat(hostPath.c_str(), &st) != 0) return kInvalidAttributes;
+  host::NodeInfo info;
+  if (!host::ToHostPath(path, &hostPath) || !host::files().Info(hostPath, false, &info)) return kInvalidAttributes;
   // Links are not followed; a link to a folder reads as a junction does.
-  if (S_ISLNK(st.st_mode)) {
-    return kAttrReparsePoint | ((stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? kAttrDirectory : 0u);
+  if (info.link) {
+    return kAttrReparsePoint | ((host::files().Info(hostPath, true, &info) && info.folder) ? kAttrDirectory : 0u);
   }
-  if (S_ISDIR(st.st_mode)) return kAttrDirectory;
+  if (info.folder) return kAttrDirectory;
   return 0x80u;  // FILE_ATTRIBUTE_NORMAL
 }
 
@@ -300,9 +274,8 @@ bool SetCurrentFolder(const char* path) {
   std::vector<std::string> parts;
   if (!host::Parse(path, &drive, &parts) || drive < 0) return false;
   std::string hostPath;
-  if (!host::Resolve(path, &hostPath)) return false;
-  struct stat st;
-  if (stat(hostPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  host::NodeInfo info;
+  if (!host::Resolve(path, &hostPath) || !host::files().Info(hostPath, true, &info) || !info.folder) return false;
   std::string current(1, static_cast<char>('A' + drive));
   current += ":";
   for (const std::string& part : parts) current += "\\" + part;

@@ -5,7 +5,9 @@
 // disc: or short by whole pieces, which a flipped tag byte hides), or in a
 // clean failure: no "Sucess!!", no uninstall record, no registration,
 // nothing outside the target folder, no buffer or file left behind.
-#include <filesystem>
+//
+// The runs work on the stand-in's file system in memory and do not sleep:
+// the sweeps touch no disk and wait for nothing.
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,19 +16,36 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using plat::host::FaultKind;
 using testsupport::AddFile;
 using testsupport::GameFile;
 using testsupport::RecordStream;
 
-class FaultTest : public testsupport::FlowTest {
+// Switches the stand-in to its files in memory before the fixture `Base`
+// lays anything out, and back to the disk after.
+template <class Base>
+class InMemory : public Base {
+ protected:
+  void SetUp() override {
+    plat::host::ClearMemoryFiles();
+    plat::host::UseMemoryFiles(true);
+    plat::host::SkipSleeps(true);
+    Base::SetUp();
+  }
+  void TearDown() override {
+    Base::TearDown();
+    plat::host::SkipSleeps(false);
+    plat::host::UseMemoryFiles(false);
+    plat::host::ClearMemoryFiles();
+  }
+};
+
+class FaultTest : public InMemory<testsupport::FlowTest> {
  protected:
   // Everything a run leaves, cleared for the next one.
   void Clean() {
-    std::error_code ec;
-    fs::remove_all(Native("c\\Program Files"), ec);
-    fs::remove_all(Native("shell"), ec);
+    plat::host::RemoveHostTree(Native("c\\Program Files"));
+    plat::host::RemoveHostTree(Native("shell"));
     folders_ = testsupport::PrepareShellFolders(dir_);
     plat::host::ResetRegistry();
     plat::host::ResetUi();
@@ -52,9 +71,9 @@ class FaultTest : public testsupport::FlowTest {
   // Every file below C: lies in the game's folder.
   void ExpectNothingOutside(const std::string& what) {
     const std::string game = Native("c\\Program Files\\Maker\\Game");
-    for (const auto& entry : fs::recursive_directory_iterator(Native("c"))) {
-      if (!entry.is_regular_file()) continue;
-      EXPECT_EQ(entry.path().string().compare(0, game.size(), game), 0) << what << ": " << entry.path();
+    for (const plat::host::HostEntry& entry : plat::host::ListHostTree(Native("c"))) {
+      if (entry.folder) continue;
+      EXPECT_EQ(entry.path.compare(0, game.size(), game), 0) << what << ": " << entry.path;
     }
   }
 
@@ -126,10 +145,10 @@ TEST_F(FaultTest, ACancelBeforeEveryRecordEndsCleanly) {
 }
 
 // The copy engine alone over every damaged variant of a small disc.
-class DamageSweepTest : public testsupport::CopyTest {
+class DamageSweepTest : public InMemory<testsupport::CopyTest> {
  protected:
   void SetUp() override {
-    CopyTest::SetUp();
+    InMemory<testsupport::CopyTest>::SetUp();
     files_ = {{"\\empty.txt", ""}, {"\\a\\ten.txt", "0123456789"}, {"\\a\\b\\big.bin", std::string(300, 'x')}};
     for (size_t i = 0; i < 300; i += 7) files_[2].content[i] = static_cast<char>(i);
   }
@@ -138,8 +157,7 @@ class DamageSweepTest : public testsupport::CopyTest {
   // Returns true when the run succeeded.
   bool RunOne(const std::vector<std::string>& discs, const std::string& what, int* missing,
               const std::function<void()>& answers = nullptr) {
-    std::error_code ec;
-    fs::remove_all(Native("target"), ec);
+    plat::host::RemoveHostTree(Native("target"));
     plat::box_script::Clear();
     // A disc asked for again is not there: the user gives up.
     plat::box_script::SetDefaultResponder([](const plat::BoxRecord&) { return plat::kAnswerCancel; });
@@ -164,8 +182,8 @@ class DamageSweepTest : public testsupport::CopyTest {
     } else {
       EXPECT_FALSE(Boxes().empty()) << what << ": a failure is told";
     }
-    for (const auto& entry : fs::recursive_directory_iterator(dir_.native)) {
-      const std::string p = entry.path().string();
+    for (const plat::host::HostEntry& entry : plat::host::ListHostTree(dir_.native)) {
+      const std::string& p = entry.path;
       EXPECT_TRUE(p.rfind(Native("disc"), 0) == 0 || p.rfind(Native("target"), 0) == 0) << what << ": " << p;
     }
     EXPECT_EQ(liveBlockCount, liveAtStart_) << what;
@@ -191,7 +209,7 @@ class DamageSweepTest : public testsupport::CopyTest {
       if (listed) {
         Put("disc\\setupdata\\manifest.ini", testsupport::ManifestFor(discs, files_));
       } else {
-        std::remove(Native("disc\\setupdata\\manifest.ini").c_str());
+        plat::host::RemoveHostTree(Native("disc\\setupdata\\manifest.ini"));
       }
       SweepOnce(discs, which, listed);
     }
@@ -292,7 +310,7 @@ TEST_F(DamageSweepTest, AReadErrorAtEveryReadIsAskedAboutAndRetried) {
       if (b.type != plat::kBoxRetryCancel) return plat::kAnswerCancel;
       const std::string cd = Native("disc\\cd" + std::to_string(copyState.discIndex + 1));
       if (++asked == 1) {
-        std::remove(cd.c_str());
+        plat::host::RemoveHostTree(cd);
       } else {
         testsupport::WriteNative(cd, discs[static_cast<size_t>(copyState.discIndex)]);
       }

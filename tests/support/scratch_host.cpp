@@ -36,7 +36,7 @@ Scratch NewScratch() {
   // Tests may reset the drive table; the scratch drive is mapped anew each time.
   plat::host::MapDrive(kDrive, Base(), plat::kDriveFixed);
   std::string name = "c" + std::to_string(++counter);
-  fs::create_directories(fs::path(Base()) / name);
+  plat::host::MakeHostFolders(Base() + "/" + name);
   return Scratch{std::string(1, kDrive) + ":\\" + name, Base() + "/" + name};
 }
 
@@ -48,5 +48,21 @@ std::string NativePath(const Scratch& dir, const std::string& relative) {
   }
   return path;
 }
+
+// On the host these work on whichever file system the stand-in uses, so
+// that a test in memory lays out and reads its files the same way.
+void WriteNative(const std::string& nativePath, const std::string& bytes) {
+  plat::host::WriteHostFile(nativePath, bytes);
+}
+
+bool ReadNative(const std::string& nativePath, std::string* bytes) {
+  return plat::host::ReadHostFile(nativePath, bytes);
+}
+
+bool ExistsNative(const std::string& nativePath) { return plat::host::HostExists(nativePath); }
+
+bool IsFolderNative(const std::string& nativePath) { return plat::host::HostIsFolder(nativePath); }
+
+void MakeFolderNative(const std::string& nativePath) { plat::host::MakeHostFolders(nativePath); }
 
 }  // namespace testsupport
