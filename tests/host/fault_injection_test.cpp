@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "flow_test.h"
+#include "memory_files.h"
 
 namespace {
 
@@ -21,23 +22,11 @@ using testsupport::AddFile;
 using testsupport::GameFile;
 using testsupport::RecordStream;
 
-// Switches the stand-in to its files in memory before the fixture `Base`
-// lays anything out, and back to the disk after.
+// The stand-in's files in memory, and no sleeping, from before the fixture
+// `Base` lays anything out.
 template <class Base>
 class InMemory : public Base {
- protected:
-  void SetUp() override {
-    plat::host::ClearMemoryFiles();
-    plat::host::UseMemoryFiles(true);
-    plat::host::SkipSleeps(true);
-    Base::SetUp();
-  }
-  void TearDown() override {
-    Base::TearDown();
-    plat::host::SkipSleeps(false);
-    plat::host::UseMemoryFiles(false);
-    plat::host::ClearMemoryFiles();
-  }
+  testsupport::FilesInMemory inMemory_{true, true};
 };
 
 class FaultTest : public InMemory<testsupport::FlowTest> {
@@ -148,7 +137,7 @@ TEST_F(FaultTest, ACancelBeforeEveryRecordEndsCleanly) {
 class DamageSweepTest : public InMemory<testsupport::CopyTest> {
  protected:
   void SetUp() override {
-    InMemory<testsupport::CopyTest>::SetUp();
+    CopyTest::SetUp();
     files_ = {{"\\empty.txt", ""}, {"\\a\\ten.txt", "0123456789"}, {"\\a\\b\\big.bin", std::string(300, 'x')}};
     for (size_t i = 0; i < 300; i += 7) files_[2].content[i] = static_cast<char>(i);
   }

@@ -1,5 +1,6 @@
-// The Linux stand-in for the OS: path translation, the current folder, boxes,
-// and the faults only it can produce on demand.
+// The Linux stand-in for the OS: path translation, the current folder and
+// the files, the same on the disk and in memory; boxes, and the faults only
+// it can produce on demand.
 #include <string>
 
 #include "a_file.h"
@@ -7,6 +8,7 @@
 #include "box_script.h"
 #include "host_control.h"
 #include "lib_test.h"
+#include "memory_files.h"
 
 namespace {
 
@@ -26,7 +28,15 @@ class HostSeamTest : public LibTest {
   }
 };
 
-TEST_F(HostSeamTest, PathsResolveAgainstDrivesAndTheCurrentFolder) {
+// The tests of paths and files run on both of the stand-in's file systems.
+class HostFilesTest : public HostSeamTest, public ::testing::WithParamInterface<bool> {
+  testsupport::FilesInMemory inMemory_{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(DiskAndMemory, HostFilesTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "Memory" : "Disk"; });
+
+TEST_P(HostFilesTest, PathsResolveAgainstDrivesAndTheCurrentFolder) {
   testsupport::MakeFolderNative(Native("sub\\deeper"));
   plat::host::MapDrive('q', dir_.native, plat::kDriveCdrom);
   EXPECT_EQ(Host("Q:\\sub\\file"), dir_.native + "/sub/file");
@@ -48,7 +58,7 @@ TEST_F(HostSeamTest, PathsResolveAgainstDrivesAndTheCurrentFolder) {
   EXPECT_EQ(out, "unchanged");
 }
 
-TEST_F(HostSeamTest, ExistingNamesMatchWithoutRegardToCase) {
+TEST_P(HostFilesTest, ExistingNamesMatchWithoutRegardToCase) {
   Put("Setup\\Message.INI", "x");
   EXPECT_EQ(Host((dir_.win + "\\SETUP\\message.ini").c_str()), dir_.native + "/Setup/Message.INI");
   FileHandle f;
@@ -60,7 +70,7 @@ TEST_F(HostSeamTest, ExistingNamesMatchWithoutRegardToCase) {
 // backslash; on code page 1252 it is "\xA5" and a separator, and 0xE9 0x5C
 // is "é" and a separator. Paths resolve, parent folders are made and the
 // package of a file's folder is found as the code page reads the path.
-TEST_F(HostSeamTest, NamesAreSplitAsTheCodePageReadsThem) {
+TEST_P(HostFilesTest, NamesAreSplitAsTheCodePageReadsThem) {
   struct Case {
     unsigned codePage;
     std::string name;    // a folder name with a 0x5C byte, as the path holds it
@@ -87,7 +97,7 @@ TEST_F(HostSeamTest, NamesAreSplitAsTheCodePageReadsThem) {
   }
 }
 
-TEST_F(HostSeamTest, CurrentFolderHasTheWindowsForm) {
+TEST_P(HostFilesTest, CurrentFolderHasTheWindowsForm) {
   testsupport::MakeFolderNative(Native("a"));
   plat::host::MapDrive('E', dir_.native, plat::kDriveCdrom);
   char buffer[260];
@@ -105,6 +115,88 @@ TEST_F(HostSeamTest, CurrentFolderHasTheWindowsForm) {
   EXPECT_FALSE(plat::SetCurrentFolder("K:\\"));
   plat::GetCurrentFolder(buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "E:\\a") << "a failed change keeps the folder";
+}
+
+// Streams: an error is not the end of the file; a file outlives its name
+// while open; a seek past the end and a write there leave zeros between.
+TEST_P(HostFilesTest, StreamsKeepTheirMeaning) {
+  Put("f", "abcdef");
+  plat::Stream* in = plat::StreamOpen(Win("f").c_str(), "rb");
+  ASSERT_NE(in, nullptr);
+  char buffer[16] = {};
+  EXPECT_EQ(plat::StreamRead(in, buffer, 4), 4u);
+  EXPECT_TRUE(plat::DeleteFile(Win("f").c_str()));
+  EXPECT_EQ(plat::StreamRead(in, buffer + 4, 8), 2u) << "read on after the name went";
+  EXPECT_STREQ(buffer, "abcdef");
+  EXPECT_EQ(plat::StreamRead(in, buffer, 8), 0u);
+  EXPECT_FALSE(plat::StreamError(in)) << "the end is no error";
+  EXPECT_EQ(plat::StreamWrite(in, "x", 1), 0u);
+  EXPECT_TRUE(plat::StreamError(in)) << "a write to a stream opened for reading";
+  plat::StreamClose(in);
+  EXPECT_FALSE(testsupport::ExistsNative(Native("f")));
+
+  plat::Stream* out = plat::StreamOpen(Win("g").c_str(), "w+b");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(plat::StreamWrite(out, "12", 2), 2u);
+  EXPECT_FALSE(plat::StreamSeek(out, -3, plat::kSeekCur));
+  EXPECT_TRUE(plat::StreamSeek(out, 2, plat::kSeekEnd));
+  EXPECT_EQ(plat::StreamTell(out), 4);
+  EXPECT_EQ(plat::StreamWrite(out, "3", 1), 1u);
+  EXPECT_TRUE(plat::StreamClose(out));
+  EXPECT_EQ(Get("g"), std::string("12\0\0" "3", 5));
+  out = plat::StreamOpen(Win("g").c_str(), "ab");
+  ASSERT_NE(out, nullptr);
+  plat::StreamSeek(out, 0, plat::kSeekSet);
+  EXPECT_EQ(plat::StreamWrite(out, "4", 1), 1u);
+  EXPECT_TRUE(plat::StreamClose(out));
+  EXPECT_EQ(Get("g"), std::string("12\0\0" "34", 6)) << "appended whatever the position";
+
+  EXPECT_EQ(plat::StreamOpen(Win("missing").c_str(), "rb"), nullptr);
+  EXPECT_EQ(plat::StreamOpen(Win("no\\such").c_str(), "wb"), nullptr) << "no parent folder";
+  testsupport::MakeFolderNative(Native("dir"));
+  EXPECT_EQ(plat::StreamOpen(Win("dir").c_str(), "rb"), nullptr);
+  EXPECT_EQ(plat::StreamOpen(Win("dir").c_str(), "wb"), nullptr);
+}
+
+// Folders, attributes, listings and links (which stand for junctions):
+// a link is removed itself, never what it points at.
+TEST_P(HostFilesTest, FoldersAndLinksKeepTheirMeaning) {
+  Put("outside\\keep.txt", "k");
+  Put("game\\a.txt", "a");
+  ASSERT_TRUE(plat::host::MakeHostLink(Native("outside"), Native("game\\into")));
+  EXPECT_EQ(plat::GetAttributes(Win("game\\into").c_str()), plat::kAttrReparsePoint | plat::kAttrDirectory);
+  EXPECT_EQ(plat::GetAttributes(Win("game\\INTO\\Keep.txt").c_str()), 0x80u) << "through the link, any case";
+  EXPECT_EQ(plat::GetAttributes(Win("game").c_str()), plat::kAttrDirectory);
+  EXPECT_EQ(plat::GetAttributes(Win("none").c_str()), plat::kInvalidAttributes);
+
+  plat::FolderEntry entry;
+  plat::FolderList* list = plat::ListFirst(Win("game\\*.*").c_str(), &entry);
+  ASSERT_NE(list, nullptr);
+  std::string names;
+  do {
+    names += std::string(entry.name) + ":" + std::to_string(entry.attributes) + " ";
+  } while (plat::ListNext(list, &entry));
+  plat::ListClose(list);
+  EXPECT_EQ(names, ".:16 ..:16 a.txt:128 into:1040 ");
+
+  EXPECT_FALSE(plat::DeleteFile(Win("game").c_str())) << "a folder is no file";
+  EXPECT_FALSE(plat::RemoveFolder(Win("game").c_str())) << "not empty";
+  EXPECT_FALSE(plat::CreateFolder(Win("game").c_str())) << "already there";
+  EXPECT_FALSE(plat::CreateFolder(Win("x\\y").c_str())) << "no parent";
+  EXPECT_TRUE(plat::RemoveFolder(Win("game\\into").c_str()));
+  EXPECT_TRUE(testsupport::ExistsNative(Native("outside\\keep.txt")));
+  EXPECT_TRUE(plat::DeleteFile(Win("game\\a.txt").c_str()));
+  EXPECT_TRUE(plat::RemoveFolder(Win("game").c_str()));
+  EXPECT_TRUE(plat::CreateFolder(Win("game").c_str()));
+
+  plat::host::HoldFile(Win("outside\\keep.txt"));
+  EXPECT_FALSE(plat::DeleteFile(Win("outside\\keep.txt").c_str())) << "held open elsewhere";
+  plat::host::ReleaseHeldFiles();
+
+  plat::host::FailCall(plat::host::kFaultFolder, 1);
+  EXPECT_FALSE(plat::CreateFolder(Win("made").c_str()));
+  EXPECT_TRUE(plat::CreateFolder(Win("made").c_str()));
+  plat::host::ResetFaults();
 }
 
 TEST_F(HostSeamTest, BoxesAreRecordedAndAnsweredFromTheQueue) {
