@@ -96,6 +96,11 @@ void UseMemoryFiles(bool inMemory);
 bool UsingMemoryFiles();
 // Empties the tree in memory.
 void ClearMemoryFiles();
+// Keeps a copy of the tree in memory, and puts the tree back as it was
+// then (files opened since keep the bytes they had): for runs that each
+// start from the same layout.
+void SaveMemoryFiles();
+void RestoreMemoryFiles();
 
 // Host-side access to whichever file system is in use, for tests and
 // fuzz targets to lay out and look at files by their host paths.

@@ -46,9 +46,11 @@ void UseMemoryFiles(bool on) { inMemory() = on; }
 bool UsingMemoryFiles() { return inMemory(); }
 
 bool WriteHostFile(const std::string& hostPath, const std::string& bytes) {
-  const size_t cut = hostPath.rfind('/');
-  if (cut != std::string::npos && cut > 0) MakeHostFolders(hostPath.substr(0, cut));
   OpenFile* file = files().Open(hostPath, "wb");
+  const size_t cut = hostPath.rfind('/');
+  if (file == nullptr && cut != std::string::npos && cut > 0 && MakeHostFolders(hostPath.substr(0, cut))) {
+    file = files().Open(hostPath, "wb");
+  }
   if (file == nullptr) return false;
   const bool wrote = file->Write(bytes.data(), bytes.size()) == bytes.size();
   return file->Close() && wrote;

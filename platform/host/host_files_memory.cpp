@@ -89,9 +89,23 @@ class MemoryFile : public OpenFile {
   bool error_ = false;
 };
 
+// A deep copy: files share no bytes with the original.
+std::unique_ptr<Node> Clone(const Node& node) {
+  auto copy = std::make_unique<Node>();
+  copy->kind = node.kind;
+  copy->target = node.target;
+  if (node.data) copy->data = std::make_shared<std::string>(*node.data);
+  for (const auto& child : node.children) copy->children.emplace(child.first, Clone(*child.second));
+  return copy;
+}
+
 class MemoryFileSystem : public FileSystem {
  public:
   void Clear() { root_.children.clear(); }
+  void Save() { saved_ = Clone(root_); }
+  void Restore() {
+    if (saved_) root_.children = std::move(Clone(*saved_)->children);
+  }
 
   bool Info(const std::string& path, bool follow, NodeInfo* info) override {
     const Node* node = Find(path, follow);
@@ -241,15 +255,19 @@ class MemoryFileSystem : public FileSystem {
 
   // The folder that holds (or would hold) `path`, and the last name.
   Node* Parent(const std::string& path, std::string* name) {
-    std::vector<std::string> parts = Split(path);
-    if (parts.empty()) return nullptr;
-    *name = parts.back();
-    parts.pop_back();
-    Node* parent = Find(Join(parts), true);
+    if (HasDotDot(path)) return Parent(Join(Split(path)), name);
+    size_t end = path.find_last_not_of('/');
+    if (end == std::string::npos) return nullptr;
+    const size_t cut = path.rfind('/', end);
+    const size_t start = cut == std::string::npos ? 0 : cut + 1;
+    if (path.compare(start, end + 1 - start, ".") == 0) return nullptr;
+    name->assign(path, start, end + 1 - start);
+    Node* parent = Find(std::string_view(path).substr(0, start), true);
     return parent != nullptr && parent->kind == Node::kFolder ? parent : nullptr;
   }
 
   Node root_;
+  std::unique_ptr<Node> saved_;
 };
 
 MemoryFileSystem& Memory() {
@@ -262,6 +280,10 @@ MemoryFileSystem& Memory() {
 FileSystem& MemoryFiles() { return Memory(); }
 
 void ClearMemoryFiles() { Memory().Clear(); }
+
+void SaveMemoryFiles() { Memory().Save(); }
+
+void RestoreMemoryFiles() { Memory().Restore(); }
 
 }  // namespace host
 }  // namespace plat

@@ -2,7 +2,6 @@
 // Property: nothing is written outside T:\game, and nothing stays
 // allocated or open, whatever the archive holds.
 #include <cstring>
-#include <filesystem>
 
 #include "compose.h"
 #include "fuzz_env.h"
@@ -22,13 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   copyState.cancelRequested = 0;
   progressView.lastPercent = -1;
   RunDiscs();
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(env.work)) {
-    std::string path = entry.path().string();
-    if (path.compare(0, env.work.size() + 5, env.work + "/game") != 0) {
-      std::fprintf(stderr, "written outside the target: %s\n", path.c_str());
-      std::abort();
-    }
-  }
+  fuzzenv::CheckAllBelow(env.work, {env.work + "/game"});
   fuzzenv::ClearFolder(env.work);
   fuzzenv::CheckBalance();
   return 0;

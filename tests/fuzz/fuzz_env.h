@@ -1,15 +1,17 @@
-// The world a fuzz target runs in: a temporary folder mapped as drive T:
-// (the target side) and E: (a CD-ROM holding the disc), boxes answered
-// without a person, and a check that nothing was left allocated or open.
+// The world a fuzz target runs in: drive T: (the target side) and E: (a
+// CD-ROM holding the disc), boxes answered without a person, and a check
+// that nothing was left allocated or open. The stand-in's files are held in
+// memory and it never sleeps, so that a run touches no disk and waits for
+// nothing; FUZZ_ON_DISK=1 puts them in a temporary folder instead, to
+// compare.
 #pragma once
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <initializer_list>
 #include <string>
 
 #include "a_file.h"
@@ -20,7 +22,7 @@
 namespace fuzzenv {
 
 struct Env {
-  std::string base;  // the temporary folder
+  std::string base;  // the host folder of the drives
   std::string disc;  // base/disc, drive E:
   std::string work;  // base/work, drive T:
 };
@@ -29,36 +31,56 @@ inline Env& Get() {
   static Env* env = nullptr;
   if (env == nullptr) {
     env = new Env;
-    std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    env->base = pattern;
-    env->disc = pattern + "/disc";
-    env->work = pattern + "/work";
-    std::filesystem::create_directories(env->disc);
-    std::filesystem::create_directories(env->work);
+    const char* onDisk = std::getenv("FUZZ_ON_DISK");
+    if (onDisk != nullptr && onDisk[0] == '1') {
+      std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-XXXXXX").string();
+      if (mkdtemp(pattern.data()) == nullptr) std::abort();
+      env->base = pattern;
+      std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(Get().base, ec);
+      });
+    } else {
+      plat::host::UseMemoryFiles(true);
+      plat::host::SkipSleeps(true);
+      env->base = "/fuzz";
+    }
+    env->disc = env->base + "/disc";
+    env->work = env->base + "/work";
+    plat::host::MakeHostFolders(env->disc);
+    plat::host::MakeHostFolders(env->work);
     plat::host::MapDrive('E', env->disc, plat::kDriveCdrom);
     plat::host::MapDrive('T', env->work, plat::kDriveFixed);
     plat::SetCurrentFolder("T:\\");
     // Whatever is asked (the next disc, most of all) is declined.
     plat::box_script::SetDefaultResponder([](const plat::BoxRecord&) { return plat::kAnswerCancel; });
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(Get().base, ec);
-    });
   }
   return *env;
 }
 
+// Host paths, on whichever file system is in use.
 inline void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  if (!plat::host::WriteHostFile(path, std::string(reinterpret_cast<const char*>(data), size))) std::abort();
 }
 
 inline void ClearFolder(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::remove_all(path, ec);
-  std::filesystem::create_directories(path, ec);
+  plat::host::RemoveHostTree(path);
+  plat::host::MakeHostFolders(path);
+}
+
+// Every file and folder below `folder` is one of `insides` or lies below
+// one (host paths).
+inline void CheckAllBelow(const std::string& folder, std::initializer_list<std::string> insides) {
+  for (const plat::host::HostEntry& entry : plat::host::ListHostTree(folder)) {
+    bool inside = false;
+    for (const std::string& in : insides) {
+      inside = inside || entry.path == in || entry.path.compare(0, in.size() + 1, in + "/") == 0;
+    }
+    if (!inside) {
+      std::fprintf(stderr, "written outside: %s\n", entry.path.c_str());
+      std::abort();
+    }
+  }
 }
 
 // Every block given back, every file closed; boxes forgotten.

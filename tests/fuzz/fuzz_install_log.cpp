@@ -5,7 +5,6 @@
 // removed through a link; nothing stays allocated or open.
 #include <strings.h>
 
-#include <filesystem>
 #include <string>
 
 #include "fuzz_env.h"
@@ -26,8 +25,7 @@ void Lay(const std::string& work) {
                            "shell/Desktop/Game.lnk"}) {
     fuzzenv::WriteFile(work + "/" + path, reinterpret_cast<const uint8_t*>("x"), 1);
   }
-  std::error_code ec;
-  std::filesystem::create_directory_symlink(work + "/outside", work + "/game/into", ec);
+  plat::host::MakeHostLink(work + "/outside", work + "/game/into");
 }
 
 }  // namespace
@@ -40,7 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plat::host::SetSpecialFolder(plat::kFolderPrograms, "T:\\shell\\Programs");
     plat::host::SetSpecialFolder(plat::kFolderDesktop, "T:\\shell\\Desktop");
   }
-  Lay(env.work);
+  if (plat::host::UsingMemoryFiles()) {
+    static bool laid = false;
+    if (!laid) {
+      laid = true;
+      Lay(env.work);
+      plat::host::SaveMemoryFiles();
+    }
+  } else {
+    Lay(env.work);
+  }
   fuzzenv::WriteFile(env.work + "/game/install.log", data, size);
   plat::RegKey* key = nullptr;
   plat::RegCreate("Software\\Other", &key);
@@ -51,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string folders;
   uninstall::RemoveGame(nullptr, "T:\\game", "T:\\game\\uninstall.exe", &folders);
   for (const char* path : kKept) {
-    if (!std::filesystem::exists(env.work + "/" + path)) {
+    if (!plat::host::HostExists(env.work + "/" + path)) {
       std::fprintf(stderr, "removed outside the game: %s\n", path);
       std::abort();
     }
@@ -72,7 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at = end + 1;
   }
   plat::host::ResetRegistry();
-  fuzzenv::ClearFolder(env.work);
+  if (plat::host::UsingMemoryFiles()) {
+    plat::host::RestoreMemoryFiles();
+  } else {
+    fuzzenv::ClearFolder(env.work);
+  }
   fuzzenv::CheckBalance();
   return 0;
 }

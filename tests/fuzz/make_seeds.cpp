@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "apkg_writer.h"
@@ -40,6 +41,16 @@ int main(int argc, char** argv) {
   odd.Raw(std::string("\x00\x06", 2)).Folder("\\x").FileStart("\\x\\y").FileData("z").Raw("\xC8");
   odd.FileData("").Raw(std::string(1, '\x7F')).FileData("w").FileEnd();
   Seed(root + "/disc", "odd-tags", SetupHeaderBytes(header) + odd.bytes());
+
+  // A disc with its list of files, both as the fuzz target of the list
+  // takes them; its data folder holds the two files listed here.
+  const std::vector<GameFile> data = {{"\\kelvora.exe", "MZ game"}, {"\\readme.txt", "data\r\n"}};
+  for (const auto& [name, listed] : {std::pair<const char*, std::vector<GameFile>>{"listed", files},
+                                     {"listed-overwritten", {{"\\readme.txt", "archive"}, {"\\D\\x", "x"}}}}) {
+    const std::string disc = BuildDiscs(header, {"\\d"}, listed)[0];
+    const std::string list = ManifestFor({disc}, listed, data);
+    Seed(root + "/manifest", name, std::string{static_cast<char>(list.size() & 0xFF), static_cast<char>(list.size() >> 8)} + list + disc);
+  }
 
   std::string inner = BuildPackage({{"FILE.DAT", "inner data"}});
   Seed(root + "/package", "flat", BuildPackage({{"A.TXT", "abc"}, {"TITLE.PIC1", "pic"}, {"EMPTY", ""}}));
