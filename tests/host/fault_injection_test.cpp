@@ -81,56 +81,78 @@ class FaultTest : public InMemory<testsupport::FlowTest> {
     EXPECT_EQ(liveBlockCount, liveAtStart_) << what;
     EXPECT_EQ(openFileCount, openAtStart_) << what;
   }
-};
-
-// Without the disc's list of files and with it (whose reads fail too).
-TEST_F(FaultTest, EveryFailingCallEndsInSuccessOrACleanFailure) {
-  const char* names[] = {"read", "write", "close", "folder", "registry", "link"};
-  for (bool listed : {false, true}) {
-    if (listed) {
-      Put("disc\\setupdata\\manifest.ini",
-          testsupport::ManifestFor(discs_, files_, {{"\\kelvora.exe", "MZ the game"},
-                                                    {"\\readme.txt", "data readme wins\r\n"}}));
-    }
-    int failures = 0, total = 0;
-    for (int k = 0; k < plat::host::kFaultKindCount; ++k) {
-      FaultKind kind = static_cast<FaultKind>(k);
-      Clean();
-      ASSERT_EQ(RunWithOk(), kExitInstalled);
-      const int calls = plat::host::CallCount(kind);
-      ASSERT_GT(calls, 0) << names[k];
-      for (int n = 1; n <= calls; ++n) {
+  // Fails each call of each kind in turn, without the disc's list of files
+  // and with it (whose reads fail too).
+  void SweepFaults(const std::string& set) {
+    const char* names[] = {"read", "write", "close", "folder", "registry", "link"};
+    for (bool listed : {false, true}) {
+      if (listed) {
+        Put("disc\\setupdata\\manifest.ini", testsupport::ManifestFor(discs_, files_, {{"\\kelvora.exe", "MZ the game"},
+                                                                                  {"\\readme.txt", "data readme wins\r\n"}}));
+      }
+      int failures = 0, total = 0;
+      for (int k = 0; k < plat::host::kFaultKindCount; ++k) {
+        FaultKind kind = static_cast<FaultKind>(k);
         Clean();
-        plat::host::FailCall(kind, n);
-        int code = RunWithOk();
-        ExpectInvariant(code, std::string(names[k]) + " call " + std::to_string(n) + (listed ? " listed" : ""));
-        failures += Succeeded() ? 0 : 1;
-        ++total;
+        ASSERT_EQ(RunWithOk(), kExitInstalled);
+        const int calls = plat::host::CallCount(kind);
+        ASSERT_GT(calls, 0) << names[k];
+        for (int n = 1; n <= calls; ++n) {
+          Clean();
+          plat::host::FailCall(kind, n);
+          int code = RunWithOk();
+          ExpectInvariant(code, std::string(names[k]) + " call " + std::to_string(n) + (listed ? " listed" : ""));
+          failures += Succeeded() ? 0 : 1;
+          ++total;
+        }
+      }
+      std::printf("[ faults ] %s: %d injection points (%s), %d ended in a clean failure\n", set.c_str(), total,
+                  listed ? "with the list of files" : "no list", failures);
+      EXPECT_GT(failures, 0);
+    }
+  }
+
+  // A cancel after every pump of the progress dialog.
+  void SweepCancels() {
+    Clean();
+    ASSERT_EQ(RunWithOk(), kExitInstalled);
+    const int pumps = plat::host::PumpCount(IDD_PROGRESS);
+    ASSERT_GT(pumps, 3);
+    int cancelled = 0;
+    for (int k = 0; k <= pumps; ++k) {
+      Clean();
+      plat::host::ScriptClick(IDD_PROGRESS, IDC_PROGRESS_CANCEL, k);
+      int code = RunWithOk();
+      ExpectInvariant(code, "cancel after pump " + std::to_string(k));
+      if (!Succeeded()) {
+        EXPECT_EQ(code, kExitCancelled) << k;
+        ++cancelled;
       }
     }
-    std::printf("[ faults ] %d injection points (%s), %d ended in a clean failure\n", total,
-                listed ? "with the list of files" : "no list", failures);
-    EXPECT_GT(failures, 0);
+    EXPECT_GT(cancelled, pumps / 2);
   }
-}
 
-TEST_F(FaultTest, ACancelBeforeEveryRecordEndsCleanly) {
-  Clean();
-  ASSERT_EQ(RunWithOk(), kExitInstalled);
-  const int pumps = plat::host::PumpCount(IDD_PROGRESS);
-  ASSERT_GT(pumps, 3);
-  int cancelled = 0;
-  for (int k = 0; k <= pumps; ++k) {
-    Clean();
-    plat::host::ScriptClick(IDD_PROGRESS, IDC_PROGRESS_CANCEL, k);
-    int code = RunWithOk();
-    ExpectInvariant(code, "cancel after pump " + std::to_string(k));
-    if (!Succeeded()) {
-      EXPECT_EQ(code, kExitCancelled) << k;
-      ++cancelled;
-    }
+  // A set of two discs of a few kilobytes, its files going on across the
+  // change of disc.
+  void LaySmallTwoDiscSet() {
+    files_ = {{"\\bin\\engine.dll", testsupport::Bytes(1500, 1)},
+              {"\\maps\\one.map", testsupport::Bytes(900, 2)},
+              {"\\readme.txt", "archive readme\r\n"}};
+    header_.installSize = 0;
+    for (const GameFile& f : files_) header_.installSize += static_cast<uint32_t>(f.content.size());
+    LayDisc(1400);
+    ASSERT_EQ(discs_.size(), 2u);
   }
-  EXPECT_GT(cancelled, pumps / 2);
+};
+
+TEST_F(FaultTest, EveryFailingCallEndsInSuccessOrACleanFailure) { SweepFaults("one disc"); }
+
+TEST_F(FaultTest, ACancelBeforeEveryRecordEndsCleanly) { SweepCancels(); }
+
+TEST_F(FaultTest, EveryFailingCallAndEveryCancelOfATwoDiscInstall) {
+  LaySmallTwoDiscSet();
+  SweepFaults("two discs");
+  SweepCancels();
 }
 
 // The copy engine alone over every damaged variant of a small disc.
@@ -164,9 +186,16 @@ class DamageSweepTest : public InMemory<testsupport::CopyTest> {
         if (installed == f.content) continue;
         // A tag byte flipped out of 1 to 5 is a one-byte record that is
         // passed over, and the bytes of its record are read as records of
-        // their own: a piece can go missing, nothing else may change.
-        EXPECT_TRUE(PiecesLeftOut(installed, f.content)) << what << " " << f.path;
-        ++shortened_;
+        // their own: a piece can go missing, nothing else may change. But a
+        // first disc that ends early (cut, or a length made to reach its
+        // end) is a whole disc to the archive alone, and the next disc's
+        // pieces go on in whatever file was open: only the list tells that.
+        if (PiecesLeftOut(installed, f.content)) {
+          ++shortened_;
+        } else {
+          EXPECT_TRUE(splicing_) << what << " " << f.path;
+          ++spliced_;
+        }
       }
     } else {
       EXPECT_FALSE(Boxes().empty()) << what << ": a failure is told";
@@ -206,7 +235,8 @@ class DamageSweepTest : public InMemory<testsupport::CopyTest> {
 
   void SweepOnce(const std::vector<std::string>& discs, size_t which, bool listed) {
     int missing = 0, succeeded = 0, cases = 0;
-    shortened_ = 0;
+    shortened_ = spliced_ = 0;
+    splicing_ = !listed && which + 1 < discs.size();
     ASSERT_TRUE(RunOne(discs, "intact", &missing));
     ASSERT_EQ(missing, 0);
     const std::string& disc = discs[which];
@@ -223,19 +253,22 @@ class DamageSweepTest : public InMemory<testsupport::CopyTest> {
       succeeded += RunOne(damaged, name + " bit " + std::to_string(bit), &missing);
       ++cases;
     }
-    std::printf("[ damage ] %d cases on %s of %zu bytes (%zu discs, %s): %d installed, %d files left out and %d "
-                "short by a piece after a success\n",
+    std::printf("[ damage ] %d cases on %s of %zu bytes (%zu discs, %s): %d installed, %d files left out, %d "
+                "short by a piece and %d spliced after a success\n",
                 cases, name.c_str(), disc.size(), discs.size(), listed ? "with its list of files" : "no list",
-                succeeded, missing, shortened_);
+                succeeded, missing, shortened_, spliced_);
     if (listed) {
       EXPECT_EQ(missing, 0) << name;
       EXPECT_EQ(shortened_, 0) << name;
+      EXPECT_EQ(spliced_, 0) << name;
     }
   }
 
   std::vector<GameFile> files_;
   size_t piece_ = 204800;  // the largest piece of the discs swept
   int shortened_ = 0;
+  int spliced_ = 0;
+  bool splicing_ = false;  // a file may be spliced: an early disc without the list
 };
 
 TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlipOfOneDisc) {
@@ -315,6 +348,17 @@ TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlipOfTheSecondDisc) {
   std::vector<std::string> discs = testsupport::BuildDiscs(header_, {"\\a", "\\a\\b"}, files_, 380, piece_);
   ASSERT_EQ(discs.size(), 2u);
   ASSERT_EQ(discs[1][0], 3) << "disc 2 goes on with a piece of the file begun on disc 1";
+  Sweep(discs, 1);
+}
+
+// A set of two discs of a few kilobytes, both discs swept whole.
+TEST_F(DamageSweepTest, EveryTruncationAndEveryBitFlipOfBothDiscsOfASet) {
+  piece_ = 256;
+  files_.push_back({"\\a\\c.dat", testsupport::Bytes(1800, 3)});
+  files_.push_back({"\\d.bin", testsupport::Bytes(600, 4)});
+  const std::vector<std::string> discs = testsupport::BuildDiscs(header_, {"\\a", "\\a\\b"}, files_, 1600, piece_);
+  ASSERT_EQ(discs.size(), 2u);
+  Sweep(discs, 0);
   Sweep(discs, 1);
 }
 
