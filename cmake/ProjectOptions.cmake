@@ -9,8 +9,9 @@ if(SETUP_SANITIZE)
 endif()
 
 option(SETUP_FUZZ "Build the fuzz targets (clang, libFuzzer)" OFF)
+set(SETUP_FUZZ_SANITIZERS "address,undefined" CACHE STRING "The sanitizers of the fuzz targets")
 if(SETUP_FUZZ)
   target_compile_options(project_options INTERFACE
-    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
-  target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+    -fsanitize=fuzzer-no-link,${SETUP_FUZZ_SANITIZERS} -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(project_options INTERFACE -fsanitize=${SETUP_FUZZ_SANITIZERS})
 endif()

@@ -9,6 +9,12 @@
 #                                   (FUZZ_JOBS), from the kept corpus and the
 #                                   seeds
 #
+# The short runs use the `fuzz` build (AddressSanitizer and
+# UndefinedBehaviorSanitizer). The long run searches with the `fuzz-fast`
+# build (UndefinedBehaviorSanitizer alone: three times the executions), then
+# runs every input it kept once more under the `fuzz` build, so that each
+# input that reached new code is also checked for bad memory accesses.
+#
 # The long run keeps what it finds in the corpus at $FUZZ_KEPT (by default
 # build/fuzz/kept/<target>, outside the tree's seeds), merged to a minimal
 # set after each target, and adds to tests/fuzz/corpus/<target> only the
@@ -37,10 +43,14 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0:quarantine_size_mb=4}
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz >/dev/null
+if [ "$mode" != time ]; then
+  cmake --preset fuzz-fast >/dev/null
+  cmake --build --preset fuzz-fast >/dev/null
+fi
 
 # fuzz_one <target>: one target, its log in build/fuzz/<target>.log.
 fuzz_one() {
-  local target=$1 exe=build/fuzz/tests/fuzz/fuzz_$1
+  local target=$1 exe=build/fuzz/tests/fuzz/fuzz_$1 checked=build/fuzz/tests/fuzz/fuzz_$1
   local corpus findings=build/fuzz/findings/$1 log=build/fuzz/$1.log
   local -a stop dirs
   rm -rf "$findings"
@@ -57,6 +67,7 @@ fuzz_one() {
     mkdir -p "$corpus"
     if [ "$mode" = runs ]; then stop=(-runs="$limit"); else stop=(-max_total_time="$limit"); fi
     dirs=("$corpus" tests/fuzz/corpus/$target)
+    exe=build/fuzz-fast/tests/fuzz/fuzz_$target
   fi
   if ! "$exe" "${stop[@]}" -max_len=8192 -timeout=10 -print_final_stats=1 \
        -artifact_prefix="$findings/" "${dirs[@]}" >"$log" 2>&1; then
@@ -70,6 +81,14 @@ fuzz_one() {
   edges=$(sed -n 's/.*DONE *cov: \([0-9]*\).*/\1/p' "$log" | tail -1)
   echo "fuzz_$target: $runs executions, $rate per second, coverage $edges, no findings"
   [ "$mode" = time ] && return 0
+
+  if ! "$checked" -runs=0 -max_len=8192 -timeout=10 -artifact_prefix="$findings/" "$corpus" \
+       >"$log.checked" 2>&1; then
+    echo "fuzz_$target: FINDING when the kept inputs ran under AddressSanitizer (see $findings and $log.checked)"
+    tail -40 "$log.checked"
+    return 1
+  fi
+  echo "fuzz_$target: $(ls "$corpus" | wc -l) kept inputs run again under AddressSanitizer, no findings"
 
   # The kept corpus, merged down to the inputs that each add something; then
   # the seeds, given the inputs that reach new edges.

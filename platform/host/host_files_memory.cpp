@@ -4,11 +4,14 @@
 // when empty). Reads never fail here: injected faults come from above.
 #include <strings.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "host_files.h"
 
@@ -17,6 +20,9 @@ namespace host {
 namespace {
 
 constexpr int kLinkDepth = 40;  // ELOOP beyond, as on Linux
+// Where a disk would make a sparse file, memory would hold every byte: a
+// write that would reach beyond this fails instead (EFBIG).
+constexpr size_t kLargestFile = size_t{1} << 30;
 
 struct Node {
   enum Kind { kFolder, kFile, kLink } kind = kFolder;
@@ -63,6 +69,10 @@ class MemoryFile : public OpenFile {
       return 0;
     }
     if (append_) pos_ = data_->size();
+    if (pos_ > kLargestFile || length > kLargestFile - pos_) {
+      error_ = true;
+      return 0;
+    }
     if (data_->size() < pos_ + length) data_->resize(pos_ + length, '\0');
     std::memcpy(&(*data_)[pos_], buffer, length);
     pos_ += length;
@@ -71,7 +81,10 @@ class MemoryFile : public OpenFile {
   bool Error() override { return error_; }
   bool Seek(long offset, int from) override {
     long base = from == SEEK_SET ? 0 : from == SEEK_CUR ? static_cast<long>(pos_) : static_cast<long>(data_->size());
-    if ((from != SEEK_SET && from != SEEK_CUR && from != SEEK_END) || (offset < 0 && base < -offset)) return false;
+    if ((from != SEEK_SET && from != SEEK_CUR && from != SEEK_END) || (offset < 0 && base < -offset) ||
+        (offset > 0 && base > LONG_MAX - offset)) {
+      return false;
+    }
     pos_ = static_cast<size_t>(base + offset);
     return true;
   }
