@@ -199,6 +199,25 @@ TEST_P(HostFilesTest, FoldersAndLinksKeepTheirMeaning) {
   plat::host::ResetFaults();
 }
 
+// A layout kept and put back, for runs that each start from it.
+TEST_F(HostSeamTest, TheTreeInMemoryIsPutBackAsItWasKept) {
+  testsupport::FilesInMemory inMemory;
+  const testsupport::Scratch dir = testsupport::NewScratch();
+  testsupport::WriteNative(dir.native + "/a.txt", "kept");
+  plat::host::SaveMemoryFiles();
+  testsupport::WriteNative(dir.native + "/a.txt", "changed");
+  testsupport::WriteNative(dir.native + "/new.txt", "new");
+  plat::host::RestoreMemoryFiles();
+  std::string bytes;
+  EXPECT_TRUE(testsupport::ReadNative(dir.native + "/a.txt", &bytes));
+  EXPECT_EQ(bytes, "kept");
+  EXPECT_FALSE(testsupport::ExistsNative(dir.native + "/new.txt"));
+  testsupport::WriteNative(dir.native + "/a.txt", "again");
+  plat::host::RestoreMemoryFiles();
+  EXPECT_TRUE(testsupport::ReadNative(dir.native + "/a.txt", &bytes));
+  EXPECT_EQ(bytes, "kept") << "the kept copy shares no bytes with the tree";
+}
+
 TEST_F(HostSeamTest, BoxesAreRecordedAndAnsweredFromTheQueue) {
   int owner = 0;
   plat::box_script::PushAnswer(plat::kAnswerCancel);
