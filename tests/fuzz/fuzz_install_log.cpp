@@ -79,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at = end + 1;
   }
   plat::host::ResetRegistry();
+  plat::host::ResetUi();  // the progress dialog of each run, kept in the model otherwise
   if (plat::host::UsingMemoryFiles()) {
     plat::host::RestoreMemoryFiles();
   } else {

@@ -8,19 +8,15 @@
 // otherwise a box told why, and nothing was registered. Nothing is written
 // outside the game's and the shell's folders; nothing stays allocated or
 // open.
-#include <cstring>
 #include <set>
 #include <string>
 
 #include "a_inflate.h"
 #include "a_util.h"
-#include "compose.h"
 #include "fuzz_env.h"
-#include "install.h"
+#include "fuzz_install.h"
 #include "install_run.h"
 #include "manifest.h"
-#include "progress.h"
-#include "setup_state.h"
 #include "startup.h"
 
 namespace {
@@ -103,16 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzenv::ClearFolder(env.work + "/shell/Programs");
   fuzzenv::ClearFolder(env.work + "/shell/Desktop");
 
-  std::memset(&setupState, 0, sizeof setupState);
-  setupState.languageIndex = 2;
-  CopyCut(setupState.sourceFolder, sizeof setupState.sourceFolder, "E:");
-  CopyCut(setupState.targetFolder, sizeof setupState.targetFolder, "T:\\game");
-  copyState.discIndex = 0;
-  copyState.bytesDone = 0;
-  copyState.cancelRequested = 0;
-  copyState.outcome = CopyOutcome::kNotRun;
-  progressView.lastPercent = -1;
-  progressView.finished = 0;
+  fuzzenv::StartInstall();
   const int code = RunInstall();
 
   const std::string game = env.work + "/game";
