@@ -271,7 +271,7 @@ enum FaultKind {
 };
 // The `nth` call of `kind` (1 for the next one) fails; 0 cancels.
 void FailCall(FaultKind kind, int nth);
-// Calls of `kind` since the last ResetFaults.
+// Calls of `kind` since the last ResetFaults (INT32_MAX when more).
 int CallCount(FaultKind kind);
 // Clears every planned fault and every count.
 void ResetFaults();

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -30,9 +31,11 @@ State& state() {
 
 namespace {
 
+// Counted in 64 bits: a process that never resets them (a fuzz target's
+// millions of runs) passes 2^31 calls of a kind.
 struct Faults {
-  int calls[kFaultKindCount] = {};
-  int failAt[kFaultKindCount] = {};
+  int64_t calls[kFaultKindCount] = {};
+  int64_t failAt[kFaultKindCount] = {};
 };
 
 Faults& faults() {
@@ -50,7 +53,10 @@ bool FaultHere(FaultKind kind) {
 
 void FailCall(FaultKind kind, int nth) { faults().failAt[kind] = nth == 0 ? 0 : faults().calls[kind] + nth; }
 
-int CallCount(FaultKind kind) { return faults().calls[kind]; }
+int CallCount(FaultKind kind) {
+  const int64_t calls = faults().calls[kind];
+  return calls > INT32_MAX ? INT32_MAX : static_cast<int>(calls);
+}
 
 void ResetFaults() { faults() = Faults(); }
 

@@ -83,7 +83,8 @@ inline void CheckAllBelow(const std::string& folder, std::initializer_list<std::
   }
 }
 
-// Every block given back, every file closed; boxes forgotten.
+// Every block given back, every file closed; boxes and call counts
+// forgotten.
 inline void CheckBalance() {
   if (liveBlockCount != 0 || openFileCount != 0) {
     std::fprintf(stderr, "unbalanced: %d blocks, %d files\n", liveBlockCount, openFileCount);
@@ -91,6 +92,7 @@ inline void CheckBalance() {
   }
   plat::box_script::Clear();
   plat::box_script::SetDefaultResponder([](const plat::BoxRecord&) { return plat::kAnswerCancel; });
+  plat::host::ResetFaults();
 }
 
 }  // namespace fuzzenv
