@@ -15,7 +15,14 @@ install() {
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   if ! dpkg --print-foreign-architectures | grep -qx i386; then $sudo dpkg --add-architecture i386; fi
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q
+  # A mirror caught in the middle of a sync refuses an index now and then:
+  # try again, and at the end install from the indexes that did come.
+  local try
+  for try in 1 2 3; do
+    $sudo apt-get update -q && break
+    echo "install-deps: apt-get update failed (try $try of 3)"
+    sleep 20
+  done
   $sudo apt-get install -y -q --no-install-recommends "$@"
 }
 
