@@ -17,13 +17,41 @@ install() {
   export DEBIAN_FRONTEND=noninteractive
   # A mirror caught in the middle of a sync refuses an index now and then:
   # try again, and at the end install from the indexes that did come.
-  local try
+  local try log updated=no
+  log=$(mktemp)
   for try in 1 2 3; do
-    $sudo apt-get update -q && break
+    if $sudo apt-get update -q >"$log" 2>&1; then updated=yes; cat "$log"; break; fi
+    cat "$log"
     echo "install-deps: apt-get update failed (try $try of 3)"
-    sleep 20
+    [ "$try" -eq 3 ] || sleep 20
   done
+  [ "$updated" = yes ] || take_stale_indexes "$log"
+  rm -f "$log"
   $sudo apt-get install -y -q --no-install-recommends "$@"
+}
+
+# A mirror can stay for days with an index older than its Release file (the
+# i386 half of a suite, say), and apt then refuses that index for its size.
+# Without it the i386 packages of that suite fall back to older versions
+# than their amd64 twins, and multiarch refuses to install both. Such an
+# index is taken as the mirror serves it: it is not checked against the
+# signed Release, but every package it names is still checked against the
+# hash it lists when it is downloaded. An index apt already holds is kept.
+take_stale_indexes() {
+  local url list tmp
+  for url in $(grep -o 'Failed to fetch http://[^ ]*/Packages\.xz  File has unexpected size' "$1" |
+               awk '{print $4}' | sort -u); do
+    list=/var/lib/apt/lists/$(echo "${url#http://}" | sed 's/\.xz$//; s|/|_|g')
+    if compgen -G "$list*" >/dev/null; then continue; fi
+    tmp=$(mktemp --suffix=.xz)
+    if /usr/lib/apt/apt-helper download-file "$url" "$tmp" >/dev/null &&
+       /usr/lib/apt/apt-helper cat-file "$tmp" >"$tmp.txt" && grep -q '^Package: ' "$tmp.txt"; then
+      $sudo cp "$tmp.txt" "$list"
+      $sudo chmod 644 "$list"
+      echo "install-deps: took the mirror's index $url as it is (older than its Release)"
+    fi
+    rm -f "$tmp" "$tmp.txt"
+  done
 }
 
 # The fonts stand in for Arial and PMingLiU when the installer's dialogs run
