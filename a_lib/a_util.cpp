@@ -86,49 +86,60 @@ int TextTable::Load(const char* path) {
   int32_t rows = 0;
   int32_t columns = 0;
   int32_t running = 1;
+  int64_t separators = 0;
   for (int i = 0; i < size; ++i) {
     if (text[i] == '\t') {
       ++running;
+      ++separators;
     } else if (text[i] == '\r') {
       ++rows;
+      ++separators;
       if (running > columns) columns = running;
       running = 1;
     }
   }
   if (rows == 0) return 1;
-  // A few hundred kilobytes of TABs and CRs can ask for billions of cells:
-  // the grid's size is computed in 64 bits, and a grid too large for one
-  // block leaves the table empty.
-  const int64_t gridBytes = static_cast<int64_t>(rows) * columns * static_cast<int64_t>(sizeof(char*));
-  if (gridBytes > INT32_MAX) {
+  // Every cell starts at the beginning of the text or after a separator.
+  // Sizes in 64 bits: a file of a few hundred megabytes of TABs would wrap.
+  const int64_t cellBytes = (separators + 1) * static_cast<int64_t>(sizeof(char*));
+  const int64_t blockBytes = cellBytes + (static_cast<int64_t>(rows) + 1) * static_cast<int64_t>(sizeof(int32_t));
+  if (blockBytes > INT32_MAX) {
     Unload();
     return 1;
   }
-  cells = static_cast<char**>(A_ALLOC(static_cast<int>(gridBytes)));
+  cells = static_cast<char**>(A_ALLOC(static_cast<int>(blockBytes)));
   if (cells == nullptr) {
     Unload();
     return 1;
   }
+  rowStarts = reinterpret_cast<int32_t*>(reinterpret_cast<unsigned char*>(cells) + cellBytes);
   rowCount = rows;
   columnCount = columns;
-  for (int64_t i = 0; i < static_cast<int64_t>(rows) * columns; ++i) cells[i] = text + size;
 
   int position = 0;
   int32_t row = 0;
   int32_t column = 0;
+  int32_t used = 0;
+  rowStarts[0] = 0;
   while (position < size && row < rowCount) {
     char* start = text + position;
     int end = position;
     while (end < size && text[end] != '\t' && text[end] != '\r') ++end;
-    // A byte dropped after a CR can be a TAB, so a row may hold fewer cells
-    // than counted, never more; the check only guards the grid.
-    if (column < columnCount) cells[row * columnCount + column] = start;
-    if (end == size) break;
+    // A byte dropped after a CR can be a TAB, and the rows' TABs then shift:
+    // a cell past the widest counted row is not kept.
+    const bool kept = column < columnCount;
+    if (end == size) {
+      // The text ends inside a row that a dropped CR counted: the cell runs
+      // to the closing zero.
+      if (kept) cells[used++] = start;
+      break;
+    }
     const bool rowEnds = text[end] == '\r';
     text[end] = '\0';
-    if (column < columnCount) cells[row * columnCount + column] = StripQuotes(start, text + end);
+    if (kept) cells[used++] = StripQuotes(start, text + end);
     if (rowEnds) {
       ++row;
+      rowStarts[row] = used;
       column = 0;
       text[end + 1] = '\0';  // within the buffer: text[size] is the closing zero
       position = end + 2;
@@ -137,21 +148,27 @@ int TextTable::Load(const char* path) {
       position = end + 1;
     }
   }
+  // Rows that the splitting did not reach (their CRs were dropped bytes, or
+  // the text ended) have no cells.
+  for (int32_t r = row + 1; r <= rowCount; ++r) rowStarts[r] = used;
   return 1;
 }
 
+int TextTable::CellCount(int row) const {
+  if (static_cast<uint32_t>(row) >= static_cast<uint32_t>(rowCount)) return 0;
+  return rowStarts[row + 1] - rowStarts[row];
+}
+
 const char* TextTable::Cell(int column, int row) const {
-  if (static_cast<uint32_t>(column) >= static_cast<uint32_t>(columnCount) ||
-      static_cast<uint32_t>(row) >= static_cast<uint32_t>(rowCount)) {
-    return kEmptyCell;
-  }
-  return cells[static_cast<int64_t>(row) * columnCount + column];
+  if (static_cast<uint32_t>(column) >= static_cast<uint32_t>(CellCount(row))) return kEmptyCell;
+  return cells[rowStarts[row] + column];
 }
 
 void TextTable::Unload() {
   if (cells != nullptr) A_FREE(cells);
   if (text != nullptr) A_FREE(text);
   cells = nullptr;
+  rowStarts = nullptr;
   text = nullptr;
   rowCount = 0;
   columnCount = 0;

@@ -33,6 +33,8 @@ int CopyText(char* target, int size, const char* source);
 //
 // Both buffers come from a_alloc and belong to the table. The table is
 // read-only once loaded; its cells point into `text` and live until Unload.
+// Only the cells the rows have are stored, so a table takes memory in
+// proportion to its file, whatever the shape of its rows.
 class TextTable {
  public:
   TextTable() = default;
@@ -43,21 +45,29 @@ class TextTable {
 
   // Reads `path` through OpenRead (so it may come from its folder's
   // package) and splits it. A file that cannot be opened or read gives an
-  // empty table, as does a grid of cells too large to allocate. A loaded
+  // empty table, as does one whose cells are too many to allocate. A loaded
   // table is unloaded first. Always returns 1.
   int Load(const char* path);
   // The zero-terminated text of cell (column, row); a cell that its row does
   // not have, and any position outside the table (negative ones included),
   // reads as a shared empty string. Valid until Unload.
   const char* Cell(int column, int row) const;
+  // How many cells `row` has, at most columnCount (0 for a row outside the
+  // table). A row may have fewer cells than it has TABs: the byte dropped
+  // after a CR may be one, and the last row may be cut by the end of the text.
+  int CellCount(int row) const;
   // Gives both buffers back; the table is then empty (0 rows, 0 columns).
   void Unload();
 
-  // Row-major grid of rowCount x columnCount pointers into `text`.
+  // The cells of the rows one after the other: row r's are entries
+  // rowStarts[r] up to rowStarts[r + 1]. Pointers into `text`.
   char** cells = nullptr;
+  // rowCount + 1 offsets into `cells`; in the same block as `cells`.
+  int32_t* rowStarts = nullptr;
   // The file's bytes and a zero; separators, the byte after each CR and
   // stripped quotes are overwritten with zeros.
   char* text = nullptr;
-  int32_t columnCount = 0;  // the largest number of cells of any row
+  int32_t columnCount = 0;  // the largest number of cells of any row, counted
+                            // as one more than its TABs
   int32_t rowCount = 0;
 };

@@ -56,11 +56,9 @@ fuzz_one() {
   local -a stop dirs
   # An install log of 4 KB holds a hundred rows of every kind; a longer one
   # repeats them, at the cost of a check of every folder on each row's way.
-  # A text table is a grid of rows x columns: n bytes can ask for (n/2)^2
-  # cells, and 2 KB already for a million.
+  # 4 KB also holds a whole message file: three languages of every text.
   local max_len=8192
-  [ "$target" = install_log ] && max_len=4096
-  [ "$target" = text ] && max_len=2048
+  [ "$target" = install_log ] || [ "$target" = text ] && max_len=4096
   rm -rf "$findings"
   mkdir -p "$findings"
   if [ "$mode" = time ]; then

@@ -55,15 +55,20 @@ void TextTableReader::Unload() { table.Unload(); }
 int TextEquals::Equal(const char* a, const char* b) const { return std::strcmp(a, b) == 0 ? 1 : 0; }
 
 void LoadMessageTexts() {
+  // The names with their suffixes are the same for every row: formed once.
+  char names[kMessageKeyCount][kLanguageCount][kTextSlotSize];
+  for (int k = 0; k < kMessageKeyCount; ++k) {
+    for (int language = 0; language < kLanguageCount; ++language) {
+      std::snprintf(names[k][language], kTextSlotSize, "%s%s", kMessageKeyNames[k], kLanguageSuffixes[language]);
+    }
+  }
   messageReader.Open(kMessageFile);
   int row = 0;
   do {
     const CellText key = messageReader.NextCell();
     for (int k = 0; k < kMessageKeyCount; ++k) {
       for (int language = 0; language < kLanguageCount; ++language) {
-        char name[kTextSlotSize];
-        std::snprintf(name, sizeof name, "%s%s", kMessageKeyNames[k], kLanguageSuffixes[language]);
-        if (!textEquals.Equal(name, key.text)) continue;
+        if (!textEquals.Equal(names[k][language], key.text)) continue;
         const CellText value = messageReader.NextCell();
         CopyText(setupState.texts[k][language], kTextSlotSize, value.text);
         break;

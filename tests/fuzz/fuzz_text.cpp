@@ -20,9 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ReadExtraLinks();
   TextTable table;
   table.Load("T:\\setupdata\\message.ini");
+  // The cells together hold no more than the text's bytes, and the ones a
+  // row does not have read empty.
   size_t total = 0;
   for (int r = -1; r <= table.rowCount; ++r) {
-    for (int c = -1; c <= table.columnCount; ++c) total += std::strlen(table.Cell(c, r));
+    const int count = table.CellCount(r);
+    if (count < 0 || count > table.columnCount) std::abort();
+    for (int c = -1; c <= count; ++c) total += std::strlen(table.Cell(c, r));
+    if (*table.Cell(table.columnCount, r) != '\0' || *table.Cell(count, r) != '\0') std::abort();
   }
   if (total > size) std::abort();
   table.Unload();
