@@ -3,6 +3,14 @@
 # and cp -r, side by side, on a game of many files and on one of few large
 # files. bench.sh [work folder] (default build/bench; needs about 5 GB).
 #
+# bench.sh --wine [work folder]: the Windows tier. setup.exe under Wine, the
+# 64-bit build, and the shipped 32-bit one where this machine runs 32-bit
+# code natively, installs both games from a CD-ROM drive holding both
+# discs, timed by the UI driver from the press of OK to the "Sucess!!" box;
+# beside it, in the same rounds, Wine's xcopy /E /I of the plain game and
+# the host build of the copy engine. BENCH_SHAPES=large, say, runs one game
+# alone and BENCH_ROUNDS=1 one round (both tiers), for a quick look.
+#
 # Each game is generated (seeded, the same bytes every time), authored into
 # a two-disc set, packed with gzip -6 and zip; then, after a warm-up round,
 # five rounds run every contestant in turn into an empty folder on the same
@@ -11,8 +19,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+tier=host
+if [ "${1:-}" = --wine ]; then tier=wine; shift; fi
 work=$(realpath -m "${1:-build/bench}")
-rounds=5
+rounds=${BENCH_ROUNDS:-5}
 
 scripts/install-deps.sh
 # The benchmark's own needs: the peers it runs against, bc for the figures,
@@ -136,6 +146,14 @@ run_shape() {
   printf '  the check of every file against the list of files: %+.1f %% of the install\n' \
     "$(echo "($checked - $base) * 100 / $base" | bc -l)"
 }
+
+if [ "$tier" = wine ]; then
+  . "$root/scripts/bench-wine.sh"
+  shapes=${BENCH_SHAPES:-many large}
+  for shape in $shapes; do prepare "$shape"; done
+  wine_tier $shapes
+  exit
+fi
 
 for shape in many large small; do prepare "$shape"; done
 for shape in many large; do run_shape "$shape"; done

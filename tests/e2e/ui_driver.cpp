@@ -34,6 +34,12 @@
 //                            the link file reads back with that target,
 //                            working folder, description, show command and
 //                            icon location
+//   clock                    starts the stopwatch
+//   lap LABEL                writes "[time] LABEL SECONDS": the time since
+//                            clock, to the millisecond
+//   run COMMAND CODE         runs a command line (not the program under
+//                            test) and waits for it to end with exit code
+//                            CODE
 //
 // While it waits it watches for message boxes nobody expects, for the
 // program ending early and for Wine's crash dialog: each fails the run at
@@ -357,6 +363,12 @@ class Driver {
       AwaitExit(std::strtoul(w[1].c_str(), nullptr, 0));
     } else if (op == "link" && w.size() == 8) {
       ExpectLink(w);
+    } else if (op == "clock" && w.size() == 1) {
+      QueryPerformanceCounter(&clock_);
+    } else if (op == "lap" && w.size() == 2) {
+      Lap(w[1]);
+    } else if (op == "run" && w.size() == 3) {
+      RunCommand(w[1], std::strtoul(w[2].c_str(), nullptr, 0));
     } else {
       throw Failure("unknown step or wrong number of words: " + op);
     }
@@ -585,7 +597,41 @@ class Driver {
     if (seen != expected) throw Failure("link should read " + expected);
   }
 
+  void Lap(const std::string& label) {
+    if (clock_.QuadPart == 0) throw Failure("lap without clock");
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f",
+                  static_cast<double>(now.QuadPart - clock_.QuadPart) / static_cast<double>(frequency.QuadPart));
+    Say("[time] " + label + " " + seconds);
+  }
+
+  // The command's own windows and boxes are not watched: it is a tool, not
+  // the program under test.
+  void RunCommand(const std::string& command, DWORD expected) {
+    std::wstring line = Wide(command);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &child)) {
+      throw Failure("cannot run " + command + " (error " + std::to_string(GetLastError()) + ")");
+    }
+    CloseHandle(child.hThread);
+    const DWORD waited = WaitForSingleObject(child.hProcess, timeoutMs_);
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 1);
+    CloseHandle(child.hProcess);
+    if (waited != WAIT_OBJECT_0) throw Failure("timeout after " + std::to_string(timeoutMs_ / 1000) + " s: " + command);
+    Say("[run] " + command + " exit " + std::to_string(code));
+    if (code != expected) throw Failure("exit code should be " + std::to_string(expected));
+  }
+
   PROCESS_INFORMATION process_ = {};
+  LARGE_INTEGER clock_ = {};
   DWORD timeoutMs_ = 30000;
   std::map<std::string, HWND> windows_;
   std::set<HWND> reported_;
