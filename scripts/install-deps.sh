@@ -64,7 +64,7 @@ for p in cmake g++ make zlib1g-dev libgtest-dev googletest libdeflate-dev \
          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-x86-64-dev libz-mingw-w64-dev \
          wine wine64 wine32:i386 xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso \
-         fonts-liberation fonts-wqy-microhei; do
+         fonts-liberation fonts-wqy-microhei dpkg-dev; do
   have_pkg "$p" || need+=("$p")
 done
 install "${need[@]}"
@@ -74,3 +74,47 @@ if ! have_pkg qemu-user-static; then
     install qemu-user-static
   fi
 fi
+
+# libdeflate for the Windows builds. Debian packages it for Linux only, so
+# its source package, from the archive this machine installs from, is built
+# with each cross compiler and put beside the cross zlib in the compiler's
+# own tree, where the build finds it as it finds zlib. Only the source index
+# is fetched for it: the binary indexes stay as they are.
+mingw_libdeflate() {
+  local triple missing=()
+  for triple in i686-w64-mingw32 x86_64-w64-mingw32; do
+    [ -f "/usr/$triple/lib/libdeflate.a" ] || missing+=("$triple")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  local sudo=
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  local work list uri suite
+  work=$(mktemp -d)
+  # The first archive of the machine's own entries (deb822 or one-line).
+  uri=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | grep -v security | head -n1)
+  suite=$(sed -n 's/^Suites: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1)
+  if [ -z "$uri" ]; then
+    read -r uri suite < <(awk '$1 == "deb" && $2 !~ /security/ {
+      for (i = 2; i <= NF; i++) if ($i !~ /^\[/) { print $i, $(i + 1); exit } }' /etc/apt/sources.list 2>/dev/null)
+  fi
+  [ -n "$uri" ] && [ -n "$suite" ] || { echo "install-deps: no Debian archive found for libdeflate's source"; return 1; }
+  list=$work/source.sources
+  printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    "$uri" "$suite" >"$list"
+  local apt_src=(-o "Dir::Etc::sourcelist=$list" -o Dir::Etc::sourceparts=- -o APT::Get::List-Cleanup=0)
+  echo "install-deps: building libdeflate for ${missing[*]} from the source package of $uri $suite"
+  $sudo apt-get "${apt_src[@]}" update -q >"$work/update.log" 2>&1 ||
+    { cat "$work/update.log"; echo "install-deps: the source index did not come"; return 1; }
+  chmod 777 "$work"
+  (cd "$work" && $sudo apt-get "${apt_src[@]}" source -q libdeflate >/dev/null 2>&1) ||
+    { echo "install-deps: apt-get source libdeflate failed"; return 1; }
+  local src; src=$(find "$work" -maxdepth 1 -type d -name 'libdeflate-*' | head -n1)
+  for triple in "${missing[@]}"; do
+    rm -rf "$work/$triple" && cp -r "$src" "$work/$triple"
+    make -s -C "$work/$triple" CC="$triple-gcc-posix" AR="$triple-ar" libdeflatestatic.lib >/dev/null
+    $sudo cp "$work/$triple/libdeflate.h" "/usr/$triple/include/libdeflate.h"
+    $sudo cp "$work/$triple/libdeflatestatic.lib" "/usr/$triple/lib/libdeflate.a"
+  done
+  $sudo rm -rf "$work"
+}
+mingw_libdeflate

@@ -218,4 +218,60 @@ TEST_F(MemTest, UnpackReturnsZlibsCodeAndTheLengthProduced) {
       << "a cut stream";
 }
 
+// Both decompressors (libdeflate where the build has it, zlib's inflate
+// otherwise) must refuse the same streams: a record is one whole zlib stream
+// with a 32 KB window and no preset dictionary.
+TEST_F(MemTest, UnpackRefusesEveryStreamTheFormatDoesNotAllow) {
+  const std::string plain = "a record of a disc archive, a record of a disc archive";
+  const std::string packed = Compress(plain);
+  // A header byte pair with its check bits made right again.
+  auto header = [&](unsigned char cmf, unsigned char flags) {
+    std::string s = packed;
+    s[0] = static_cast<char>(cmf);
+    flags = static_cast<unsigned char>(flags & 0xE0);
+    flags = static_cast<unsigned char>(flags + (31 - (cmf * 256 + flags) % 31) % 31);
+    s[1] = static_cast<char>(flags);
+    return s;
+  };
+  struct Case {
+    const char* what;
+    std::string stream;
+  };
+  std::string broken = packed;
+  broken[1] ^= 0x01;
+  std::string wrongSum = packed;
+  wrongSum.back() ^= 0x01;
+  const Case cases[] = {
+      {"a byte after the stream", packed + "x"},
+      {"header check bits wrong", broken},
+      {"a window over 32 KB", header(0x88, 0x00)},
+      {"a preset dictionary", header(0x78, 0x20)},
+      {"not deflate", header(0x77, 0x00)},
+      {"Adler-32 wrong", wrongSum},
+      {"nothing", ""},
+  };
+  std::string out(1000, '\0');
+  for (const Case& c : cases) {
+    unsigned long length = out.size();
+    EXPECT_NE(Unpack(reinterpret_cast<unsigned char*>(&out[0]), &length,
+                     reinterpret_cast<const unsigned char*>(c.stream.data()), c.stream.size()),
+              Z_OK)
+        << c.what;
+  }
+  for (size_t cut = 0; cut < packed.size(); ++cut) {
+    unsigned long length = out.size();
+    EXPECT_NE(Unpack(reinterpret_cast<unsigned char*>(&out[0]), &length,
+                     reinterpret_cast<const unsigned char*>(packed.data()), cut),
+              Z_OK)
+        << "cut to " << cut << " bytes";
+  }
+  // An empty payload is a stream too.
+  const std::string empty = Compress("");
+  unsigned long length = out.size();
+  EXPECT_EQ(Unpack(reinterpret_cast<unsigned char*>(&out[0]), &length,
+                   reinterpret_cast<const unsigned char*>(empty.data()), empty.size()),
+            Z_OK);
+  EXPECT_EQ(length, 0u);
+}
+
 }  // namespace
