@@ -3,13 +3,14 @@
 # and cp -r, side by side, on a game of many files and on one of few large
 # files. bench.sh [work folder] (default build/bench; needs about 5 GB).
 #
-# bench.sh --wine [work folder]: the Windows tier. setup.exe under Wine, the
-# 64-bit build, and the shipped 32-bit one where this machine runs 32-bit
-# code natively, installs both games from a CD-ROM drive holding both
-# discs, timed by the UI driver from the press of OK to the "Sucess!!" box;
-# beside it, in the same rounds, Wine's xcopy /E /I of the plain game and
-# the host build of the copy engine. BENCH_SHAPES=large, say, runs one game
-# alone and BENCH_ROUNDS=1 one round (both tiers), for a quick look.
+# bench.sh --wine [work folder]: the Windows tier. setup.exe under Wine (the
+# 64-bit build; the same with zlib's inflate in place of libdeflate; and the
+# shipped 32-bit one where this machine runs 32-bit code natively) installs
+# both games from a CD-ROM drive holding both discs, timed by the UI driver
+# from the press of OK to the "Sucess!!" box; beside it, in the same rounds,
+# Wine's xcopy /E /I of the plain game, the host build of the copy engine
+# and cp -r. For a quick look, BENCH_SHAPES=large runs that game alone (Wine
+# tier) and BENCH_ROUNDS=1 one round (either tier).
 #
 # Each game is generated (seeded, the same bytes every time), authored into
 # a two-disc set, packed with gzip -6 and zip; then, after a warm-up round,

@@ -162,6 +162,11 @@ void PumpMessages() {
   }
 }
 
+// The progress dialog's status line, looked up once a disc: the dialog
+// stays the same while a disc is read, and under Wine each lookup is a
+// round trip to the server.
+plat::Window statusLine = nullptr;
+
 // kUnreadable: the disc could not be read at the record that starts at the
 // position, which is left there.
 enum class Step { kNext, kDiscDone, kStop, kUnreadable };
@@ -218,7 +223,7 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
   char status[256];
   Compose(status, sizeof status, "Copying %s ....", path) ||
       Compose(status, sizeof status, "Copying ....");
-  plat::SetWindowText(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_STATUS), status);
+  plat::SetWindowText(statusLine, status);
   const Step finished = FinishOutput(offset);
   if (finished != Step::kNext) return finished;
   ManifestFile* row = nullptr;
@@ -333,6 +338,7 @@ int ExtractDisc() {
     ReportDamage(0, "the disc file is shorter than its header");
     return 0;
   }
+  statusLine = plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_STATUS);
   auto* packed = static_cast<unsigned char*>(A_ALLOC(kPackedBufferSize));
   auto* unpacked = static_cast<unsigned char*>(A_ALLOC(kUnpackedBufferSize));
   int result = 1;
