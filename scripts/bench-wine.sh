@@ -141,23 +141,15 @@ wine_tier() {
     setups=(32 64 64z)
     setup_exe[32]=$root/build/win32/setup/setup.exe
   else
-    echo "(32-bit programs do not run natively here: the 64-bit build alone is timed)"
+    echo "(32-bit programs do not run natively here: the 64-bit builds alone are timed)"
   fi
   local driver=$root/build/win64/tests/e2e/ui_driver.exe
 
   mkdir -p "$work/wine"
   : >"$work/wine/wine.log"
-  local display_file=$work/wine/.display xvfb
-  rm -f "$display_file"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb=$!
-  local _
-  for _ in $(seq 200); do
-    [ -s "$display_file" ] && break
-    sleep 0.05
-  done
-  [ -s "$display_file" ] || { echo "bench: Xvfb did not start"; exit 1; }
-  export DISPLAY=:$(head -n1 "$display_file")
+  . "$scripts/xvfb-display.sh"
+  start_display "$work/wine" || { echo "bench: Xvfb did not start"; exit 1; }
+  export DISPLAY=$display
 
   local prefix=$work/wine/prefix
   WINE_BASE_PREFIX= "$scripts/wine-prefix.sh" "$prefix" >/dev/null
@@ -171,6 +163,5 @@ wine_tier() {
   for shape in "$@"; do wine_shape "$shape"; done
 
   "$WINESERVER" -k 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null
-  wait "$xvfb" 2>/dev/null || true
+  stop_display
 }

@@ -20,6 +20,7 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../scripts" && pwd)
+. "$scripts/xvfb-display.sh"
 
 usage() {
   sed -n '2,19p' "$0" >&2
@@ -62,7 +63,7 @@ prepare() {
   # One base prefix (a clone of the test run's, where it has one); the cases
   # clone it. Its own X display, so that nothing depends on the caller's.
   local base=$work/base
-  start_display "$work" || return 1
+  start_display "$work" || { say "Xvfb did not start"; return 1; }
   if ! DISPLAY=$display "$scripts/wine-prefix.sh" "$base"; then
     stop_display
     return 1
@@ -97,34 +98,6 @@ prepare() {
 # The parts of a case
 # ---------------------------------------------------------------------------
 
-display=
-display_pid=
-# A private X server; its number is the first free one.
-start_display() {
-  local number_file=$1/.display
-  rm -f "$number_file"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-  display_pid=$!
-  local _
-  for _ in $(seq 200); do
-    [ -s "$number_file" ] && break
-    sleep 0.05
-  done
-  if ! [ -s "$number_file" ]; then
-    say "Xvfb did not start"
-    return 1
-  fi
-  display=:$(head -n1 "$number_file")
-}
-
-stop_display() {
-  if [ -n "$display_pid" ]; then
-    kill "$display_pid" 2>/dev/null
-    wait "$display_pid" 2>/dev/null
-  fi
-  display_pid=
-}
-
 # begin_case SET LOCALE [DRIVE]: a fresh prefix, the set's first disc in
 # drive DRIVE (E:, the CD-ROM drive, unless told).
 begin_case() {
@@ -139,7 +112,7 @@ begin_case() {
   prefix=$case_dir/prefix
   "$scripts/wine-clone.sh" "$work/base" "$prefix"
   ln -sfn "$case_dir/disc" "$prefix/dosdevices/$drive:"
-  start_display "$case_dir" || return 1
+  start_display "$case_dir" || { say "Xvfb did not start"; return 1; }
   export WINEPREFIX=$prefix DISPLAY=$display LOCPATH=$work/locales
   # For Wine; this shell itself may not take up a locale from LOCPATH.
   export LC_ALL=$locale 2>/dev/null
