@@ -90,12 +90,20 @@ mingw_libdeflate() {
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   local work list uri suite
   work=$(mktemp -d)
-  # The first archive of the machine's own entries (deb822 or one-line).
-  uri=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | grep -v security | head -n1)
-  suite=$(sed -n 's/^Suites: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n1)
+  # The first binary archive of the machine's own entries, its URI and
+  # suite taken from the same entry (deb822 stanzas, else one-line ones).
+  read -r uri suite < <(awk 'BEGIN { RS = ""; FS = "\n" }
+    { t = u = s = ""
+      for (i = 1; i <= NF; i++) {
+        if ($i ~ /^Types:/) t = $i
+        if ($i ~ /^URIs:/) { split($i, w, " "); u = w[2] }
+        if ($i ~ /^Suites:/) { split($i, w, " "); s = w[2] }
+      }
+      if (t ~ /[ \t]deb([ \t]|$)/ && u != "" && u !~ /security/ && s != "") { print u, s; exit } }' \
+    /etc/apt/sources.list.d/*.sources 2>/dev/null) || true
   if [ -z "$uri" ]; then
-    read -r uri suite < <(awk '$1 == "deb" && $2 !~ /security/ {
-      for (i = 2; i <= NF; i++) if ($i !~ /^\[/) { print $i, $(i + 1); exit } }' /etc/apt/sources.list 2>/dev/null)
+    read -r uri suite < <(awk '$1 == "deb" {
+      for (i = 2; i <= NF; i++) if ($i ~ /:\/\// && $i !~ /security/) { print $i, $(i + 1); exit } }' /etc/apt/sources.list 2>/dev/null) || true
   fi
   [ -n "$uri" ] && [ -n "$suite" ] || { echo "install-deps: no Debian archive found for libdeflate's source"; return 1; }
   list=$work/source.sources
