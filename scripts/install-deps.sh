@@ -86,10 +86,20 @@ mingw_libdeflate() {
     [ -f "/usr/$triple/lib/libdeflate.a" ] || missing+=("$triple")
   done
   [ ${#missing[@]} -gt 0 ] || return 0
-  local sudo=
+  local sudo= work status=0
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  local work list uri suite
   work=$(mktemp -d)
+  build_libdeflate "$work" "${missing[@]}" || status=1
+  $sudo rm -rf "$work"
+  return $status
+}
+
+# build_libdeflate FOLDER TRIPLE...: fetches the source into FOLDER and
+# installs the library for each compiler. Called where a failure does not
+# stop the script: each step says.
+build_libdeflate() {
+  local work=$1 triple list uri suite
+  shift
   # The first binary archive of the machine's own entries, its URI and
   # suite taken from the same entry (deb822 stanzas, else one-line ones).
   read -r uri suite < <(awk 'BEGIN { RS = ""; FS = "\n" }
@@ -110,22 +120,22 @@ mingw_libdeflate() {
   printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
     "$uri" "$suite" >"$list"
   local apt_src=(-o "Dir::Etc::sourcelist=$list" -o Dir::Etc::sourceparts=- -o APT::Get::List-Cleanup=0)
-  echo "install-deps: building libdeflate for ${missing[*]} from the source package of $uri $suite"
+  echo "install-deps: building libdeflate for $* from the source package of $uri $suite"
   $sudo apt-get "${apt_src[@]}" update -q >"$work/update.log" 2>&1 ||
     { cat "$work/update.log"; echo "install-deps: the source index did not come"; return 1; }
+  # apt's own download user writes into the folder.
   chmod 777 "$work"
   (cd "$work" && $sudo apt-get "${apt_src[@]}" source -q libdeflate >/dev/null 2>&1) ||
     { echo "install-deps: apt-get source libdeflate failed"; return 1; }
   local src; src=$(find "$work" -maxdepth 1 -type d -name 'libdeflate-*' | head -n1)
-  for triple in "${missing[@]}"; do
-    # (Called where a failure does not stop the script: each step says.)
-    [ -n "$src" ] && rm -rf "$work/$triple" && cp -r "$src" "$work/$triple" &&
+  [ -n "$src" ] || { echo "install-deps: apt-get source libdeflate unpacked nothing"; return 1; }
+  for triple in "$@"; do
+    rm -rf "$work/$triple" && cp -r "$src" "$work/$triple" &&
       make -s -C "$work/$triple" CC="$triple-gcc-posix" AR="$triple-ar" libdeflatestatic.lib >/dev/null &&
       $sudo cp "$work/$triple/libdeflate.h" "/usr/$triple/include/libdeflate.h" &&
       $sudo cp "$work/$triple/libdeflatestatic.lib" "/usr/$triple/lib/libdeflate.a" ||
-      { $sudo rm -rf "$work"; return 1; }
+      { echo "install-deps: libdeflate did not build for $triple"; return 1; }
   done
-  $sudo rm -rf "$work"
 }
 # Without it the Windows builds still build and pass, with zlib's inflate
 # (slower): a mirror that fails for a while does not stop the run.
