@@ -1,6 +1,6 @@
 # The Windows tier of the benchmark, sourced by bench.sh --wine: wine_tier
-# SHAPE... Uses bench.sh's root, work, bin, rounds, timed and median, and the
-# games that its prepare laid out.
+# SHAPE... Uses bench.sh's root, work, bin, rounds, cold, timed and median,
+# and the games that its prepare laid out.
 #
 # Every contestant of a round starts cold (bench.sh's timed). The Wine
 # programs are timed by the UI driver's own clock: setup.exe from the press
@@ -11,8 +11,7 @@
 # seconds of its "[time]" line.
 wine_time() {
   local steps=$1 transcript=${1%.txt}.transcript
-  sync
-  echo 3 2>/dev/null >/proc/sys/vm/drop_caches || true
+  cold
   if ! "$WINE" "$driver" "$(winpath "$steps")" >"$transcript" 2>>"$work/wine/wine.log"; then
     sed 's/^/  | /' "$transcript" >&2
     echo "bench: the driver stopped; Wine's log: $work/wine/wine.log" >&2
@@ -156,12 +155,11 @@ wine_tier() {
   export WINEPREFIX=$prefix
   . "$scripts/wine-env.sh"
   local drive_c=$prefix/drive_c
-  # One Wine session for every run: its start is no contestant's.
+  # One Wine session for every run: its start is no contestant's. It and
+  # the display end with the benchmark, also when a run fails.
   "$WINESERVER" -p
+  trap '"$WINESERVER" -k 2>/dev/null; stop_display' EXIT
 
   local shape
   for shape in "$@"; do wine_shape "$shape"; done
-
-  "$WINESERVER" -k 2>/dev/null || true
-  stop_display
 }

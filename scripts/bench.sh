@@ -40,13 +40,16 @@ bin=$root/build/host-release/bench
 mkdir -p "$work"
 
 now() { date +%s.%N; }
-# Runs "$@" once and prints its wall time in seconds.
-timed() {
-  local start end
-  # Every contestant starts cold: written data on disk, nothing cached (the
-  # cache can only be dropped as root; elsewhere the runs start warm).
+# Every contestant starts cold: written data on disk, nothing cached (the
+# cache can only be dropped as root; elsewhere the runs start warm).
+cold() {
   sync
   echo 3 2>/dev/null >/proc/sys/vm/drop_caches || true
+}
+# Runs "$@" once, cold, and prints its wall time in seconds.
+timed() {
+  local start end
+  cold
   start=$(now)
   "$@" >"$work/last.out" 2>&1 || { cat "$work/last.out"; return 1; }
   end=$(now)
