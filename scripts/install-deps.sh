@@ -59,7 +59,7 @@ take_stale_indexes() {
 # is what ships, the 64-bit one runs the Windows tests under wine64 on any
 # machine.
 need=()
-for p in cmake g++ make zlib1g-dev libgtest-dev googletest libdeflate-dev \
+for p in cmake g++ make zlib1g-dev libpng-dev libgtest-dev googletest libdeflate-dev \
          g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-x86-64-dev libz-mingw-w64-dev \
