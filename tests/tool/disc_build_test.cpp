@@ -17,6 +17,7 @@
 #include "le.h"
 #include "manifest.h"
 #include "paint.h"
+#include "pic_writer.h"
 #include "setup_state.h"
 #include "text_writer.h"
 #include "tool_os.h"
@@ -296,7 +297,8 @@ TEST_F(DiscBuildTest, VerifyChecksWhatTheInstallerNeedsBesideTheArchives) {
   ASSERT_TRUE(Build()) << error_;
   const std::string pic1 = Get("out\\disc1\\setupdata\\progress.pic1");
 
-  std::string damaged = pic1;
+  // A picture whose pixels do not unpack, in place of the set's empty record.
+  std::string damaged = testsupport::BuildPictureSet(testsupport::SamplePictures(1)).pic1;
   damaged[40] = static_cast<char>(damaged[40] ^ 0x01);
   Put("out\\disc1\\setupdata\\progress.pic1", damaged);
   gamedisc::Fault fault = VerifyFault();

@@ -45,21 +45,93 @@ std::string PictureAttributes(uint16_t width, uint16_t height, uint16_t bitsPerP
   return out;
 }
 
+bool PictureSidesFit(int64_t width, int64_t height, std::string* error) {
+  if (width >= 1 && width <= kMaxPictureSide && height >= 1 && height <= kMaxPictureSide) return true;
+  *error = "a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels; setup takes 1 to " +
+           std::to_string(kMaxPictureSide) + " pixels each way";
+  return false;
+}
+
+bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, PictureShape* shape) {
+  *shape = PictureShape();
+  if (attributes.size() < 6) return false;
+  shape->width = GetLe16(attributes.data());
+  shape->height = GetLe16(attributes.data() + 2);
+  shape->bitsPerPixel = GetLe16(attributes.data() + 4);
+  const int bits = shape->bitsPerPixel;
+  return shape->width >= 1 && shape->width <= kMaxPictureSide && shape->height >= 1 &&
+         shape->height <= kMaxPictureSide && (bits == 16 || bits == 24 || bits == 32) &&
+         uint64_t{static_cast<uint32_t>(shape->width)} * static_cast<uint32_t>(shape->height) * (bits / 8) == unpackedSize;
+}
+
+namespace {
+
+// BITMAPFILEHEADER, then BITMAPINFOHEADER or a longer one. The colour masks
+// (red, green, blue) follow a 40-byte header; longer headers hold them at
+// the same place.
+constexpr size_t kFileHeaderBytes = 14;
+constexpr size_t kMasksAt = kFileHeaderBytes + 40;
+constexpr size_t kMasksBytes = 12;
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiBitfields = 3;
+
+// Where one colour lies in a packed pixel.
+struct Channel {
+  uint32_t mask;
+  int shift;
+  uint32_t max;  // the channel's largest value: mask >> shift
+};
+
+// False when `mask` is empty or its bits are not contiguous.
+bool MakeChannel(uint32_t mask, Channel* c) {
+  if (mask == 0) return false;
+  c->mask = mask;
+  c->shift = 0;
+  while (((mask >> c->shift) & 1) == 0) ++c->shift;
+  c->max = mask >> c->shift;
+  return (c->max & (c->max + 1)) == 0;
+}
+
+// The channel of `pixel` scaled to 0..`outMax`, rounded; the same value
+// when the channel has that range already.
+uint32_t Scale(uint32_t pixel, const Channel& c, uint32_t outMax) {
+  const uint64_t v = (pixel & c.mask) >> c.shift;
+  return static_cast<uint32_t>((v * outMax + c.max / 2) / c.max);
+}
+
+// A row of packed pixels of `bits` bits (16 or 32) with the channels `rgb`,
+// as 5-6-5 words (16) or B G R 0 (32).
+void ConvertRow(const char* in, int width, int bits, const Channel (&rgb)[3], std::string* out) {
+  for (int x = 0; x < width; ++x) {
+    if (bits == 16) {
+      const uint32_t v = GetLe16(in + 2 * x);
+      *out += Le16(static_cast<uint16_t>(Scale(v, rgb[0], 31) << 11 | Scale(v, rgb[1], 63) << 5 | Scale(v, rgb[2], 31)));
+    } else {
+      const uint32_t v = GetLe32(in + 4 * x);
+      *out += static_cast<char>(Scale(v, rgb[2], 255));
+      *out += static_cast<char>(Scale(v, rgb[1], 255));
+      *out += static_cast<char>(Scale(v, rgb[0], 255));
+      *out += '\0';
+    }
+  }
+}
+
+}  // namespace
+
 bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* error) {
-  // BITMAPFILEHEADER (14 bytes), then at least a BITMAPINFOHEADER (40 bytes).
-  if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M') {
+  if (bmp.size() < kMasksAt || bmp[0] != 'B' || bmp[1] != 'M') {
     *error = "not a Windows bitmap (.bmp)";
     return false;
   }
   const char* p = bmp.data();
-  uint32_t pixelOffset = GetLe32(p + 10);
-  uint32_t infoSize = GetLe32(p + 14);
-  int32_t width = static_cast<int32_t>(GetLe32(p + 18));
-  int32_t height = static_cast<int32_t>(GetLe32(p + 22));
-  uint16_t bits = GetLe16(p + 28);
-  uint32_t compression = GetLe32(p + 30);
-  const bool bitfields = compression == 3 && (bits == 16 || bits == 32);
-  if (infoSize < 40 || (compression != 0 && !bitfields)) {
+  const uint32_t pixelOffset = GetLe32(p + 10);
+  const uint32_t infoSize = GetLe32(p + 14);
+  const int32_t width = static_cast<int32_t>(GetLe32(p + 18));
+  const int32_t height = static_cast<int32_t>(GetLe32(p + 22));
+  const uint16_t bits = GetLe16(p + 28);
+  const uint32_t compression = GetLe32(p + 30);
+  const bool bitfields = compression == kBiBitfields && (bits == 16 || bits == 32);
+  if (infoSize < 40 || (compression != kBiRgb && !bitfields)) {
     *error = "a compressed or unusual bitmap; save it uncompressed";
     return false;
   }
@@ -67,43 +139,56 @@ bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* e
     *error = "a bitmap of " + std::to_string(bits) + " bits per pixel; use 16, 24 or 32";
     return false;
   }
-  const bool bottomUp = height > 0;
-  const int64_t rows = bottomUp ? height : -static_cast<int64_t>(height);
-  if (width <= 0 || width > 4096 || rows <= 0 || rows > 4096) {
-    *error = "bitmap sizes out of range (1 to 4096 pixels each way)";
+  // The headers, the masks of a 40-byte one included, end where the pixels
+  // may begin.
+  if (bitfields && infoSize != 40 && infoSize < 40 + kMasksBytes) {
+    *error = "the bitmap's header is too short for its colour masks";
     return false;
   }
+  const uint64_t headersEnd = kFileHeaderBytes + uint64_t{infoSize} + (bitfields && infoSize == 40 ? kMasksBytes : 0);
+  if (headersEnd > bmp.size()) {
+    *error = "the bitmap's headers do not fit in its file";
+    return false;
+  }
+  if (pixelOffset < headersEnd) {
+    *error = "the bitmap's pixels overlap its headers";
+    return false;
+  }
+  const bool bottomUp = height > 0;
+  const int64_t rows = bottomUp ? height : -static_cast<int64_t>(height);
+  if (!PictureSidesFit(width, rows, error)) return false;
   const uint64_t rowBytes = static_cast<uint64_t>(width) * (bits / 8);
   const uint64_t stride = (rowBytes + 3) / 4 * 4;
   if (pixelOffset > bmp.size() || stride * static_cast<uint64_t>(rows) > bmp.size() - pixelOffset) {
     *error = "the bitmap's pixels do not fit in its file";
     return false;
   }
+  // 16 bits without masks are 5-5-5; 32 bits B G R and a byte unused.
+  uint32_t masks[3] = {bits == 16 ? 0x7C00u : 0xFF0000u, bits == 16 ? 0x03E0u : 0xFF00u, bits == 16 ? 0x1Fu : 0xFFu};
+  if (bitfields) {
+    for (int c = 0; c < 3; ++c) masks[c] = GetLe32(p + kMasksAt + 4 * c);
+  }
+  Channel rgb[3];
+  const uint64_t pixelMax = bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+  if (!MakeChannel(masks[0], &rgb[0]) || !MakeChannel(masks[1], &rgb[1]) || !MakeChannel(masks[2], &rgb[2]) ||
+      (masks[0] & masks[1]) != 0 || (masks[0] & masks[2]) != 0 || (masks[1] & masks[2]) != 0 ||
+      (masks[0] | masks[1] | masks[2]) > pixelMax) {
+    *error = "the bitmap's colour masks are empty, overlap, are not contiguous or exceed its pixels; save it as 24 bits";
+    return false;
+  }
   picture->attributes = PictureAttributes(static_cast<uint16_t>(width), static_cast<uint16_t>(rows), bits);
   picture->pixels.clear();
   picture->pixels.reserve(static_cast<size_t>(rowBytes * static_cast<uint64_t>(rows)));
   for (int64_t r = 0; r < rows; ++r) {
-    int64_t stored = bottomUp ? rows - 1 - r : r;
-    picture->pixels.append(bmp, static_cast<size_t>(pixelOffset + stored * static_cast<int64_t>(stride)),
-                           static_cast<size_t>(rowBytes));
+    const int64_t stored = bottomUp ? rows - 1 - r : r;
+    const size_t at = static_cast<size_t>(pixelOffset + stored * static_cast<int64_t>(stride));
+    if (bits == 24) {
+      picture->pixels.append(bmp, at, static_cast<size_t>(rowBytes));
+    } else {
+      ConvertRow(p + at, width, bits, rgb, &picture->pixels);
+    }
   }
   return true;
-}
-
-PictureData BlendPicture(uint16_t width, uint16_t height, uint32_t top, uint32_t bottom) {
-  PictureData picture;
-  picture.attributes = PictureAttributes(width, height, 16);
-  for (uint32_t y = 0; y < height; ++y) {
-    uint32_t rgb[3];
-    for (int c = 0; c < 3; ++c) {
-      uint32_t a = (top >> (16 - 8 * c)) & 0xFF;
-      uint32_t b = (bottom >> (16 - 8 * c)) & 0xFF;
-      rgb[c] = height > 1 ? (a * (height - 1 - y) + b * y) / (height - 1u) : a;
-    }
-    uint16_t pixel = static_cast<uint16_t>((rgb[0] >> 3) << 11 | (rgb[1] >> 2) << 5 | (rgb[2] >> 3));
-    for (uint32_t x = 0; x < width; ++x) picture.pixels += Le16(pixel);
-  }
-  return picture;
 }
 
 }  // namespace discformat

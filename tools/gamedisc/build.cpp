@@ -3,11 +3,13 @@
 #include <chrono>
 #include <cstdio>
 
+#include "a_pic.h"
 #include "archive_writer.h"
 #include "installer_limits.h"
 #include "manifest.h"
 #include "manifest_rows.h"
 #include "package.h"
+#include "picture_input.h"
 #include "pictures.h"
 #include "project.h"
 #include "records.h"
@@ -83,7 +85,8 @@ class Builder {
   bool CheckPaths();
   bool MessageTexts();
   bool ExtraLinks();
-  bool Pictures(const std::vector<std::string>& files, const char* set, const discformat::PictureData& fallback);
+  // Reads the pictures of a set shown in a band `bandWidth` wide.
+  bool Pictures(const std::vector<std::string>& files, const char* set, int bandWidth);
   bool SetupdataFiles();
   bool ManifestRows();
   bool Layout();
@@ -372,21 +375,43 @@ bool Builder::ExtraLinks() {
   return true;
 }
 
-bool Builder::Pictures(const std::vector<std::string>& files, const char* set,
-                       const discformat::PictureData& fallback) {
+bool Builder::Pictures(const std::vector<std::string>& files, const char* set, int bandWidth) {
   std::vector<discformat::PictureData> pictures;
   for (const std::string& file : files) {
     std::string path = JoinPath(projectFolder_, file);
     for (char& c : path) {
       if (c == '/') c = '\\';
     }
+    const std::string which = std::string(set) + " picture " + std::to_string(pictures.size());
     std::string bytes, why;
     discformat::PictureData picture;
+    discformat::PictureShape shape;
     if (!ReadDiskFile(path, &bytes)) return Fail("cannot read the picture " + DisplayPath(path));
-    if (!discformat::PictureFromBmp(bytes, &picture, &why)) return Fail("picture " + DisplayPath(path) + ": " + why);
+    if (!PictureFromFile(bytes, &picture, &why)) return Fail(which + ", " + DisplayPath(path) + ": " + why);
+    if (picture.pixels.size() > kMaxPictureBytes) {
+      return Fail(which + ", " + DisplayPath(path) + ": its pixels take " + Thousands(picture.pixels.size()) +
+                  " bytes; setup loads at most " + Thousands(kMaxPictureBytes));
+    }
+    discformat::PictureShapeOf(picture.attributes, static_cast<uint32_t>(picture.pixels.size()), &shape);
+    const std::string size = std::to_string(shape.width) + " x " + std::to_string(shape.height);
+    say_(which + ": " + file + ", " + size + ", " + std::to_string(shape.bitsPerPixel) + " bits");
+    std::string scaled;
+    if (shape.width > bandWidth) scaled = "wider than the dialog (" + std::to_string(bandWidth) + " pixels)";
+    if (shape.height > kMaxBandHeight) {
+      scaled += std::string(scaled.empty() ? "" : " and ") + "taller than " + std::to_string(kMaxBandHeight) +
+                " pixels (a third of an 800 x 600 screen)";
+    }
+    if (!scaled.empty()) {
+      int width = 0, height = 0;
+      ShownPictureSize(shape.width, shape.height, bandWidth, &width, &height);
+      Warn(which + " (" + file + ", " + size + ") is " + scaled + ": setup shows it scaled down to " +
+           std::to_string(width) + " x " + std::to_string(height));
+    }
     pictures.push_back(picture);
   }
-  if (pictures.empty()) pictures.push_back(fallback);
+  // Without pictures the set holds one record without pixels: setup loads
+  // it and shows its dialog as the template has it.
+  if (pictures.empty()) pictures.emplace_back();
   discformat::PictureSet built = discformat::BuildPictureSet(pictures);
   setupdata_.push_back({std::string(set) + ".pic1", built.pic1});
   setupdata_.push_back({std::string(set) + ".idx1", built.idx1});
@@ -396,8 +421,13 @@ bool Builder::Pictures(const std::vector<std::string>& files, const char* set,
 bool Builder::SetupdataFiles() {
   setupdata_.push_back({"message.ini", discformat::TextRows(messageRows_)});
   setupdata_.push_back({"setupdata.ini", discformat::TextRows(linkRows_)});
-  if (!Pictures(project_.setupPictures, "setup", discformat::BlendPicture(320, 80, 0x1C2E5A, 0x5F86C8)) ||
-      !Pictures(project_.progressPictures, "progress", discformat::BlendPicture(320, 80, 0x5F86C8, 0x1C2E5A))) {
+  if (project_.progressPictures.size() > static_cast<size_t>(kMaxProgressPictures)) {
+    Warn("progress_pictures lists " + std::to_string(project_.progressPictures.size()) +
+         " pictures: setup shows one by the whole percent, so no more than " +
+         std::to_string(kMaxProgressPictures + 1) + " of them can ever show");
+  }
+  if (!Pictures(project_.setupPictures, "setup", kSetupBandWidth) ||
+      !Pictures(project_.progressPictures, "progress", kProgressBandWidth)) {
     return false;
   }
   if (!project_.webLink.empty()) {

@@ -10,6 +10,7 @@
 #include "le.h"
 #include "manifest.h"
 #include "pack.h"
+#include "pictures.h"
 #include "records.h"
 #include "setup_state.h"
 #include "installer_limits.h"
@@ -276,8 +277,10 @@ bool ReadThroughPackages(const std::string& path, std::string* bytes) {
 }
 
 // Checks a picture set the way the installer loads it, and that each
-// picture's pixels unpack to the size its record gives.
-bool CheckPictures(const std::string& root, const char* set, Fault* fault) {
+// picture's pixels unpack to the size its record gives. A picture whose
+// attributes do not agree with that size loads but is not shown: told in
+// a note.
+bool CheckPictures(const std::string& root, const char* set, DiscContents* contents, Fault* fault) {
   const std::string base = JoinPath(root, std::string("setupdata\\") + set);
   fault->file = base + ".pic1";
   std::string pic1;
@@ -314,13 +317,20 @@ bool CheckPictures(const std::string& root, const char* set, Fault* fault) {
       fault->reason = "picture " + std::to_string(i) + " does not unpack";
       return false;
     }
+    discformat::PictureShape shape;
+    if (!discformat::PictureShapeOf(std::string(record, discformat::kPictureAttributeBytes), unpackedSize, &shape)) {
+      contents->notes.push_back(std::string("disc 1: setupdata\\") + set + ".pic1, picture " + std::to_string(i) + ": its attributes (" +
+                                std::to_string(shape.width) + " x " + std::to_string(shape.height) + ", " +
+                                std::to_string(shape.bitsPerPixel) + " bits) do not agree with its " +
+                                std::to_string(unpackedSize) + " bytes of pixels; setup does not show it");
+    }
   }
   fault->offset = -1;
   return true;
 }
 
 // The probe, the setupdata texts and pictures and the web link.
-bool CheckSetupFiles(const DiscSet& set, Fault* fault) {
+bool CheckSetupFiles(const DiscSet& set, DiscContents* contents, Fault* fault) {
   const std::string& root = set.roots[0];
   fault->disc = 1;
   fault->offset = -1;
@@ -365,7 +375,7 @@ bool CheckSetupFiles(const DiscSet& set, Fault* fault) {
     }
   }
   table.Unload();
-  return CheckPictures(root, "setup", fault) && CheckPictures(root, "progress", fault);
+  return CheckPictures(root, "setup", contents, fault) && CheckPictures(root, "progress", contents, fault);
 }
 
 // The archive of disc `disc` (1-based), or the disc's root when the set has
@@ -592,7 +602,7 @@ bool ReadDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault) {
 
 bool VerifyDiscSet(const DiscSet& set, DiscContents* contents, Fault* fault,
                    const std::function<void(const ArchivedFile&)>& onFile) {
-  return ReadArchives(set, contents, fault, onFile) && CheckSetupFiles(set, fault) &&
+  return ReadArchives(set, contents, fault, onFile) && CheckSetupFiles(set, contents, fault) &&
          CheckManifest(set, contents, fault) && CheckInstalledFiles(set, *contents, fault);
 }
 

@@ -51,8 +51,9 @@ struct DiscContents {
   std::vector<ArchivedFolder> folders;
   std::vector<ArchivedFile> files;
   std::vector<PlainFile> plain;
-  // What setup takes but our discs never hold: tag bytes of no record, and
-  // names that some systems' code page refuses.
+  // What setup takes but our discs never hold: tag bytes of no record,
+  // names that some systems' code page refuses, and pictures whose
+  // attributes do not agree with their size (loaded, never shown).
   std::vector<std::string> notes;
 };
 

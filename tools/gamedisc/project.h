@@ -38,7 +38,7 @@ struct Project {
   std::vector<std::string> data;  // game-folder paths copied to the disc's data folder
   std::string webLink;
   std::vector<ExtraLinkSetting> links;
-  std::vector<std::string> setupPictures, progressPictures;  // bitmaps, relative to the project file
+  std::vector<std::string> setupPictures, progressPictures;  // .bmp or PNG files, relative to the project file
   std::vector<TextSetting> texts;
 };
 
