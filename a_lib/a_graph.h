@@ -3,6 +3,9 @@
 // device contexts.
 #pragma once
 
+#include <cstdint>
+
+#include "a_pic.h"
 #include "platform.h"
 
 // A pixel buffer of `height` rows, `pitch` bytes apart, top row first. The
@@ -39,6 +42,28 @@ class Surface {
   unsigned char** rows = nullptr;
   int ownsPixels = 0;
 };
+
+// Colours below are 0xRRGGBB. Surfaces of 16, 24 and 32 bits per pixel hold
+// their pixels as pictures do (see PictureShape): RGB 5-6-5 words, B G R
+// bytes, or B G R and one unused byte.
+
+// Fills a surface of 16, 24 or 32 bits per pixel with `rgb`; a surface of
+// another depth, or without pixels, is left as it is.
+void FillSurface(Surface* surface, uint32_t rgb);
+
+// Draws `pixels`, laid out as `shape` says, into the width x height
+// rectangle at (x, y) of `target`, converted to the surface's depth. A
+// picture drawn at another size is resampled with a box filter: each target
+// pixel is the average of the source area it covers, weighted by how much
+// of each source pixel lies in it. At its own size it is copied as it is.
+// Returns false, and draws nothing, when the rectangle is empty or does not
+// lie inside the surface, a depth is not one of the three, or memory for
+// the working rows cannot be had.
+bool DrawPicture(Surface* target, int x, int y, int width, int height, const unsigned char* pixels,
+                 const PictureShape& shape);
+
+// The pixels of a surface as the seam draws them.
+plat::PixelBlock PixelsOf(const Surface& surface);
 
 // Copies the width x height rectangle at (sourceX, sourceY) of `source` to
 // (x, y) of `target` unchanged. The outcome is not reported.

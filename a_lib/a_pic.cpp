@@ -73,6 +73,7 @@ void Picture::Init() {
   std::memset(&header, 0, sizeof header);
   pixels = nullptr;
   ownsPixels = 0;
+  complete = 0;
 }
 
 void Picture::Free() {
@@ -83,6 +84,7 @@ void Picture::Free() {
   }
   header.unpackedSize = 0;
   pixels = nullptr;
+  complete = 0;
 }
 
 int Picture::Load(const char* base, int index, void* buffer) {
@@ -135,6 +137,7 @@ int Picture::Load(const char* base, int index, void* buffer) {
     // stored size; the picture still counts as loaded.
     unsigned long length = header.unpackedSize;
     if (Unpack(static_cast<unsigned char*>(pixels), &length, packed, packedSize) == 0) {
+      complete = length == header.unpackedSize ? 1 : 0;
       header.unpackedSize = static_cast<uint32_t>(length);
     }
   }
@@ -151,6 +154,19 @@ int Picture::Load(const char* base, int index, void* buffer) {
   }
   if (ownsPixels) ++picload_count;
   return 1;
+}
+
+bool ShapeOfPicture(const Picture& picture, PictureShape* shape) {
+  if (picture.pixels == nullptr || !picture.complete) return false;
+  const unsigned char* a = picture.header.attributes;
+  const int width = a[0] | a[1] << 8;
+  const int height = a[2] | a[3] << 8;
+  const int bits = a[4] | a[5] << 8;
+  if (width < 1 || width > kMaxPictureSide || height < 1 || height > kMaxPictureSide) return false;
+  if (bits != 16 && bits != 24 && bits != 32) return false;
+  if (static_cast<uint64_t>(width) * height * (bits / 8) != picture.header.unpackedSize) return false;
+  *shape = PictureShape{width, height, bits};
+  return true;
 }
 
 void a_pic_report() {

@@ -56,7 +56,28 @@ struct Picture {
   PictureHeader header;
   void* pixels;        // the unpacked data, or null
   int16_t ownsPixels;  // 1 when pixels came from Load's a_alloc
+  int16_t complete;    // 1 when the stream unpacked whole to unpackedSize bytes
 };
+
+// How the authoring tool lays out a picture's pixels, as its attributes say
+// (width, height and bits per pixel, 16-bit little-endian each, then zero
+// bytes): rows top first without padding; 16 bits are RGB 5-6-5 in
+// little-endian words, 24 bits the bytes B G R, 32 bits B G R and one unused.
+struct PictureShape {
+  int width;
+  int height;
+  int bitsPerPixel;
+};
+
+// The largest side of a picture that can be shown.
+constexpr int kMaxPictureSide = 4096;
+
+// True, with `*shape` filled, when `picture` holds pixels that can be shown:
+// it unpacked whole, its attributes give a size of 1 to kMaxPictureSide each
+// way and 16, 24 or 32 bits per pixel, and exactly that many bytes were
+// unpacked. False for anything else: no pixels, a damaged stream, or
+// attributes that disagree with the pixels (pictures of other makers).
+bool ShapeOfPicture(const Picture& picture, PictureShape* shape);
 
 // The number of pictures of the set `base`: the count of its .idx1 file,
 // limited to the offsets the file holds (a negative count gives 0). 0 when

@@ -57,6 +57,14 @@ bool GetWindowRect(Window window, Rect* rect);
 Window GetDesktopWindow();
 // SetWindowPos to (x, y), top of the z-order, size kept.
 bool MoveWindowTo(Window window, int x, int y);
+// The size of the client area (GetClientRect); false for no window.
+bool GetClientSize(Window window, int* width, int* height);
+// Sets the window's outer size, its position and z-order kept.
+bool ResizeWindow(Window window, int width, int height);
+// Moves every child window of `parent` by (dx, dy) within it.
+void OffsetChildren(Window parent, int dx, int dy);
+// The colour dialogs are filled with (COLOR_3DFACE), as 0xRRGGBB.
+uint32_t FaceColour();
 
 // PostQuitMessage.
 void PostQuit(int exitCode);
@@ -111,6 +119,21 @@ struct TextDrawing {
   const char* text;
 };
 void DrawTextAt(DrawContext* context, const TextDrawing& drawing);
+
+// Pixels in memory, top row first, rows `pitch` bytes apart (a multiple of
+// 4): 16 bits RGB 5-6-5 words, 24 bits the bytes B G R, 32 bits B G R and
+// one unused byte.
+struct PixelBlock {
+  int width;
+  int height;
+  int pitch;
+  int bitsPerPixel;
+  const unsigned char* pixels;
+};
+// Draws the block 1:1 with its top left corner at (x, y) of the context, in
+// one copy (a device-independent bitmap on Windows). Nothing for a null
+// context, a block without pixels or of another depth.
+void DrawPixels(DrawContext* target, int x, int y, const PixelBlock& block);
 
 // BitBlt with SRCCOPY: the width x height rectangle at (sourceX, sourceY) of
 // `source` is copied to (x, y) of `target`. The outcome is not reported; a

@@ -47,6 +47,7 @@ int RunInstall() {
   progressView.dialog = plat::CreateDialogFromTemplate(setupState.instance, IDD_PROGRESS, nullptr,
                                                        ProgressDialogProc);
   progressView.progressSurface.Create(1, 1, 16, nullptr);
+  OpenProgressBand();
   SetProgressCaptions();
   plat::SendMessage(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_BAR), plat::kPbmSetBarColor, 0,
                     0xFF0000);  // blue, as a 0x00BBGGRR colour
@@ -92,6 +93,7 @@ int RunInstall() {
 
   plat::DestroyWindow(progressView.dialog);
   progressView.dialog = nullptr;
+  progressView.band = PictureBand{0, 0, -1};
   progressView.progressSurface.Release();
   FreePictureBank(&progressView.progressPictures);
   return exitCode;

@@ -96,6 +96,80 @@ void FreePictureBank(PictureBank* bank) {
 }
 
 // ---------------------------------------------------------------------------
+// The band of pictures
+// ---------------------------------------------------------------------------
+
+void FitPicture(const PictureShape& shape, int maxWidth, int maxHeight, int* width, int* height) {
+  int64_t w = shape.width, h = shape.height;
+  const auto scaled = [](int64_t side, int64_t to, int64_t from) {
+    const int64_t n = (side * to + from / 2) / from;
+    return n < 1 ? int64_t{1} : n;
+  };
+  if (maxWidth >= 1 && w > maxWidth) {
+    h = scaled(shape.height, maxWidth, shape.width);
+    w = maxWidth;
+  }
+  if (maxHeight >= 1 && h > maxHeight) {
+    w = scaled(shape.width, maxHeight, shape.height);
+    h = maxHeight;
+  }
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+}
+
+PictureBand OpenBand(plat::Window dialog, const PictureBank& bank, int32_t count) {
+  PictureBand band{0, 0, -1};
+  int clientHeight = 0;
+  plat::Rect screen{}, outer{};
+  if (dialog == nullptr || bank.pictures == nullptr || !plat::GetClientSize(dialog, &band.width, &clientHeight) ||
+      !plat::GetWindowRect(plat::GetDesktopWindow(), &screen) || !plat::GetWindowRect(dialog, &outer)) {
+    return band;
+  }
+  const int maxHeight = (screen.bottom - screen.top) / kBandScreenShare;
+  if (count > bank.count) count = bank.count;
+  for (int32_t k = 0; k < count; ++k) {
+    PictureShape shape;
+    if (!ShapeOfPicture(bank.pictures[k], &shape)) continue;
+    int w = 0, h = 0;
+    FitPicture(shape, band.width, maxHeight, &w, &h);
+    if (h > band.height) band.height = h;
+  }
+  if (band.height == 0) return band;
+  plat::ResizeWindow(dialog, outer.right - outer.left, outer.bottom - outer.top + band.height);
+  plat::OffsetChildren(dialog, 0, band.height);
+  CenterOnDesktop(dialog);
+  return band;
+}
+
+bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, PictureBand* band) {
+  PictureShape shape;
+  if (band->height <= 0 || bank.pictures == nullptr || index < 0 || index >= bank.count ||
+      !ShapeOfPicture(bank.pictures[index], &shape)) {
+    return false;
+  }
+  int width = 0, height = 0;
+  FitPicture(shape, band->width, band->height, &width, &height);
+  if (surface->pixels == nullptr || surface->width != band->width || surface->height != band->height ||
+      surface->bitsPerPixel != shape.bitsPerPixel) {
+    surface->Create(band->width, band->height, shape.bitsPerPixel, nullptr);
+  }
+  FillSurface(surface, plat::FaceColour());
+  if (!DrawPicture(surface, (band->width - width) / 2, (band->height - height) / 2, width, height,
+                   static_cast<const unsigned char*>(bank.pictures[index].pixels), shape)) {
+    // What the surface held is gone.
+    band->shown = -1;
+    return false;
+  }
+  band->shown = index;
+  return true;
+}
+
+void PaintBand(plat::DrawContext* context, const Surface& surface, const PictureBand& band) {
+  if (band.shown < 0) return;
+  plat::DrawPixels(context, 0, 0, PixelsOf(surface));
+}
+
+// ---------------------------------------------------------------------------
 // The progress dialog's percentage
 // ---------------------------------------------------------------------------
 

@@ -1,9 +1,12 @@
-// The installer's drawing: the picture banks of its two dialogs.
+// The installer's drawing: the picture banks of its two dialogs, and the
+// band of the publisher's art above their controls.
 #pragma once
 
 #include <cstdint>
 
+#include "a_graph.h"
 #include "a_pic.h"
+#include "platform.h"
 
 // The pictures of one picture set of the disc, loaded together. A plain
 // record with static storage, empty at start. Record k holds picture
@@ -36,3 +39,40 @@ void FreePictureBank(PictureBank* bank);
 // box "malloc error" (empty caption) is shown and the allocation is tried
 // again, for as long as it takes.
 void* AllocOrRetry(int size);
+
+// A band of pictures above a dialog's controls, drawn off screen in a
+// Surface and copied to the dialog in one piece.
+struct PictureBand {
+  int32_t width;   // the dialog's client width
+  int32_t height;  // 0 while the dialog has no band
+  int32_t shown;   // the picture the surface holds, -1 for none
+};
+
+// A band is at most this share of the screen's height (a third): the
+// dialog's controls stay in view on a 640 x 480 screen.
+constexpr int kBandScreenShare = 3;
+
+// The size at which a picture of `shape` is shown in a band of at most
+// `maxWidth` x `maxHeight`: its own, or scaled down to fit, its aspect kept
+// (never below 1 x 1).
+void FitPicture(const PictureShape& shape, int maxWidth, int maxHeight, int* width, int* height);
+
+// Makes room above the controls of `dialog` for the tallest of the first
+// `count` pictures of `bank` that can be shown (ShapeOfPicture), each fitted
+// to the dialog's client width and to a third of the screen's height: the
+// dialog grows by that height, its controls move down by it, and it is
+// centred again. Without such a picture the dialog is left exactly as it is
+// and the band has height 0.
+PictureBand OpenBand(plat::Window dialog, const PictureBank& bank, int32_t count);
+
+// Draws picture `index` of `bank` into `surface`, fitted and centred in the
+// band on the dialog's face colour; the surface is made anew at the band's
+// size and the picture's depth where it differs. Returns false, with
+// `band->shown` unchanged, when the band is empty or the picture cannot be
+// shown; the surface then holds what it held (or, when memory failed, no
+// pixels and `shown` is -1).
+bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, PictureBand* band);
+
+// Copies the band's surface to the top of the dialog's client area, in one
+// piece; nothing while it holds no picture.
+void PaintBand(plat::DrawContext* context, const Surface& surface, const PictureBand& band);

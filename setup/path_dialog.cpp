@@ -20,6 +20,11 @@ const char* const labelFontFaces[kLanguageCount] = {"\xB7s\xB2\xD3\xA9\xFA\xC5\x
 
 plat::Window Item(int id) { return plat::GetDialogItem(setupState.pathDialog, id); }
 
+// The banner above the controls: picture 0 of the setup pictures, drawn
+// once off screen.
+Surface bannerSurface;
+PictureBand banner{0, 0, -1};
+
 }  // namespace
 
 uint32_t NeededMegabytes(uint32_t installSize) {
@@ -130,6 +135,7 @@ intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam,
       return 0;
     case plat::kMsgPaint: {
       plat::DrawContext* context = plat::BeginPaint(dialog);
+      PaintBand(context, bannerSurface, banner);
       DrawSpaceTexts();
       plat::EndPaint(dialog, context);
       return 0;
@@ -149,6 +155,8 @@ int RunPathDialog() {
     FreePictureBank(&setupState.setupPictures);
     return 0;
   }
+  banner = OpenBand(setupState.pathDialog, setupState.setupPictures, 1);
+  ComposeBand(&bannerSurface, setupState.setupPictures, 0, &banner);
   plat::InvalidateWindow(setupState.pathDialog, false);
   setupState.spaceSufficient = MeasureFreeSpace();
   RefreshPathDialog();
@@ -158,6 +166,8 @@ int RunPathDialog() {
   while (plat::PumpOne() != plat::kPumpQuit) plat::Sleep(10);
   plat::DestroyWindow(setupState.pathDialog);
   setupState.pathDialog = nullptr;
+  banner = PictureBand{0, 0, -1};
+  bannerSurface.Release();
   FreePictureBank(&setupState.setupPictures);
   return setupState.pathAccepted;
 }

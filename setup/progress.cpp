@@ -6,7 +6,7 @@
 #include "resource_ids.h"
 #include "setup_state.h"
 
-ProgressView progressView = {nullptr, 0, -1, "", 0, {nullptr, 0}, Surface()};
+ProgressView progressView = {nullptr, 0, -1, "", 0, {nullptr, 0}, Surface(), {0, 0, -1}};
 
 int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize) {
   if (installSize == 0) return bytesDone == 0 ? 0 : 100;
@@ -26,8 +26,37 @@ void UpdateProgress(uint32_t value) {
   std::snprintf(progressView.percentText, sizeof progressView.percentText, "%3d%%", percent);
   if (percent != progressView.lastPercent) {
     progressView.lastPercent = percent;
+    ShowProgressPicture(percent);
     DrawPercent();
   }
+}
+
+int32_t ProgressPictureFor(int32_t percent, int32_t count) {
+  if (count <= 0) return -1;
+  if (percent < 0) percent = 0;
+  if (percent > 100) percent = 100;
+  // Up to 100 pictures each take 100 / count percent; at 100 percent that
+  // gives `count` itself, one past the last.
+  const int32_t index = count <= 100 ? percent / (100 / count) : static_cast<int32_t>(int64_t{percent} * count / 100);
+  return index < count ? index : count - 1;
+}
+
+void OpenProgressBand() {
+  progressView.band = OpenBand(progressView.dialog, progressView.progressPictures, progressView.progressPictures.count);
+  ShowProgressPicture(0);
+}
+
+void ShowProgressPicture(int32_t percent) {
+  const PictureBank& bank = progressView.progressPictures;
+  if (progressView.band.height == 0 || bank.pictures == nullptr) return;
+  const int32_t index = ProgressPictureFor(percent, bank.count);
+  if (index == progressView.band.shown ||
+      !ComposeBand(&progressView.progressSurface, bank, index, &progressView.band)) {
+    return;
+  }
+  plat::DrawContext* context = plat::GetWindowContext(progressView.dialog);
+  PaintBand(context, progressView.progressSurface, progressView.band);
+  plat::ReleaseWindowContext(progressView.dialog, context);
 }
 
 void CenterOnDesktop(plat::Window dialog) {
@@ -44,6 +73,7 @@ intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wPa
   switch (message) {
     case plat::kMsgPaint: {
       plat::DrawContext* context = plat::BeginPaint(dialog);
+      PaintBand(context, progressView.progressSurface, progressView.band);
       plat::EndPaint(dialog, context);
       DrawPercent();
       return 0;

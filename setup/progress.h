@@ -17,7 +17,8 @@ struct ProgressView {
   char percentText[8];   // percent as "%3d%%"
   int32_t finished;      // lifts the 99 percent cap
   PictureBank progressPictures;
-  Surface progressSurface;
+  Surface progressSurface;  // the band of pictures, drawn off screen
+  PictureBand band;         // above the controls while there are pictures
 };
 extern ProgressView progressView;
 
@@ -30,6 +31,21 @@ int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize);
 // value is the percentage to show. Below 100 until `finished` is set; at
 // most 100. Draws only when the percentage changed.
 void UpdateProgress(uint32_t value);
+
+// The picture of a set of `count` that belongs to `percent`: percent /
+// (100 / count) for up to 100 pictures, percent x count / 100 for more
+// (where 100 / count would be 0), kept within 0 to count - 1. -1 when the
+// set is empty.
+int32_t ProgressPictureFor(int32_t percent, int32_t count);
+
+// Opens the band of the progress pictures above the dialog's controls
+// (OpenBand) and shows the picture of 0 percent in it.
+void OpenProgressBand();
+
+// Shows the progress picture of `percent` in the band when its number
+// differs from the one shown: drawn off screen, then copied to the dialog
+// at once. A picture that cannot be shown leaves the band as it is.
+void ShowProgressPicture(int32_t percent);
 
 // Draws the bar and the percentage text (white over the filled part, blue
 // over the rest). Nothing when the dialog has no bar.

@@ -198,6 +198,16 @@ struct CopiedRect {
   int sourceX, sourceY;
 };
 
+// One block of pixels drawn into a window (DrawPixels), its rows kept
+// without padding.
+struct DrawnPixels {
+  int x, y, width, height, bitsPerPixel;
+  std::string bytes;
+  // The colour of pixel (px, py) of the block as 0xRRGGBB (16-bit colours
+  // widened by repeating their high bits); 0xFF000000 outside the block.
+  uint32_t ColourAt(int px, int py) const;
+};
+
 // The stand-in's model of a window: a dialog made from a template, or one of
 // its controls. Windows stay in the model after they are destroyed, so that
 // tests can look at them after the run.
@@ -220,6 +230,7 @@ struct HostWindow {
   std::vector<int> positions;
   std::vector<DrawnText> drawn;
   std::vector<CopiedRect> copies;  // BitBlt calls with this window as target
+  std::vector<DrawnPixels> pixelDraws;  // DrawPixels calls, in order
   int paintCount;
 };
 
@@ -228,6 +239,13 @@ HostWindow* FindDialog(int templateId);
 // A control of a dialog, or null.
 HostWindow* FindControl(HostWindow* dialog, int controlId);
 HostWindow* AsHostWindow(Window window);
+
+// Client areas: a dialog's frame and caption take 6 pixels across and 25
+// down; a control is all client.
+constexpr int kFrameWidth = 6;
+constexpr int kFrameHeight = 25;
+// FaceColour's answer.
+constexpr uint32_t kFaceColour = 0xF0F0F0;
 
 // The dialogs' control layouts, in dialog units, for the templates the
 // program ships; the stand-in builds its windows from them.

@@ -184,7 +184,8 @@ Window CreateDialogFromTemplate(Instance, int templateId, Window owner, DialogPr
   dialog->parent = nullptr;
   (void)owner;
   // Frame and caption add to the client area.
-  dialog->rect = Rect{0, 0, host::UnitsToX(t->width) + 6, host::UnitsToY(t->height) + 25};
+  dialog->rect =
+      Rect{0, 0, host::UnitsToX(t->width) + host::kFrameWidth, host::UnitsToY(t->height) + host::kFrameHeight};
   for (const host::ControlTemplate& c : t->controls) {
     HostWindow* control = host::NewWindow();
     control->controlId = c.id;
@@ -312,6 +313,36 @@ bool MoveWindowTo(Window window, int x, int y) {
   return true;
 }
 
+bool GetClientSize(Window window, int* width, int* height) {
+  HostWindow* w = host::AsHostWindow(window);
+  if (!host::Live(w)) return false;
+  const bool dialog = w->parent == nullptr;
+  *width = w->rect.right - w->rect.left - (dialog ? host::kFrameWidth : 0);
+  *height = w->rect.bottom - w->rect.top - (dialog ? host::kFrameHeight : 0);
+  return true;
+}
+
+bool ResizeWindow(Window window, int width, int height) {
+  HostWindow* w = host::AsHostWindow(window);
+  if (!host::Live(w)) return false;
+  w->rect.right = w->rect.left + width;
+  w->rect.bottom = w->rect.top + height;
+  return true;
+}
+
+void OffsetChildren(Window parent, int dx, int dy) {
+  HostWindow* w = host::AsHostWindow(parent);
+  if (!host::Live(w)) return;
+  for (HostWindow* c : w->children) {
+    c->rect.left += dx;
+    c->rect.right += dx;
+    c->rect.top += dy;
+    c->rect.bottom += dy;
+  }
+}
+
+uint32_t FaceColour() { return host::kFaceColour; }
+
 void PostQuit(int) { host::ui().quitPending = true; }
 
 PumpResult PumpOne() {
@@ -380,6 +411,36 @@ void DrawTextAt(DrawContext* context, const TextDrawing& d) {
   t.y = d.y;
   context->window->drawn.push_back(t);
 }
+
+void DrawPixels(DrawContext* target, int x, int y, const PixelBlock& block) {
+  const int bits = block.bitsPerPixel;
+  if (target == nullptr || block.pixels == nullptr || block.width < 1 || block.height < 1 ||
+      (bits != 16 && bits != 24 && bits != 32)) {
+    return;
+  }
+  host::DrawnPixels drawn{x, y, block.width, block.height, bits, std::string()};
+  const size_t rowBytes = static_cast<size_t>(block.width) * (bits / 8);
+  for (int row = 0; row < block.height; ++row) {
+    drawn.bytes.append(reinterpret_cast<const char*>(block.pixels) + static_cast<size_t>(block.pitch) * row, rowBytes);
+  }
+  target->window->pixelDraws.push_back(std::move(drawn));
+}
+
+namespace host {
+
+uint32_t DrawnPixels::ColourAt(int px, int py) const {
+  if (px < 0 || py < 0 || px >= width || py >= height) return 0xFF000000u;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) +
+                  (static_cast<size_t>(py) * width + px) * static_cast<size_t>(bitsPerPixel / 8);
+  if (bitsPerPixel == 16) {
+    const unsigned word = p[0] | p[1] << 8;
+    const unsigned r = word >> 11, g = (word >> 5) & 63, b = word & 31;
+    return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+  }
+  return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
+}
+
+}  // namespace host
 
 void BitBlt(DrawContext* target, int x, int y, int width, int height, DrawContext* source,
             int sourceX, int sourceY) {

@@ -107,6 +107,33 @@ bool MoveWindowTo(Window window, int x, int y) {
   return ::SetWindowPos(H(window), nullptr, x, y, 0, 0, SWP_NOSIZE) != FALSE;
 }
 
+bool GetClientSize(Window window, int* width, int* height) {
+  RECT r;
+  if (!::GetClientRect(H(window), &r)) return false;
+  *width = r.right - r.left;
+  *height = r.bottom - r.top;
+  return true;
+}
+
+bool ResizeWindow(Window window, int width, int height) {
+  return ::SetWindowPos(H(window), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) !=
+         FALSE;
+}
+
+void OffsetChildren(Window parent, int dx, int dy) {
+  for (HWND child = ::GetWindow(H(parent), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    if (!::GetWindowRect(child, &r)) continue;
+    ::MapWindowPoints(nullptr, H(parent), reinterpret_cast<POINT*>(&r), 2);
+    ::SetWindowPos(child, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+uint32_t FaceColour() {
+  const COLORREF c = ::GetSysColor(COLOR_3DFACE);
+  return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+}
+
 void PostQuit(int exitCode) { ::PostQuitMessage(exitCode); }
 
 PumpResult PumpOne() {
@@ -168,6 +195,33 @@ void DrawTextAt(DrawContext* context, const TextDrawing& d) {
   }
   ::SelectObject(dc, oldFont);
   ::DeleteObject(font);
+}
+
+void DrawPixels(DrawContext* target, int x, int y, const PixelBlock& block) {
+  const int bits = block.bitsPerPixel;
+  if (target == nullptr || target->dc == nullptr || block.pixels == nullptr || block.width < 1 ||
+      block.height < 1 || (bits != 16 && bits != 24 && bits != 32) ||
+      block.pitch != (block.width * bits + 31) / 32 * 4) {
+    return;
+  }
+  // A top-down bitmap (negative height); 16 bits need their masks, since a
+  // plain 16-bit bitmap is 5-5-5.
+  struct {
+    BITMAPINFOHEADER header;
+    DWORD masks[3];
+  } info = {};
+  info.header.biSize = sizeof info.header;
+  info.header.biWidth = block.width;
+  info.header.biHeight = -block.height;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = static_cast<WORD>(bits);
+  info.header.biCompression = bits == 16 ? BI_BITFIELDS : BI_RGB;
+  info.masks[0] = 0xF800;
+  info.masks[1] = 0x07E0;
+  info.masks[2] = 0x001F;
+  ::SetDIBitsToDevice(target->dc, x, y, static_cast<DWORD>(block.width), static_cast<DWORD>(block.height), 0, 0, 0,
+                      static_cast<UINT>(block.height), block.pixels, reinterpret_cast<const BITMAPINFO*>(&info),
+                      DIB_RGB_COLORS);
 }
 
 void BitBlt(DrawContext* target, int x, int y, int width, int height, DrawContext* source,

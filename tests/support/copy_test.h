@@ -53,6 +53,8 @@ class CopyTest : public SetupTest {
     progressView.lastPercent = -1;
     progressView.percentText[0] = '\0';
     progressView.finished = 0;
+    progressView.band = PictureBand{0, 0, -1};
+    progressView.progressSurface.Release();
   }
   static void SetText(MessageKey key, const char* text) {
     CopyCut(setupState.texts[key][2], sizeof setupState.texts[key][2], text);
