@@ -193,6 +193,8 @@ TEST_F(PictureBuildTest, EachPictureIsReportedAndScalingWarnedAbout) {
       {"progress", BlankPng(100, 201), "progress picture 0: art/p, 100 x 201, 24 bits",
        "progress picture 0 (art/p, 100 x 201) is taller than 200 pixels (a third of an 800 x 600 screen): setup "
        "shows it scaled down to 100 x 200"},
+      {"setup", BlankPng(4096, 1), "setup picture 0: art/p, 4096 x 1, 24 bits",
+       "setup picture 0 (art/p, 4096 x 1) is wider than the dialog (355 pixels): setup shows it scaled down to 355 x 1"},
       {"setup", BlankPng(710, 500), "setup picture 0: art/p, 710 x 500, 24 bits",
        "setup picture 0 (art/p, 710 x 500) is wider than the dialog (355 pixels) and taller than 200 pixels (a third "
        "of an 800 x 600 screen): setup shows it scaled down to 284 x 200"},

@@ -403,7 +403,7 @@ bool Builder::Pictures(const std::vector<std::string>& files, const char* set, i
     }
     if (!scaled.empty()) {
       int width = 0, height = 0;
-      ShownPictureSize(shape.width, shape.height, bandWidth, &width, &height);
+      FitPicture({shape.width, shape.height, shape.bitsPerPixel}, bandWidth, kMaxBandHeight, &width, &height);
       Warn(which + " (" + file + ", " + size + ") is " + scaled + ": setup shows it scaled down to " +
            std::to_string(width) + " x " + std::to_string(height));
     }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "paint.h"
+
 namespace gamedisc {
 
 // A stored path within the installer's status text, and the default install
@@ -18,31 +20,15 @@ constexpr uint32_t kUninstallRecordBytes = 40;
 // area, at 96 dpi 355 pixels in the install-path dialog (the "setup" set)
 // and 340 in the progress dialog ("progress"). A wider picture is scaled
 // down to that width, its aspect kept; a band takes at most a third of the
-// screen's height, 200 pixels on an 800 x 600 screen, and a taller picture
-// is scaled down to fit that too.
+// screen's height (kBandScreenShare), 200 pixels on an 800 x 600 screen, and
+// a taller picture is scaled down to fit that too (setup's FitPicture).
 constexpr int kSetupBandWidth = 355;
 constexpr int kProgressBandWidth = 340;
-constexpr int kMaxBandHeight = 200;
+constexpr int kMaxBandHeight = 600 / kBandScreenShare;
 // The progress dialog shows picture percent / (100 / count) as the copy
 // goes from 0 to 100 percent, so no more than 101 of a set can ever show;
 // the build warns above this many.
 constexpr int kMaxProgressPictures = 100;
-
-// The size at which setup shows a picture of `width` x `height` in a band
-// `bandWidth` wide on an 800 x 600 screen: scaled by one factor, the
-// other side rounded to whole pixels.
-inline void ShownPictureSize(int width, int height, int bandWidth, int* shownWidth, int* shownHeight) {
-  *shownWidth = width;
-  *shownHeight = height;
-  if (width <= bandWidth && height <= kMaxBandHeight) return;
-  if (int64_t{width} * kMaxBandHeight >= int64_t{height} * bandWidth) {
-    *shownWidth = bandWidth;
-    *shownHeight = static_cast<int>((int64_t{height} * bandWidth + width / 2) / width);
-  } else {
-    *shownHeight = kMaxBandHeight;
-    *shownWidth = static_cast<int>((int64_t{width} * kMaxBandHeight + height / 2) / height);
-  }
-}
 
 // The folder setup.exe offers first: C:\Program Files\COMPANY\GAME.
 inline std::string DefaultTargetFolder(const std::string& company, const std::string& game) {
