@@ -156,7 +156,25 @@ struct GameSet {
   int discs = 1;
   double firstDiscShare = 0.5;
   size_t piece = 204800;  // the largest file piece in one record
+  // The depths of the banner and of the progress pictures.
+  int bannerBits = 24;
+  int frameBits = 16;
 };
+
+// The art of every set, in colours that no control of the dialogs has and
+// that 16 bits hold exactly: a 300 x 60 banner in quarters (red, green,
+// magenta, cyan: top left, bottom left, top right, bottom right), and four
+// 300 x 40 progress pictures of one colour each. Narrower than either
+// dialog, so that they show at their own size.
+constexpr int kBannerWidth = 300, kBannerHeight = 60, kFrameWidth = 300, kFrameHeight = 40;
+constexpr uint32_t kBannerColours[4] = {0xFF0000, 0x00FF00, 0xFF00FF, 0x00FFFF};
+constexpr uint32_t kFrameColours[4] = {0xFF0000, 0x00FF00, 0xFF00FF, 0xFFFF00};
+
+std::string Hex(uint32_t rgb) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(rgb));
+  return text;
+}
 
 std::vector<GameFile> ArchiveFiles() {
   return {{"\\kelvora.exe", Content(1, 40000)},       {"\\readme.txt", Content(2, 3000)},
@@ -351,10 +369,7 @@ class SetWriter {
     }
     testsupport::WriteNative(disc + "\\setupdata\\setupdata.ini", testsupport::TextRows(rows));
     testsupport::WriteNative(disc + "\\" + kUrlFile, "[InternetShortcut]\r\nURL=http://kelvora.example/\r\n");
-    testsupport::WritePictureSet(disc + "\\setupdata\\setup",
-                                 testsupport::BuildPictureSet(testsupport::SamplePictures(3)));
-    testsupport::WritePictureSet(disc + "\\setupdata\\progress",
-                                 testsupport::BuildPictureSet(testsupport::SamplePictures(4)));
+    WriteArt(disc);
     WriteExpected();
     Fact("SET", g.name);
     Fact("COMPANY", g.company);
@@ -381,6 +396,35 @@ class SetWriter {
       Fact("STATUS_AFTER_DISC" + std::to_string(d + 1), StatusAfter(discs, d, g.codePage));
     }
     return discs;
+  }
+
+  // The banner and the progress pictures, and what the screenshots must
+  // show of them: each colour as "RRGGBB:WxH:X,Y" (the rectangle it fills,
+  // placed relative to the first).
+  void WriteArt(const std::string& disc) {
+    const int w = kBannerWidth / 2, h = kBannerHeight / 2;
+    const std::vector<testsupport::TestPicture> banner = {testsupport::PaintedPicture(
+        kBannerWidth, kBannerHeight, game_.bannerBits,
+        [=](int x, int y) { return kBannerColours[(x < w ? 0 : 2) + (y < h ? 0 : 1)]; })};
+    std::vector<testsupport::TestPicture> frames;
+    std::string frameFacts;
+    for (uint32_t colour : kFrameColours) {
+      frames.push_back(testsupport::PaintedPicture(kFrameWidth, kFrameHeight, game_.frameBits,
+                                                   [=](int, int) { return colour; }));
+      frameFacts += (frameFacts.empty() ? "" : " ") + Hex(colour) + ":" + std::to_string(kFrameWidth) + "x" +
+                    std::to_string(kFrameHeight) + ":0,0";
+    }
+    testsupport::WritePictureSet(disc + "\\setupdata\\setup", testsupport::BuildPictureSet(banner));
+    testsupport::WritePictureSet(disc + "\\setupdata\\progress", testsupport::BuildPictureSet(frames));
+    std::string bannerFacts;
+    const int places[4][2] = {{0, 0}, {0, h}, {w, 0}, {w, h}};
+    for (int k = 0; k < 4; ++k) {
+      bannerFacts += (k ? " " : "") + Hex(kBannerColours[k]) + ":" + std::to_string(w) + "x" + std::to_string(h) +
+                     ":" + std::to_string(places[k][0]) + "," + std::to_string(places[k][1]);
+    }
+    Fact("BANNER", bannerFacts);
+    Fact("FRAMES", frameFacts);
+    Fact("ART_BITS", std::to_string(game_.bannerBits) + " and " + std::to_string(game_.frameBits));
   }
 
   // Spoils the archive of disc 1: the checksum of its `nth` file piece.
@@ -479,6 +523,8 @@ GameSet ChineseGame(const std::string& name, const Texts* texts, UINT codePage, 
   g.files.push_back({"\\" + n.chapter + "\\" + n.map, Content(32, 260000)});
   g.data.push_back({"\\Movies\\" + n.movie, Content(33, 9000)});
   g.links = {{n.folder + "\\" + n.file, n.manualLink}, {"Tools\\editor.exe", n.editorLink}};
+  g.bannerBits = codePage == kBig5 ? 32 : 16;
+  g.frameBits = codePage == kBig5 ? 24 : 32;
   return g;
 }
 

@@ -318,6 +318,60 @@ check_bar() {
   fi
 }
 
+# The publisher's art in a picture of a dialog. SPEC lists "RRGGBB:WxH:X,Y"
+# entries: with `all`, each colour must fill exactly a W x H rectangle of
+# the picture, and lie at (X, Y) from where the first one lies (the banner,
+# shown at its own size, whatever the depth it was stored in); with `one`,
+# exactly one entry must (the progress picture of the moment), and with a
+# number N it must be entry N (from 1).
+check_art() {
+  local png=$1 mode=$2 spec=$3 what=$4 result
+  result=$(convert "$png" -depth 8 txt:- | awk -v spec="$spec" -v mode="$mode" '
+    BEGIN {
+      n = split(spec, entries, " ")
+      for (i = 1; i <= n; i++) {
+        split(entries[i], f, ":"); split(f[2], size, "x"); split(f[3], at, ",")
+        colour[i] = f[1]; w[i] = size[1]; h[i] = size[2]; ax[i] = at[1]; ay[i] = at[2]; count[i] = 0
+        which[f[1]] = i
+      }
+    }
+    /^[0-9]+,[0-9]+:/ {
+      if (!match($0, /#[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]/)) next
+      c = toupper(substr($0, RSTART + 1, 6))
+      if (!(c in which)) next
+      i = which[c]; split($1, p, /[,:]/)
+      if (count[i]++ == 0) { left[i] = right[i] = p[1]; top[i] = bottom[i] = p[2] }
+      if (p[1] < left[i]) left[i] = p[1]; if (p[1] > right[i]) right[i] = p[1]
+      if (p[2] < top[i]) top[i] = p[2]; if (p[2] > bottom[i]) bottom[i] = p[2]
+    }
+    function exact(i) {
+      return count[i] == w[i] * h[i] && right[i] - left[i] + 1 == w[i] && bottom[i] - top[i] + 1 == h[i]
+    }
+    function seen(i) {
+      return count[i] ? sprintf("#%s: %d px in %dx%d at %d,%d", colour[i], count[i], right[i] - left[i] + 1,
+                                bottom[i] - top[i] + 1, left[i], top[i]) : sprintf("#%s: none", colour[i])
+    }
+    END {
+      if (mode == "all") {
+        for (i = 1; i <= n; i++) {
+          if (!exact(i)) { print "bad", seen(i), "(expected " w[i] "x" h[i] ")"; exit }
+          if (left[i] - left[1] != ax[i] - ax[1] || top[i] - top[1] != ay[i] - ay[1]) { print "bad misplaced", seen(i); exit }
+        }
+        print "ok", n, "rectangles exactly in place, the first at", left[1] "," top[1]; exit
+      }
+      shown = 0; found = 0
+      for (i = 1; i <= n; i++) if (exact(i)) { shown = i; found++ }
+      if (found != 1) { out = ""; for (i = 1; i <= n; i++) out = out "; " seen(i); print "bad", found, "pictures shown" out; exit }
+      if (mode != "one" && shown != mode) { print "bad picture", shown, "shown, not", mode, "(" seen(shown) ")"; exit }
+      print "ok picture", shown, "of", n, "(" seen(shown) ")"
+    }')
+  if [ "${result%% *}" = ok ]; then
+    ok "$(basename "$png"): $what: ${result#ok }"
+  else
+    fail "$(basename "$png"): $what: ${result#bad }"
+  fi
+}
+
 # Everything a finished install leaves.
 check_installed() {
   check_files
@@ -389,6 +443,8 @@ EOF
   link_steps
   drive
   check_bar "$work/screenshots/$case_name-progress-100.png" whole
+  check_art "$work/screenshots/$case_name-path-dialog.png" all "$BANNER" "the banner ($ART_BITS bits)"
+  check_art "$work/screenshots/$case_name-progress-100.png" 4 "$FRAMES" "the last progress picture at 100%"
   check_installed
 }
 
@@ -424,6 +480,7 @@ EOF
   link_steps
   drive
   check_bar "$work/screenshots/three_discs-progress-disc2.png" split
+  check_art "$work/screenshots/three_discs-progress-disc2.png" one "$FRAMES" "a progress picture at disc 2"
   check_installed
 }
 

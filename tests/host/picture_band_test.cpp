@@ -24,31 +24,10 @@ using testsupport::TestPicture;
 
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
 
-// A picture of the tool's layout, each pixel coloured by `colour` (0xRRGGBB).
-TestPicture Painted(int width, int height, int bits, const std::function<uint32_t(int, int)>& colour) {
-  TestPicture picture;
-  picture.attributes = discformat::PictureAttributes(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
-                                                     static_cast<uint16_t>(bits));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = colour(x, y);
-      const unsigned r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
-      if (bits == 16) {
-        const unsigned word = (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
-        picture.pixels += {static_cast<char>(word), static_cast<char>(word >> 8)};
-      } else {
-        picture.pixels += {static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
-        if (bits == 32) picture.pixels += '\0';
-      }
-    }
-  }
-  return picture;
-}
-
 // Red, green, blue and white quarters: top left, bottom left, top right,
 // bottom right.
 TestPicture Quarters(int width, int height, int bits) {
-  return Painted(width, height, bits, [=](int x, int y) {
+  return testsupport::PaintedPicture(width, height, bits, [=](int x, int y) {
     return x < width / 2 ? (y < height / 2 ? kRed : kGreen) : (y < height / 2 ? kBlue : kWhite);
   });
 }
@@ -183,7 +162,7 @@ TEST_F(BannerTest, AScaledPictureIsAveragedNotSampled) {
   // picking source pixels would give black or white.
   testsupport::WritePictureSet(
       Native("setupdata\\setup"),
-      BuildPictureSet({Painted(710, 20, 24, [](int x, int) { return x % 2 ? kWhite : 0u; })}));
+      BuildPictureSet({testsupport::PaintedPicture(710, 20, 24, [](int x, int) { return x % 2 ? kWhite : 0u; })}));
   HostWindow* dialog = RunDialog();
   ASSERT_FALSE(dialog->pixelDraws.empty());
   const DrawnPixels& d = dialog->pixelDraws.back();
@@ -240,7 +219,7 @@ TEST_F(SlideshowTest, EachPercentageShowsItsPictureAndOnlyChangesAreDrawn) {
     ResetEngine();
     plat::host::ResetUi();
     std::vector<TestPicture> set;
-    for (int k = 0; k < c.count; ++k) set.push_back(Painted(20, 6 + k % 3, 24, [k](int, int) { return ColourOf(k); }));
+    for (int k = 0; k < c.count; ++k) set.push_back(testsupport::PaintedPicture(20, 6 + k % 3, 24, [k](int, int) { return ColourOf(k); }));
     testsupport::WritePictureSet(Native("setupdata\\progress"), BuildPictureSet(set));
     LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
     progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
@@ -273,9 +252,9 @@ TEST_F(SlideshowTest, EachPercentageShowsItsPictureAndOnlyChangesAreDrawn) {
 }
 
 TEST_F(SlideshowTest, APictureThatCannotBeShownLeavesTheBandAsItIs) {
-  std::vector<TestPicture> set = {Painted(20, 6, 16, [](int, int) { return ColourOf(0); }),
+  std::vector<TestPicture> set = {testsupport::PaintedPicture(20, 6, 16, [](int, int) { return ColourOf(0); }),
                                   {discformat::PictureAttributes(20, 6, 24), "lies"},
-                                  Painted(20, 6, 32, [](int, int) { return kBlue; })};
+                                  testsupport::PaintedPicture(20, 6, 32, [](int, int) { return kBlue; })};
   testsupport::WritePictureSet(Native("setupdata\\progress"), BuildPictureSet(set));
   LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
   progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
