@@ -61,6 +61,14 @@ int main(int argc, char** argv) {
   input[0] = static_cast<char>(set.idx1.size() & 0xFF);
   input[1] = static_cast<char>(set.idx1.size() >> 8);
   Seed(root + "/picture", "three", input + set.idx1 + set.pic1);
+  // Pictures that can be shown: each depth, and one wider than the band.
+  set = BuildPictureSet({PaintedPicture(6, 2, 16, [](int x, int) { return x * 0x2A0000u; }),
+                         PaintedPicture(3, 3, 24, [](int, int y) { return y * 0x004000u; }),
+                         PaintedPicture(2, 4, 32, [](int x, int y) { return (x + y) * 0x000030u; }),
+                         PaintedPicture(400, 1, 24, [](int x, int) { return x % 2 ? 0xFFFFFFu : 0u; })});
+  input[0] = static_cast<char>(set.idx1.size() & 0xFF);
+  input[1] = static_cast<char>(set.idx1.size() >> 8);
+  Seed(root + "/picture", "shown", input + set.idx1 + set.pic1);
 
   Seed(root + "/text", "messages",
        TextRows({{"ProgramName_EN", "Game Setup"}, {"ProgramName_TW", kBig5Setup}, {"NextCD_EN", "\"Disc \""},
