@@ -318,17 +318,17 @@ check_bar() {
   fi
 }
 
-# The publisher's art in a picture of a dialog. SPEC lists "RRGGBB:WxH:X,Y"
+# The publisher's art in a picture of a dialog. ENTRIES lists "RRGGBB:WxH:X,Y"
 # entries: with `all`, each colour must fill exactly a W x H rectangle of
 # the picture, and lie at (X, Y) from where the first one lies (the banner,
 # shown at its own size, whatever the depth it was stored in); with `one`,
 # exactly one entry must (the progress picture of the moment), and with a
 # number N it must be entry N (from 1).
 check_art() {
-  local png=$1 mode=$2 spec=$3 what=$4 result
-  result=$(convert "$png" -depth 8 txt:- | awk -v spec="$spec" -v mode="$mode" '
+  local png=$1 mode=$2 entries=$3 what=$4 result
+  result=$(convert "$png" -depth 8 txt:- | awk -v list="$entries" -v mode="$mode" '
     BEGIN {
-      n = split(spec, entries, " ")
+      n = split(list, entries, " ")
       for (i = 1; i <= n; i++) {
         split(entries[i], f, ":"); split(f[2], size, "x"); split(f[3], at, ",")
         colour[i] = f[1]; w[i] = size[1]; h[i] = size[2]; ax[i] = at[1]; ay[i] = at[2]; count[i] = 0
