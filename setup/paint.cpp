@@ -1,14 +1,13 @@
-// The picture banks of the dialogs, and the progress dialog's drawing.
+// The picture banks of the dialogs and the band of pictures above their
+// controls.
 #include "paint.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "a_file.h"
 #include "a_mem.h"
 #include "platform.h"
 #include "progress.h"
-#include "resource_ids.h"
 
 namespace {
 
@@ -167,38 +166,4 @@ bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, Pictu
 void PaintBand(plat::DrawContext* context, const Surface& surface, const PictureBand& band) {
   if (band.shown < 0) return;
   plat::DrawPixels(context, 0, 0, PixelsOf(surface));
-}
-
-// ---------------------------------------------------------------------------
-// The progress dialog's percentage
-// ---------------------------------------------------------------------------
-
-void DrawPercent() {
-  // 22 pixels high and 11 wide, so that the text can be centred by its
-  // number of characters.
-  const plat::FontSpec font{"Arial", 22, 11, 400, 1, 1, 2, 2, 0x31};
-  plat::Window bar = plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_BAR);
-  if (bar == nullptr) return;
-  plat::DrawContext* context = plat::GetWindowContext(bar);
-  plat::Rect rect{};
-  plat::GetWindowRect(bar, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  const int n = static_cast<int>(std::strlen(progressView.percentText));
-  const int x = width / 2 - (22 * n) / 4;
-  const int y = height / 2 - 11;
-
-  plat::RedrawWindow(bar, plat::kRdwInvalidate | plat::kRdwInternalPaint | plat::kRdwErase |
-                              plat::kRdwUpdateNow);
-  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(progressView.percent), 0);
-  const int filled = progressView.percent * width / 100;
-  plat::TextDrawing text{font, 0xFFFFFF, false, true, {0, 0, filled, height}, x, y,
-                         progressView.percentText};
-  plat::DrawTextAt(context, text);
-  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(progressView.percent), 0);
-  text.colour = 0xFF0000;  // blue, as a 0x00BBGGRR colour
-  text.clip = plat::Rect{filled, 0, width, height};
-  plat::DrawTextAt(context, text);
-  plat::RedrawWindow(bar, plat::kRdwUpdateNow);
-  plat::ReleaseWindowContext(bar, context);
 }

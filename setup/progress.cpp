@@ -1,6 +1,7 @@
 #include "progress.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "install.h"
 #include "resource_ids.h"
@@ -90,4 +91,34 @@ intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wPa
     default:
       return 0;
   }
+}
+
+void DrawPercent() {
+  // 22 pixels high and 11 wide, so that the text can be centred by its
+  // number of characters.
+  const plat::FontSpec font{"Arial", 22, 11, 400, 1, 1, 2, 2, 0x31};
+  plat::Window bar = plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_BAR);
+  if (bar == nullptr) return;
+  plat::DrawContext* context = plat::GetWindowContext(bar);
+  plat::Rect rect{};
+  plat::GetWindowRect(bar, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  const int n = static_cast<int>(std::strlen(progressView.percentText));
+  const int x = width / 2 - (22 * n) / 4;
+  const int y = height / 2 - 11;
+
+  plat::RedrawWindow(bar, plat::kRdwInvalidate | plat::kRdwInternalPaint | plat::kRdwErase |
+                              plat::kRdwUpdateNow);
+  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(progressView.percent), 0);
+  const int filled = progressView.percent * width / 100;
+  plat::TextDrawing text{font, 0xFFFFFF, false, true, {0, 0, filled, height}, x, y,
+                         progressView.percentText};
+  plat::DrawTextAt(context, text);
+  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(progressView.percent), 0);
+  text.colour = 0xFF0000;  // blue, as a 0x00BBGGRR colour
+  text.clip = plat::Rect{filled, 0, width, height};
+  plat::DrawTextAt(context, text);
+  plat::RedrawWindow(bar, plat::kRdwUpdateNow);
+  plat::ReleaseWindowContext(bar, context);
 }
