@@ -3,14 +3,9 @@
 #include <cstring>
 
 #include "a_mem.h"
+#include "little_endian.h"
 
 namespace {
-
-int32_t LoadLe32(const unsigned char* p) {
-  uint32_t v = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-  return static_cast<int32_t>(v);
-}
 
 // MakeUpper within a fixed field that need not hold a terminator.
 void MakeUpperField(char* field, size_t size) {
@@ -47,8 +42,8 @@ int PackageReader::Open(const char* packagePath, char* entryName) {
     file.Close();
     return 0;
   }
-  const int64_t directoryOffset = LoadLe32(header + 4);
-  const int64_t entryCount = LoadLe32(header + 8);
+  const int64_t directoryOffset = static_cast<int32_t>(disc::LoadLe32(header + 4));
+  const int64_t entryCount = static_cast<int32_t>(disc::LoadLe32(header + 8));
   const int64_t packageSize = file.Size();
   // The directory must lie inside the file; this also keeps its byte size
   // within what the file holds, so no wrapped size is ever allocated.
@@ -73,8 +68,8 @@ int PackageReader::Open(const char* packagePath, char* entryName) {
     char* name = reinterpret_cast<char*>(record);
     MakeUpperField(name, kPackageNameSize);
     if (!NameEquals(name, entryName)) continue;
-    const int64_t offset = LoadLe32(record + 32);
-    const int64_t length = LoadLe32(record + 36);
+    const int64_t offset = static_cast<int32_t>(disc::LoadLe32(record + 32));
+    const int64_t length = static_cast<int32_t>(disc::LoadLe32(record + 36));
     // The first entry of that name is the one; if its data does not lie
     // inside the package, the package is damaged and the open fails.
     if (offset >= 0 && length >= 0 && offset + length <= packageSize) {

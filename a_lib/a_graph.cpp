@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "a_mem.h"
+#include "little_endian.h"
 
 Surface::~Surface() { Release(); }
 
@@ -65,7 +66,7 @@ struct Rgb {
 
 Rgb ReadPixel(const unsigned char* p, int bits) {
   if (bits == 16) {
-    const unsigned word = p[0] | p[1] << 8;
+    const unsigned word = disc::LoadLe16(p);
     const unsigned r = word >> 11, g = (word >> 5) & 63, b = word & 31;
     // Bit replication, so that 31 and 63 come back as 255.
     return Rgb{static_cast<float>(r << 3 | r >> 2), static_cast<float>(g << 2 | g >> 4),

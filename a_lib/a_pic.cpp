@@ -7,6 +7,7 @@
 #include "a_file.h"
 #include "a_mem.h"
 #include "a_util.h"
+#include "little_endian.h"
 #include "platform.h"
 
 int32_t picload_count = 0;
@@ -21,10 +22,6 @@ constexpr int kPackedDataOffset = 22;
 
 bool checkRegistered = false;
 
-uint32_t LoadLe32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 // BASE followed by `extension`, or false when it does not fit in a path.
 bool SetPath(char (&path)[kPathSize], const char* base, const char* extension) {
@@ -39,7 +36,7 @@ int OpenIndex(FileHandle* index, const char* base) {
   if (!SetPath(path, base, ".idx1") || !index->OpenRead(path)) return -1;
   unsigned char field[4];
   int32_t count = 0;
-  if (index->Read(field, 4) == 4) count = static_cast<int32_t>(LoadLe32(field));
+  if (index->Read(field, 4) == 4) count = static_cast<int32_t>(disc::LoadLe32(field));
   const int size = index->Size();
   const int32_t held = size >= 4 ? (size - 4) / 4 : 0;
   if (count > held) count = held;
@@ -64,7 +61,7 @@ int PictureOffset(const char* base, int index, int* offset) {
   unsigned char field[4];
   int found = index >= 0 && index < count && file.Seek(4 + 4 * index) &&
               file.Read(field, 4) == 4;
-  if (found) *offset = static_cast<int32_t>(LoadLe32(field));
+  if (found) *offset = static_cast<int32_t>(disc::LoadLe32(field));
   file.Close();
   return found;
 }
@@ -114,8 +111,8 @@ int Picture::Load(const char* base, int index, void* buffer) {
   uint32_t packedSize = 0;
   if (ok) {
     std::memcpy(header.attributes, fields, sizeof header.attributes);
-    header.unpackedSize = LoadLe32(fields + kUnpackedFieldOffset);
-    packedSize = LoadLe32(fields + kPackedFieldOffset);
+    header.unpackedSize = disc::LoadLe32(fields + kUnpackedFieldOffset);
+    packedSize = disc::LoadLe32(fields + kPackedFieldOffset);
     ok = packedSize <= fileSize - offset - kPackedDataOffset &&
          (packedSize == 0 || header.unpackedSize <= kMaxPictureBytes);
   }
@@ -159,9 +156,9 @@ int Picture::Load(const char* base, int index, void* buffer) {
 bool ShapeOfPicture(const Picture& picture, PictureShape* shape) {
   if (picture.pixels == nullptr || !picture.complete) return false;
   const unsigned char* a = picture.header.attributes;
-  const int width = a[0] | a[1] << 8;
-  const int height = a[2] | a[3] << 8;
-  const int bits = a[4] | a[5] << 8;
+  const int width = disc::LoadLe16(a);
+  const int height = disc::LoadLe16(a + 2);
+  const int bits = disc::LoadLe16(a + 4);
   if (width < 1 || width > kMaxPictureSide || height < 1 || height > kMaxPictureSide) return false;
   if (bits != 16 && bits != 24 && bits != 32) return false;
   if (static_cast<uint64_t>(width) * height * (bits / 8) != picture.header.unpackedSize) return false;

@@ -9,6 +9,7 @@
 #include "a_name.h"
 #include "compose.h"
 #include "install_log.h"
+#include "little_endian.h"
 #include "platform.h"
 #include "progress.h"
 #include "resource_ids.h"
@@ -110,10 +111,6 @@ const char kWriteFailText[] = "\xB5L\xAAk\xBCg\xA4J\xBA\xCF\xBA\xD0";
 const char kWriteFailCaption[] = "\xBA\xCF\xBA\xD0\xBF\xF9\xBB~!";
 constexpr unsigned kBig5 = 950;
 
-uint32_t LoadLe32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 bool DiscPath(char* out, size_t size, int discIndex) {
   return Compose(out, size, "%s\\cd%d", setupState.sourceFolder, discIndex + 1);
@@ -206,7 +203,7 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
   }
   if (tag == kTagFolder) {
     // Logged only when this install makes it: one that was there stays.
-    if (plat::GetAttributes(joined) == plat::kInvalidAttributes && !LogEntry("folder", joined)) {
+    if (plat::GetAttributes(joined) == plat::kInvalidAttributes && !LogEntry(disc::kLogFolder, joined)) {
       ReportWriteFailure();
       return Step::kStop;
     }
@@ -234,7 +231,7 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
       return Step::kStop;
     }
   }
-  if (!MakeLoggedParents(joined) || !LogEntry("file", joined)) {
+  if (!MakeLoggedParents(joined) || !LogEntry(disc::kLogFile, joined)) {
     ReportWriteFailure();
     return Step::kStop;
   }
@@ -275,7 +272,7 @@ Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* posit
   };
   unsigned char lengthBytes[4];
   if (copyState.archive.Read(lengthBytes, 4) != 4) return cut();
-  const uint32_t length = LoadLe32(lengthBytes);
+  const uint32_t length = disc::LoadLe32(lengthBytes);
   if (length > static_cast<uint32_t>(kPackedBufferSize)) {
     ReportDamage(offset, "a record is longer than any record can be");
     return Step::kStop;
@@ -400,15 +397,15 @@ void MakeLevel(const char* path, size_t length) {
 // Opens the install log in the target folder and records the game, its key
 // and the levels of the target folder this install made.
 bool StartInstallLog() {
-  if (!OpenInstallLog(setupState.targetFolder) || !LogEntry("game", setupState.gameName) ||
-      !LogEntry("key", setupState.uninstallKey)) {
+  if (!OpenInstallLog(setupState.targetFolder) || !LogEntry(disc::kLogGame, setupState.gameName) ||
+      !LogEntry(disc::kLogKey, setupState.uninstallKey)) {
     return false;
   }
   char level[kTargetFolderSize];
   for (int k = 0; k < madeLevelCount; ++k) {
     std::memcpy(level, setupState.targetFolder, madeLevels[k]);
     level[madeLevels[k]] = '\0';
-    if (!LogEntry("base", level)) return false;
+    if (!LogEntry(disc::kLogBase, level)) return false;
   }
   return true;
 }
@@ -443,8 +440,8 @@ void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount) {
   file->Read(setupState.uninstallKey, kHeaderTextSize);
   file->Read(setupState.exeName, kHeaderTextSize);
   unsigned char number[4] = {};
-  if (file->Read(number, 4) == 4) *discCount = static_cast<int32_t>(LoadLe32(number));
-  if (file->Read(number, 4) == 4) setupState.installSize = LoadLe32(number);
+  if (file->Read(number, 4) == 4) *discCount = static_cast<int32_t>(disc::LoadLe32(number));
+  if (file->Read(number, 4) == 4) setupState.installSize = disc::LoadLe32(number);
 }
 
 namespace {
@@ -612,7 +609,7 @@ int CopyTree(const char* source, const char* target) {
   if (length == 0 || length >= sizeof remembered) return 0;
   if (!plat::SetCurrentFolder(source)) return 1;
   int ok = 1;
-  if (plat::GetAttributes(target) == plat::kInvalidAttributes && !LogEntry("folder", target)) ok = 0;
+  if (plat::GetAttributes(target) == plat::kInvalidAttributes && !LogEntry(disc::kLogFolder, target)) ok = 0;
   plat::CreateFolder(target);
   plat::FolderEntry entry;
   plat::FolderList* list = plat::ListFirst("*.*", &entry);
@@ -627,7 +624,7 @@ int CopyTree(const char* source, const char* target) {
       }
       if (folder) {
         ok &= CopyTree(entry.name, to);
-      } else if (!LogEntry("file", to) || !CopyDataFile(entry.name, to)) {
+      } else if (!LogEntry(disc::kLogFile, to) || !CopyDataFile(entry.name, to)) {
         ok = 0;
       }
       // One damaged-disc box, and nothing copied after it.

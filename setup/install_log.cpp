@@ -41,7 +41,7 @@ int OpenInstallLog(const char* targetFolder) {
   logState.lastParent[0] = '\0';
   // A log that is new gets its first line; one that is there is added to.
   if (plat::StreamSeek(stream, 0, plat::kSeekEnd) && plat::StreamTell(stream) == 0 &&
-      !WriteLine("install log", "1")) {
+      !WriteLine(disc::kInstallLogTitle, disc::kInstallLogVersion)) {
     CloseInstallLog();
     return 0;
   }
@@ -81,7 +81,7 @@ int MakeLoggedParents(const char* path) {
     std::memcpy(prefix, path, i);
     prefix[i] = '\0';
     if (plat::GetAttributes(prefix) != plat::kInvalidAttributes) continue;
-    if (!LogEntry("folder", prefix)) return 0;
+    if (!LogEntry(disc::kLogFolder, prefix)) return 0;
     plat::CreateFolder(prefix);
     if (i == parentLength) break;
   }

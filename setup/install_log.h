@@ -1,32 +1,12 @@
 // The install log: "install.log" in the target folder, the record of every
 // thing an install made, from which the uninstaller removes it again.
 //
-// Format, version 1. A text file of lines, each ending in CR LF; names are
-// bytes in the system's ANSI code page, as the program handed them to the
-// system. The first line is
-//
-//   install log<TAB>1
-//
-// and every other line is one entry, KIND<TAB>VALUE:
-//
-//   game      the game's name
-//   key       the uninstall key's name (the one uninstall.dat holds)
-//   base      a folder on the way to the target folder, or the target folder
-//             itself, that setup made: its whole path
-//   folder    a folder setup made inside the target folder, below it:
-//             "\Save" (the form of a stored path)
-//   file      a file setup wrote inside the target folder: "\maps\one.map"
-//   menu      a folder setup made in the Programs menu: its whole path
-//   link      a shortcut or web link setup saved: its whole path
-//   registry  a key setup wrote below HKEY_LOCAL_MACHINE
-//
-// An entry is written, and pushed to the disk, before what it names is made,
-// so a cancelled, failed or killed install leaves a log that names all it
-// may have made. An install into a folder that has a log adds its entries to
-// it. Readers pass over entries of kinds they do not know.
+// The format and its kinds of entry: install_log_kinds.h.
 #pragma once
 
 #include <cstddef>
+
+#include "install_log_kinds.h"
 
 // The log's name inside the target folder.
 extern const char kInstallLogName[];

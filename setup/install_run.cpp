@@ -23,7 +23,7 @@ bool WriteUninstallRecord() {
   char path[kTargetFolderSize + 16];
   if (!Compose(path, sizeof path, "%s\\%s", setupState.targetFolder, "uninstall.dat")) return false;
   FileHandle file;
-  if (!LogEntry("file", path) || !file.OpenWrite(path)) return false;
+  if (!LogEntry(disc::kLogFile, path) || !file.OpenWrite(path)) return false;
   bool ok = file.Write(setupState.uninstallKey, kHeaderTextSize) == 1;
   ok = file.Close() == 1 && ok;
   // A cut record would name a wrong key to the uninstaller: none is better.

@@ -40,8 +40,8 @@ bool ReadLog(const std::string& path, std::vector<Entry>* entries) {
   if (!whole) return false;
   TextTable table;
   table.Load(path.c_str());
-  bool ok = table.rowCount > 0 && std::strcmp(table.Cell(0, 0), "install log") == 0 &&
-            std::strcmp(table.Cell(1, 0), "1") == 0;
+  bool ok = table.rowCount > 0 && std::strcmp(table.Cell(0, 0), disc::kInstallLogTitle) == 0 &&
+            std::strcmp(table.Cell(1, 0), disc::kInstallLogVersion) == 0;
   for (int row = 1; ok && row < table.rowCount; ++row) {
     if (table.Cell(0, row)[0] == '\0') continue;
     entries->push_back(Entry{table.Cell(0, row), table.Cell(1, row)});
@@ -199,7 +199,7 @@ std::string KeyOf(const std::string& gameFolder, const std::vector<Entry>& entri
     file.Read(key, 40);
     file.Close();
   }
-  return key[0] != '\0' ? std::string(key) : LastOf(entries, "key");
+  return key[0] != '\0' ? std::string(key) : LastOf(entries, disc::kLogKey);
 }
 
 // The game's name as the list of installed programs shows it.
@@ -211,7 +211,7 @@ std::string NameOf(const std::string& key, const std::vector<Entry>& entries, co
     plat::RegClose(reg);
   }
   if (name[0] != '\0') return name;
-  const std::string logged = LastOf(entries, "game");
+  const std::string logged = LastOf(entries, disc::kLogGame);
   if (!logged.empty()) return logged;
   const char* last = a_last_backslash(plat::GetAnsiCodePage(), gameFolder.c_str());
   return last != nullptr ? last + 1 : gameFolder;
@@ -249,22 +249,22 @@ int RemoveGame(plat::Instance instance, const char* gameFolder, const char* self
   };
 
   size_t fileCount = 0;
-  for (const Entry& e : entries) fileCount += e.kind == "file" ? 1 : 0;
+  for (const Entry& e : entries) fileCount += e.kind == disc::kLogFile ? 1 : 0;
   Progress progress(instance, fileCount);
   std::vector<std::string> inside, menus, bases;
   for (const Entry& e : entries) {
     const std::string path = root + e.value;
-    if (e.kind == "file" || e.kind == "folder") {
+    if (e.kind == disc::kLogFile || e.kind == disc::kLogFolder) {
       if (CheckStoredPath(e.value.c_str(), e.value.size() + 1, plat::GetAnsiCodePage()) != PathVerdict::kSafe ||
           ThroughReparsePoint(root, path)) {
         refuse(e);
-      } else if (e.kind == "folder") {
+      } else if (e.kind == disc::kLogFolder) {
         inside.push_back(path);
       } else if (!SamePath(path, self) && !SamePath(path, logPath)) {
         progress.Step(e.value);
         remove(path);
       }
-    } else if (e.kind == "link") {
+    } else if (e.kind == disc::kLogLink) {
       const bool inMenu = hasPrograms && SafeBelow(e.value, programs) && !ThroughReparsePoint(programs, e.value);
       const bool onDesktop = hasDesktop && SafeBelow(e.value, desktop) && !ThroughReparsePoint(desktop, e.value);
       if ((inMenu || onDesktop) && (HasExtension(e.value, ".lnk") || HasExtension(e.value, ".url"))) {
@@ -272,19 +272,19 @@ int RemoveGame(plat::Instance instance, const char* gameFolder, const char* self
       } else {
         refuse(e);
       }
-    } else if (e.kind == "menu") {
+    } else if (e.kind == disc::kLogMenu) {
       if (hasPrograms && SafeBelow(e.value, programs) && !ThroughReparsePoint(programs, e.value)) {
         menus.push_back(e.value);
       } else {
         refuse(e);
       }
-    } else if (e.kind == "base") {
+    } else if (e.kind == disc::kLogBase) {
       if (SamePath(e.value, root) || Below(root, e.value)) {
         bases.push_back(e.value);
       } else {
         refuse(e);
       }
-    } else if (e.kind == "registry") {
+    } else if (e.kind == disc::kLogRegistry) {
       const std::string expected = std::string(kUninstallRoot) + "\\" + key;
       if (key.empty() || a_last_backslash(plat::GetAnsiCodePage(), key.c_str()) != nullptr || e.value != expected) {
         refuse(e);

@@ -48,7 +48,7 @@ std::map<std::string, std::string> ReadBack(const std::vector<std::string>& disc
       }
       EXPECT_TRUE(tag >= 1 && tag <= 3) << "tag " << int(tag);
       if (!(tag >= 1 && tag <= 3) || at + 4 > disc.size()) return files;
-      uint32_t length = discformat::GetLe32(disc.data() + at);
+      uint32_t length = discformat::LoadLe32(disc.data() + at);
       EXPECT_LE(length, discformat::kMaxPackedBytes);
       EXPECT_LE(at + 4 + length, disc.size());
       std::string payload = UnpackAll(disc.substr(at + 4, length), discformat::kMaxPieceBytes);
@@ -76,7 +76,7 @@ std::vector<std::string> Lay(const std::vector<std::pair<std::string, std::strin
   bool ok = writer.Finish(header);
   if (error != nullptr) *error = writer.error();
   if (!ok) return {};
-  EXPECT_EQ(static_cast<int32_t>(discformat::GetLe32(sink.discs[0].data() + 160)), writer.discCount());
+  EXPECT_EQ(static_cast<int32_t>(discformat::LoadLe32(sink.discs[0].data() + 160)), writer.discCount());
   return sink.discs;
 }
 

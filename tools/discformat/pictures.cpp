@@ -55,9 +55,9 @@ bool PictureSidesFit(int64_t width, int64_t height, std::string* error) {
 bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, PictureShape* shape) {
   *shape = PictureShape();
   if (attributes.size() < 6) return false;
-  shape->width = GetLe16(attributes.data());
-  shape->height = GetLe16(attributes.data() + 2);
-  shape->bitsPerPixel = GetLe16(attributes.data() + 4);
+  shape->width = LoadLe16(attributes.data());
+  shape->height = LoadLe16(attributes.data() + 2);
+  shape->bitsPerPixel = LoadLe16(attributes.data() + 4);
   const int bits = shape->bitsPerPixel;
   return shape->width >= 1 && shape->width <= kMaxPictureSide && shape->height >= 1 &&
          shape->height <= kMaxPictureSide && (bits == 16 || bits == 24 || bits == 32) &&
@@ -104,10 +104,10 @@ uint32_t Scale(uint32_t pixel, const Channel& c, uint32_t outMax) {
 void ConvertRow(const char* in, int width, int bits, const Channel (&rgb)[3], std::string* out) {
   for (int x = 0; x < width; ++x) {
     if (bits == 16) {
-      const uint32_t v = GetLe16(in + 2 * x);
+      const uint32_t v = LoadLe16(in + 2 * x);
       *out += Le16(static_cast<uint16_t>(Scale(v, rgb[0], 31) << 11 | Scale(v, rgb[1], 63) << 5 | Scale(v, rgb[2], 31)));
     } else {
-      const uint32_t v = GetLe32(in + 4 * x);
+      const uint32_t v = LoadLe32(in + 4 * x);
       *out += static_cast<char>(Scale(v, rgb[2], 255));
       *out += static_cast<char>(Scale(v, rgb[1], 255));
       *out += static_cast<char>(Scale(v, rgb[0], 255));
@@ -124,12 +124,12 @@ bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* e
     return false;
   }
   const char* p = bmp.data();
-  const uint32_t pixelOffset = GetLe32(p + 10);
-  const uint32_t infoSize = GetLe32(p + 14);
-  const int32_t width = static_cast<int32_t>(GetLe32(p + 18));
-  const int32_t height = static_cast<int32_t>(GetLe32(p + 22));
-  const uint16_t bits = GetLe16(p + 28);
-  const uint32_t compression = GetLe32(p + 30);
+  const uint32_t pixelOffset = LoadLe32(p + 10);
+  const uint32_t infoSize = LoadLe32(p + 14);
+  const int32_t width = static_cast<int32_t>(LoadLe32(p + 18));
+  const int32_t height = static_cast<int32_t>(LoadLe32(p + 22));
+  const uint16_t bits = LoadLe16(p + 28);
+  const uint32_t compression = LoadLe32(p + 30);
   const bool bitfields = compression == kBiBitfields && (bits == 16 || bits == 32);
   if (infoSize < 40 || (compression != kBiRgb && !bitfields)) {
     *error = "a compressed or unusual bitmap; save it uncompressed";
@@ -166,7 +166,7 @@ bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* e
   // 16 bits without masks are 5-5-5; 32 bits B G R and a byte unused.
   uint32_t masks[3] = {bits == 16 ? 0x7C00u : 0xFF0000u, bits == 16 ? 0x03E0u : 0xFF00u, bits == 16 ? 0x1Fu : 0xFFu};
   if (bitfields) {
-    for (int c = 0; c < 3; ++c) masks[c] = GetLe32(p + kMasksAt + 4 * c);
+    for (int c = 0; c < 3; ++c) masks[c] = LoadLe32(p + kMasksAt + 4 * c);
   }
   Channel rgb[3];
   const uint64_t pixelMax = bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;

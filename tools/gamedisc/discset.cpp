@@ -82,8 +82,8 @@ bool ArchiveReader::ReadHeader() {
   contents_->gameName = Field(header + 40);
   contents_->uninstallKey = Field(header + 80);
   contents_->exeName = Field(header + 120);
-  contents_->discCount = static_cast<int32_t>(discformat::GetLe32(header + 160));
-  contents_->installSize = discformat::GetLe32(header + 164);
+  contents_->discCount = static_cast<int32_t>(discformat::LoadLe32(header + 160));
+  contents_->installSize = discformat::LoadLe32(header + 164);
   const std::pair<const char*, const std::string*> texts[] = {{"company", &contents_->companyName},
                                                               {"game", &contents_->gameName},
                                                               {"uninstall key", &contents_->uninstallKey},
@@ -158,7 +158,7 @@ bool ArchiveReader::Record(int64_t offset, int8_t tag, int64_t* consumed) {
   }
   unsigned char lengthBytes[4];
   if (archive_.Read(lengthBytes, 4) != 4) return Fail(offset, "the file ends inside a record");
-  uint32_t length = GetLe32(lengthBytes);
+  uint32_t length = LoadLe32(lengthBytes);
   if (length > kMaxPackedBytes) return Fail(offset, "a record is longer than any record can be (" + std::to_string(length) + " bytes)");
   if (archive_.Read(packed_.data(), static_cast<int>(length)) != static_cast<int>(length)) {
     return Fail(offset, "the file ends inside a record");
@@ -303,8 +303,8 @@ bool CheckPictures(const std::string& root, const char* set, DiscContents* conte
       return false;
     }
     const char* record = pic1.data() + offset;
-    uint32_t unpackedSize = discformat::GetLe32(record + 14);
-    uint32_t packedSize = discformat::GetLe32(record + 18);
+    uint32_t unpackedSize = discformat::LoadLe32(record + 14);
+    uint32_t packedSize = discformat::LoadLe32(record + 18);
     if (packedSize > pic1.size() - static_cast<size_t>(offset) - 22 || unpackedSize > kMaxPictureBytes) {
       fault->reason = "picture " + std::to_string(i) + " declares sizes its file does not hold";
       return false;

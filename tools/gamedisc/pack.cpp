@@ -58,8 +58,8 @@ bool ReadPackage(const std::string& bytes, std::vector<discformat::PackageEntry>
     *error = "not a package: it does not start with APKG";
     return false;
   }
-  const uint64_t directory = discformat::GetLe32(bytes.data() + 4);
-  const int32_t count = static_cast<int32_t>(discformat::GetLe32(bytes.data() + 8));
+  const uint64_t directory = discformat::LoadLe32(bytes.data() + 4);
+  const int32_t count = static_cast<int32_t>(discformat::LoadLe32(bytes.data() + 8));
   if (count < 1) return true;  // an empty package
   if (directory + static_cast<uint64_t>(count) * discformat::kPackageEntryBytes > bytes.size()) {
     *error = "the directory (" + std::to_string(count) + " entries at offset " + std::to_string(directory) +
@@ -70,8 +70,8 @@ bool ReadPackage(const std::string& bytes, std::vector<discformat::PackageEntry>
     const char* record = bytes.data() + directory + static_cast<uint64_t>(i) * discformat::kPackageEntryBytes;
     size_t nameLength = 0;
     while (nameLength < discformat::kPackageNameBytes && record[nameLength] != '\0') ++nameLength;
-    const uint64_t offset = discformat::GetLe32(record + 32);
-    const uint64_t size = discformat::GetLe32(record + 36);
+    const uint64_t offset = discformat::LoadLe32(record + 32);
+    const uint64_t size = discformat::LoadLe32(record + 36);
     const std::string name(record, nameLength);
     if (offset + size > bytes.size()) {
       *error = "entry " + std::to_string(i) + " (" + name + ") lies outside the file";
