@@ -9,6 +9,7 @@
 #include "install.h"
 #include "install_log.h"
 #include "setup_state.h"
+#include "setup_texts.h"
 #include "stored_path.h"
 
 const char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

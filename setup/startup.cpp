@@ -9,6 +9,7 @@
 #include "install_run.h"
 #include "path_dialog.h"
 #include "setup_state.h"
+#include "setup_texts.h"
 
 int FindGameDisc() {
   for (char letter = 'C'; letter <= 'Z'; ++letter) {

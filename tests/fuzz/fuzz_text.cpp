@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "fuzz_env.h"
-#include "install.h"
 #include "setup_state.h"
+#include "setup_texts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzenv::Env& env = fuzzenv::Get();

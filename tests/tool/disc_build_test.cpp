@@ -19,6 +19,7 @@
 #include "paint.h"
 #include "pic_writer.h"
 #include "setup_state.h"
+#include "setup_texts.h"
 #include "text_writer.h"
 #include "tool_os.h"
 #include "tool_test.h"

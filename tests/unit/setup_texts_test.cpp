@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "apkg_writer.h"
-#include "install.h"
 #include "setup_test.h"
+#include "setup_texts.h"
 #include "text_writer.h"
 
 namespace {
