@@ -5,6 +5,7 @@
 #include "a_file.h"
 #include "a_name.h"
 #include "compose.h"
+#include "default_folder.h"
 #include "install.h"
 #include "install_run.h"
 #include "path_dialog.h"
@@ -51,8 +52,8 @@ int ReadSetupHeader() {
   bool readable = !file.Failed();
   file.Close();
   if (!readable) return 0;
-  Compose(setupState.targetFolder, sizeof setupState.targetFolder, "C:\\Program Files\\%s\\%s",
-          setupState.companyName, setupState.gameName);
+  Compose(setupState.targetFolder, sizeof setupState.targetFolder, "%s",
+          disc::DefaultTargetFolder(setupState.companyName, setupState.gameName).c_str());
   return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "default_folder.h"
 #include "paint.h"
 
 namespace gamedisc {
@@ -31,9 +32,7 @@ constexpr int kMaxBandHeight = 600 / kBandScreenShare;
 constexpr int kMaxProgressPictures = 100;
 
 // The folder setup.exe offers first: C:\Program Files\COMPANY\GAME.
-inline std::string DefaultTargetFolder(const std::string& company, const std::string& game) {
-  return "C:\\Program Files\\" + company + "\\" + game;
-}
+using disc::DefaultTargetFolder;
 
 // Names compared as the Windows file systems do for plain ASCII.
 inline bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
