@@ -9,9 +9,9 @@
 #include "a_name.h"
 #include "compose.h"
 #include "install_log.h"
-#include "little_endian.h"
 #include "platform.h"
 #include "progress.h"
+#include "record_reader.h"
 #include "resource_ids.h"
 #include "setup_state.h"
 #include "shell.h"
@@ -160,59 +160,53 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
   return Step::kNext;
 }
 
-// Reads and handles the record at `*position`; advances it.
-Step HandleRecord(unsigned char* packed, unsigned char* unpacked, int32_t* position) {
-  const int32_t offset = *position;
-  unsigned char tag;
-  if (copyState.archive.Read(&tag, 1) != 1) {
-    return copyState.archive.Failed() ? Step::kUnreadable : Step::kDiscDone;  // else the end, between records
+// Does what the record `record` asks of the target folder.
+Step HandleRecord(const disc::Record& record) {
+  switch (record.tag) {
+    case kTagFileEnd:
+      return FinishOutput(static_cast<int32_t>(record.offset));
+    case kTagDiscEnd:
+      return Step::kDiscDone;
+    case kTagFolder:
+    case kTagFileStart:
+    case kTagFileData:
+      break;
+    default:
+      // A record of one byte, passed over wherever it stands, inside a file too.
+      return Step::kNext;
   }
-  *position += 1;
-  const int8_t kind = static_cast<int8_t>(tag);
-  if (kind == kTagFileEnd) return FinishOutput(offset);
-  if (kind == kTagDiscEnd) return Step::kDiscDone;
-  // Any other tag is a record of one byte, passed over wherever it stands,
-  // inside a file too.
-  if (kind != kTagFolder && kind != kTagFileStart && kind != kTagFileData) return Step::kNext;
-
-  // A read that fails is the drive's trouble, not the disc's content: the
-  // record is read again from its start.
-  auto cut = [&]() {
-    if (copyState.archive.Failed()) {
-      *position = offset;
-      return Step::kUnreadable;
-    }
-    ReportDamage(offset, "the file ends inside a record");
-    return Step::kStop;
-  };
-  unsigned char lengthBytes[4];
-  if (copyState.archive.Read(lengthBytes, 4) != 4) return cut();
-  const uint32_t length = disc::LoadLe32(lengthBytes);
-  if (length > static_cast<uint32_t>(kPackedBufferSize)) {
-    ReportDamage(offset, "a record is longer than any record can be");
-    return Step::kStop;
-  }
-  if (copyState.archive.Read(packed, static_cast<int>(length)) != static_cast<int>(length)) return cut();
-  *position += 4 + static_cast<int32_t>(length);
-  unsigned long produced = kUnpackedBufferSize;
-  if (Unpack(unpacked, &produced, packed, length) != 0) {
-    ReportDamage(offset, "a record does not unpack");
-    return Step::kStop;
-  }
-  copyState.bytesDone += static_cast<uint32_t>(produced);
-  if (kind != kTagFileData) {
-    return HandlePath(kind, reinterpret_cast<const char*>(unpacked), produced, offset);
+  const int32_t offset = static_cast<int32_t>(record.offset);
+  copyState.bytesDone += static_cast<uint32_t>(record.length);
+  if (record.tag != kTagFileData) {
+    return HandlePath(record.tag, reinterpret_cast<const char*>(record.payload), record.length, offset);
   }
   if (!copyState.output.IsOpen()) {
     ReportDamage(offset, "file data with no file to write it to");
     return Step::kStop;
   }
-  if (produced > 0 && !copyState.output.Write(unpacked, static_cast<int>(produced))) {
+  if (record.length > 0 && !copyState.output.Write(record.payload, static_cast<int>(record.length))) {
     ReportWriteFailure();
     return Step::kStop;
   }
-  copyState.outputSum.Add(unpacked, produced);
+  copyState.outputSum.Add(record.payload, record.length);
   return Step::kNext;
+}
+
+// Reads the next record and handles it.
+Step NextRecord(disc::RecordReader* reader) {
+  disc::Record record;
+  switch (reader->Next(&record)) {
+    case disc::NextResult::kEnd:
+      return Step::kDiscDone;
+    case disc::NextResult::kUnreadable:
+      return Step::kUnreadable;
+    case disc::NextResult::kDamaged:
+      ReportDamage(static_cast<int32_t>(record.offset), disc::DescribeRecordDamage(reader->damage()));
+      return Step::kStop;
+    case disc::NextResult::kRecord:
+      break;
+  }
+  return HandleRecord(record);
 }
 
 // A disc that cannot be read (a scratch, dust, the drive opened) is asked
@@ -258,11 +252,13 @@ int ExtractDisc() {
     copyState.outcome = CopyOutcome::kNoMemory;
     result = 0;
   }
+  disc::FileSource source(&copyState.archive);
+  disc::RecordReader reader(&source, position, packed, unpacked);
   int records = 0;
   while (result == 1) {
-    Step step = HandleRecord(packed, unpacked, &position);
+    Step step = NextRecord(&reader);
     if (step == Step::kUnreadable) {
-      if (RetryUnreadable(position)) continue;
+      if (RetryUnreadable(static_cast<int32_t>(reader.position()))) continue;
       result = 0;
       break;
     }
@@ -312,8 +308,8 @@ void MakeLevel(const char* path, size_t length) {
 // Opens the install log in the target folder and records the game, its key
 // and the levels of the target folder this install made.
 bool StartInstallLog() {
-  if (!OpenInstallLog(setupState.targetFolder) || !LogEntry(disc::kLogGame, setupState.gameName) ||
-      !LogEntry(disc::kLogKey, setupState.uninstallKey)) {
+  if (!OpenInstallLog(setupState.targetFolder) || !LogEntry(disc::kLogGame, setupState.header.gameName) ||
+      !LogEntry(disc::kLogKey, setupState.header.uninstallKey)) {
     return false;
   }
   char level[kTargetFolderSize];
@@ -347,16 +343,6 @@ void MakeTargetFolder() {
     }
   }
   MakeLevel(target, std::strlen(target));
-}
-
-void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount) {
-  file->Read(setupState.companyName, kHeaderTextSize);
-  file->Read(setupState.gameName, kHeaderTextSize);
-  file->Read(setupState.uninstallKey, kHeaderTextSize);
-  file->Read(setupState.exeName, kHeaderTextSize);
-  unsigned char number[4] = {};
-  if (file->Read(number, 4) == 4) *discCount = static_cast<int32_t>(disc::LoadLe32(number));
-  if (file->Read(number, 4) == 4) setupState.installSize = disc::LoadLe32(number);
 }
 
 namespace {
@@ -402,8 +388,10 @@ int RunDiscs() {
     copyState.outcome = CopyOutcome::kNoFirstDisc;
     return 0;
   }
-  int32_t discCount = 0;
-  ReadSetupHeaderFields(&copyState.archive, &discCount);
+  // The header as the disc now in the drive has it.
+  disc::FileSource source(&copyState.archive);
+  setupState.header.Load(&source);
+  const int32_t discCount = setupState.header.discCount;
   if (copyState.archive.Failed()) {
     copyState.archive.Close();
     ReportDamage(0, "the disc cannot be read here");

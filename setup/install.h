@@ -9,13 +9,8 @@
 #include "disc_format.h"
 #include "manifest.h"
 
-// A disc archive ("cd1", "cd2", ... in the disc root) is a stream of records:
-//   tag (1 byte, signed)
-//   tags 1 to 3 only: length L (32-bit little-endian), then L bytes of one
-//   zlib stream: 1 Folder (a "\path" with its zero), 2 FileStart (likewise),
-//   3 FileData (the next piece of the open file, at most 204,800 bytes)
-//   4 FileEnd, 5 DiscEnd; any other tag is one byte skipped.
-// "cd1" begins with the 168-byte setup header; the records follow it.
+// The records come from disc/record_reader.h; this engine decides what each
+// one does to the target folder.
 //
 // The archive is untrusted: a record longer than the work buffer, cut off by
 // the end of the file, that does not unpack, a stored path that would leave
@@ -54,11 +49,6 @@ struct CopyState {
 };
 extern CopyState copyState;
 
-
-// Reads the 168-byte setup header from the start of the open `file` (the
-// first disc's archive) into the header fields of setupState; the disc count
-// goes to `discCount`. A field the file does not reach keeps its contents.
-void ReadSetupHeaderFields(FileHandle* file, int32_t* discCount);
 
 // Reads every disc into the target folder. 1 when every disc was read
 // completely; 0 when stopped (copyState.outcome says why). `output` is

@@ -24,7 +24,7 @@ bool WriteUninstallRecord() {
   if (!Compose(path, sizeof path, "%s\\%s", setupState.targetFolder, "uninstall.dat")) return false;
   FileHandle file;
   if (!LogEntry(disc::kLogFile, path) || !file.OpenWrite(path)) return false;
-  bool ok = file.Write(setupState.uninstallKey, kHeaderTextSize) == 1;
+  bool ok = file.Write(setupState.header.uninstallKey, disc::kHeaderTextBytes) == 1;
   ok = file.Close() == 1 && ok;
   // A cut record would name a wrong key to the uninstaller: none is better.
   if (!ok) plat::DeleteFile(path);
@@ -70,8 +70,8 @@ int RunInstall() {
     if (written) {
       // Registered only once every file is in place: a failed install must
       // not appear among the installed programs.
-      CreateGameShortcuts(setupState.targetFolder, setupState.companyName, setupState.gameName,
-                          setupState.exeName, setupState.uninstallKey, Text(kUninstall), 1);
+      CreateGameShortcuts(setupState.targetFolder, setupState.header.companyName, setupState.header.gameName,
+                          setupState.header.exeName, setupState.header.uninstallKey, Text(kUninstall), 1);
       CopyWebLink();
       CreateExtraLinks();
     }

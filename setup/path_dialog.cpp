@@ -38,7 +38,7 @@ int MeasureFreeSpace() {
   uint64_t freeBytes = 0;
   if (!plat::GetDiskFreeBytes(drive, &freeBytes)) freeBytes = 0;
   setupState.freeSpaceMB = static_cast<uint32_t>(freeBytes / kMegabyte);
-  uint32_t needed = setupState.installSize / static_cast<uint32_t>(kMegabyte) + kMarginMegabytes;
+  uint32_t needed = setupState.header.installSize / static_cast<uint32_t>(kMegabyte) + kMarginMegabytes;
   return setupState.freeSpaceMB >= needed ? 1 : 0;
 }
 
@@ -79,7 +79,7 @@ void RefreshPathDialog() {
   plat::SetWindowText(Item(IDC_PATH_BROWSE), "Browse");
   plat::SetWindowText(Item(IDC_PATH_EDIT), setupState.targetFolder);
   std::snprintf(setupState.needSpaceText, sizeof setupState.needSpaceText, "%u MB",
-                NeededMegabytes(setupState.installSize));
+                NeededMegabytes(setupState.header.installSize));
   std::snprintf(setupState.freeSpaceText, sizeof setupState.freeSpaceText, "%u MB", setupState.freeSpaceMB);
   plat::SetWindowText(Item(IDC_PATH_NEED_VALUE), "");
   plat::SetWindowText(Item(IDC_PATH_FREE_VALUE), "");
@@ -101,7 +101,7 @@ void Browse(plat::Window dialog) {
     // ends in the byte 0x5C (許 in Big5) does not.
     const char* separator = a_ends_in_backslash(plat::GetAnsiCodePage(), chosen) ? "" : "\\";
     if (Compose(setupState.targetFolder, sizeof setupState.targetFolder, "%s%s%s", chosen, separator,
-                setupState.gameName)) {
+                setupState.header.gameName)) {
       setupState.spaceSufficient = MeasureFreeSpace();
       RefreshPathDialog();
     }

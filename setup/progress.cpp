@@ -20,7 +20,7 @@ int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize) {
 }
 
 void UpdateProgress(uint32_t value) {
-  int32_t percent = value == 0 ? ComputePercent(copyState.bytesDone, setupState.installSize)
+  int32_t percent = value == 0 ? ComputePercent(copyState.bytesDone, setupState.header.installSize)
                                : (value > 100 ? 100 : static_cast<int32_t>(value));
   if (!progressView.finished && percent >= 100) percent = 99;
   progressView.percent = percent;

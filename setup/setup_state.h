@@ -5,6 +5,7 @@
 
 #include "paint.h"
 #include "platform.h"
+#include "setup_header.h"
 
 // The message keys of "setupdata\message.ini", in the order in which they
 // are stored and matched.
@@ -32,9 +33,6 @@ enum Language : int { kLanguageTw, kLanguageCn, kLanguageEn, kLanguageCount };
 // A message text holds at most 63 bytes and its terminator.
 constexpr int kTextSlotSize = 64;
 constexpr int kPathSize = 260;
-// The header texts fill up to 40 bytes; their buffers keep a zero after.
-constexpr int kHeaderTextSize = 40;
-constexpr int kHeaderTextBuffer = 64;
 // A browsed folder of up to 259 characters, a backslash and gameName.
 constexpr int kTargetFolderSize = 320;
 constexpr int kMaxExtraLinks = 4;
@@ -57,12 +55,7 @@ struct SetupState {
   int32_t languageIndex;
   char texts[kMessageKeyCount][kLanguageCount][kTextSlotSize];
   char sourceFolder[kPathSize];  // the disc root without its backslash
-  char companyName[kHeaderTextBuffer];
-  char gameName[kHeaderTextBuffer];
-  char uninstallKey[kHeaderTextBuffer];
-  char exeName[kHeaderTextBuffer];
-  int32_t discCount;
-  uint32_t installSize;  // bytes
+  disc::SetupHeader header;  // as read from the first disc
   char targetFolder[kTargetFolderSize];
   // The install-path dialog's state.
   plat::Window pathDialog;

@@ -27,8 +27,8 @@ bool MenuFolder(char* out) {
   char programs[kShellPath];
   if (!GetProgramsFolder(nullptr, programs)) return false;
   const unsigned codePage = plat::GetAnsiCodePage();
-  if (!IsSafeName(setupState.companyName, codePage) || !IsSafeName(setupState.gameName, codePage)) return false;
-  return Compose(out, kShellPath, "%s\\%s\\%s", programs, setupState.companyName, setupState.gameName);
+  if (!IsSafeName(setupState.header.companyName, codePage) || !IsSafeName(setupState.header.gameName, codePage)) return false;
+  return Compose(out, kShellPath, "%s\\%s\\%s", programs, setupState.header.companyName, setupState.header.gameName);
 }
 
 // A menu folder, recorded in the install log when this install makes it.
@@ -143,7 +143,7 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
                          const char* exeName, const char* uninstallKey, const char* uninstallText,
                          int onDesktop) {
   RegisterUninstall(companyName, gameName, uninstallKey, targetFolder, "uninstall.exe", exeName,
-                    setupState.installSize);
+                    setupState.header.installSize);
 
   const unsigned codePage = plat::GetAnsiCodePage();
   char gameTarget[kShellPath];

@@ -47,13 +47,14 @@ int ReadSetupHeader() {
   char path[kPathSize];
   FileHandle file;
   if (!Compose(path, sizeof path, "%s\\cd1", setupState.sourceFolder) || !file.OpenRead(path)) return 0;
-  ReadSetupHeaderFields(&file, &setupState.discCount);
+  disc::FileSource source(&file);
+  setupState.header.Load(&source);
   // A disc that cannot be read (as opposed to a short file) gives no header.
   bool readable = !file.Failed();
   file.Close();
   if (!readable) return 0;
   Compose(setupState.targetFolder, sizeof setupState.targetFolder, "%s",
-          disc::DefaultTargetFolder(setupState.companyName, setupState.gameName).c_str());
+          disc::DefaultTargetFolder(setupState.header.companyName, setupState.header.gameName).c_str());
   return 1;
 }
 

@@ -44,7 +44,7 @@ TEST_F(ProgressTest, TheDialogCentresItselfOnTheDesktop) {
 }
 
 TEST_F(ProgressTest, ThePercentageIsDrawnInTwoColoursSplitAtTheFill) {
-  setupState.installSize = 1000;
+  setupState.header.installSize = 1000;
   copyState.bytesDone = 420;
   UpdateProgress(0);
   ASSERT_EQ(bar_->drawn.size(), 2u);
@@ -68,7 +68,7 @@ TEST_F(ProgressTest, ThePercentageIsDrawnInTwoColoursSplitAtTheFill) {
 }
 
 TEST_F(ProgressTest, DrawsOnlyWhenThePercentageChangesAndHoldsAt99) {
-  setupState.installSize = 200;
+  setupState.header.installSize = 200;
   UpdateProgress(0);
   EXPECT_STREQ(progressView.percentText, "  0%") << "the first update draws, even at 0";
   size_t drawn = bar_->drawn.size();
@@ -96,7 +96,7 @@ TEST_F(ProgressTest, PercentagesOfHugeAndZeroSizes) {
   EXPECT_EQ(ComputePercent(1500000000u, 3000000000u), 50);
   EXPECT_EQ(ComputePercent(4000000000u, 1), 100) << "no overflow far past the size";
   EXPECT_EQ(ComputePercent(999, 1000), 99);
-  setupState.installSize = 0;
+  setupState.header.installSize = 0;
   copyState.bytesDone = 10;
   UpdateProgress(0);
   EXPECT_EQ(progressView.percent, 99);

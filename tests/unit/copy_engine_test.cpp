@@ -43,7 +43,7 @@ TEST_F(CopyEngineTest, OneDiscInstallsEveryFolderAndFile) {
     names += static_cast<uint32_t>(std::strlen(path) + 1);
   }
   EXPECT_EQ(copyState.bytesDone, names + 7 + big.size());
-  EXPECT_STREQ(setupState.gameName, "Game") << "the header is read again";
+  EXPECT_STREQ(setupState.header.gameName, "Game") << "the header is read again";
 }
 
 TEST_F(CopyEngineTest, AFileSpanningTwoDiscsIsWrittenWhole) {

@@ -20,10 +20,10 @@ class ShellTest : public CopyTest {
     CopyTest::SetUp();
     folders_ = testsupport::PrepareShellFolders(dir_);
     ASSERT_FALSE(folders_.programs.empty());
-    CopyCut(setupState.companyName, sizeof setupState.companyName, kCompany);
-    CopyCut(setupState.gameName, sizeof setupState.gameName, "Game");
-    CopyCut(setupState.exeName, sizeof setupState.exeName, "bin\\game.exe");
-    CopyCut(setupState.uninstallKey, sizeof setupState.uninstallKey, "CopyTestGame");
+    CopyCut(setupState.header.companyName, sizeof setupState.header.companyName, kCompany);
+    CopyCut(setupState.header.gameName, sizeof setupState.header.gameName, "Game");
+    CopyCut(setupState.header.exeName, sizeof setupState.header.exeName, "bin\\game.exe");
+    CopyCut(setupState.header.uninstallKey, sizeof setupState.header.uninstallKey, "CopyTestGame");
     target_ = Win("target\\Game");
     Put("target\\Game\\bin\\game.exe", "MZ");
     Put("target\\Game\\uninstall.exe", "MZ");
@@ -43,8 +43,8 @@ class ShellTest : public CopyTest {
     return win;
   }
   void MakeShortcuts() {
-    CreateGameShortcuts(target_.c_str(), setupState.companyName, setupState.gameName, setupState.exeName,
-                        setupState.uninstallKey, "Uninstall Game", 1);
+    CreateGameShortcuts(target_.c_str(), setupState.header.companyName, setupState.header.gameName, setupState.header.exeName,
+                        setupState.header.uninstallKey, "Uninstall Game", 1);
   }
 
   static constexpr const char* kCompany = "ShellTestMaker";
@@ -54,7 +54,7 @@ class ShellTest : public CopyTest {
 };
 
 TEST_F(ShellTest, TheGameIsRegisteredWithWhatTheListOfProgramsShows) {
-  setupState.installSize = 1025;  // two KB, rounded up
+  setupState.header.installSize = 1025;  // two KB, rounded up
   MakeShortcuts();
   const std::string key = std::string(kUninstallRoot) + "\\CopyTestGame";
   const plat::Date today = plat::GetLocalDate();
