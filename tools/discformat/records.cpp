@@ -5,18 +5,19 @@
 #include <algorithm>
 
 #include "le.h"
+#include "setup_header.h"
 
 namespace discformat {
 
-std::string HeaderText(const std::string& text) {
-  std::string field = text.substr(0, kHeaderTextBytes);
-  field.resize(kHeaderTextBytes, '\0');
-  return field;
-}
-
 std::string SetupHeaderBytes(const SetupHeader& h) {
-  return HeaderText(h.companyName) + HeaderText(h.gameName) + HeaderText(h.uninstallKey) +
-         HeaderText(h.exeName) + Le32(static_cast<uint32_t>(h.discCount)) + Le32(h.installSize);
+  disc::SetupHeader stored{};
+  disc::SetHeaderText(stored.companyName, h.companyName);
+  disc::SetHeaderText(stored.gameName, h.gameName);
+  disc::SetHeaderText(stored.uninstallKey, h.uninstallKey);
+  disc::SetHeaderText(stored.exeName, h.exeName);
+  stored.discCount = h.discCount;
+  stored.installSize = h.installSize;
+  return stored.Bytes();
 }
 
 std::string Deflate(const std::string& plain) {

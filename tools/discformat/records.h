@@ -17,11 +17,12 @@
 #include <string>
 
 #include "disc_format.h"
+#include "setup_header.h"
 
 namespace discformat {
 
 constexpr size_t kSetupHeaderBytes = kSetupHeaderSize;
-constexpr size_t kHeaderTextBytes = 40;
+constexpr size_t kHeaderTextBytes = disc::kHeaderTextBytes;
 constexpr size_t kMaxPieceBytes = kUnpackedBufferSize;  // unpacked payload of one record
 constexpr size_t kMaxPackedBytes = kPackedBufferSize;   // packed payload of one record
 using ::RecordTag;
@@ -31,8 +32,8 @@ using ::kTagFileData;
 using ::kTagFileEnd;
 using ::kTagDiscEnd;
 
-// The 168 bytes at the start of cd1: four 40-byte texts, zero-padded, then
-// the disc count (signed) and the installed size in bytes.
+// The setup header as the tool composes it (setup_header.h has its layout):
+// the texts may be longer than their fields, which cut them at 40 bytes.
 struct SetupHeader {
   std::string companyName;
   std::string gameName;
@@ -42,8 +43,6 @@ struct SetupHeader {
   uint32_t installSize = 0;
 };
 std::string SetupHeaderBytes(const SetupHeader& header);
-// The 40-byte field of `text` (cut at 40 bytes).
-std::string HeaderText(const std::string& text);
 
 // zlib's compress of `plain` at the best level; deterministic for a given
 // zlib.

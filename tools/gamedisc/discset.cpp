@@ -7,11 +7,13 @@
 #include "a_mem.h"
 #include "a_pic.h"
 #include "a_util.h"
-#include "le.h"
 #include "manifest.h"
+#include "le.h"
 #include "pack.h"
 #include "pictures.h"
+#include "record_reader.h"
 #include "records.h"
+#include "setup_header.h"
 #include "setup_state.h"
 #include "installer_limits.h"
 #include "stored_path.h"
@@ -28,12 +30,6 @@ using discformat::kSetupHeaderBytes;
 
 
 std::string ArchiveName(int disc) { return "cd" + std::to_string(disc); }
-
-std::string Field(const char* bytes) {
-  size_t n = 0;
-  while (n < discformat::kHeaderTextBytes && bytes[n] != '\0') ++n;
-  return std::string(bytes, n);
-}
 
 // Walks the records of every disc as the copy engine reads them.
 class ArchiveReader {
@@ -55,7 +51,7 @@ class ArchiveReader {
   }
   bool ReadHeader();
   bool ReadDisc();
-  bool Record(int64_t offset, int8_t tag, int64_t* consumed);
+  bool Record(const disc::Record& record);
   bool NamedRecord(int64_t offset, int8_t tag, const char* name, unsigned long length);
 
   const DiscSet& set_;
@@ -74,16 +70,18 @@ class ArchiveReader {
 bool ArchiveReader::ReadHeader() {
   path_ = JoinPath(set_.roots[0], ArchiveName(1));
   if (!archive_.OpenRead(path_.c_str())) return Fail(-1, "cd1 is missing: it carries the setup header");
-  char header[kSetupHeaderBytes];
-  if (archive_.Read(header, static_cast<int>(kSetupHeaderBytes)) != static_cast<int>(kSetupHeaderBytes)) {
+  disc::FileSource source(&archive_);
+  disc::SetupHeader header{};
+  if (!header.Load(&source)) {
+    if (source.Failed()) return Fail(0, "cannot be read");
     return Fail(0, "shorter than the 168-byte setup header");
   }
-  contents_->companyName = Field(header);
-  contents_->gameName = Field(header + 40);
-  contents_->uninstallKey = Field(header + 80);
-  contents_->exeName = Field(header + 120);
-  contents_->discCount = static_cast<int32_t>(discformat::LoadLe32(header + 160));
-  contents_->installSize = discformat::LoadLe32(header + 164);
+  contents_->companyName = header.companyName;
+  contents_->gameName = header.gameName;
+  contents_->uninstallKey = header.uninstallKey;
+  contents_->exeName = header.exeName;
+  contents_->discCount = header.discCount;
+  contents_->installSize = header.installSize;
   const std::pair<const char*, const std::string*> texts[] = {{"company", &contents_->companyName},
                                                               {"game", &contents_->gameName},
                                                               {"uninstall key", &contents_->uninstallKey},
@@ -134,8 +132,10 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
   return true;
 }
 
-bool ArchiveReader::Record(int64_t offset, int8_t tag, int64_t* consumed) {
+bool ArchiveReader::Record(const disc::Record& record) {
   using namespace discformat;
+  const int64_t offset = record.offset;
+  const int8_t tag = record.tag;
   // Any other tag is a record of one byte, which setup passes over.
   if (tag < kTagFolder || tag > kTagDiscEnd) {
     ++skipped_;
@@ -156,25 +156,13 @@ bool ArchiveReader::Record(int64_t offset, int8_t tag, int64_t* consumed) {
     open_ = -1;
     return true;
   }
-  unsigned char lengthBytes[4];
-  if (archive_.Read(lengthBytes, 4) != 4) return Fail(offset, "the file ends inside a record");
-  uint32_t length = LoadLe32(lengthBytes);
-  if (length > kMaxPackedBytes) return Fail(offset, "a record is longer than any record can be (" + std::to_string(length) + " bytes)");
-  if (archive_.Read(packed_.data(), static_cast<int>(length)) != static_cast<int>(length)) {
-    return Fail(offset, "the file ends inside a record");
-  }
-  *consumed = 1 + 4 + static_cast<int64_t>(length);
-  unsigned long produced = static_cast<unsigned long>(unpacked_.size());
-  if (Unpack(unpacked_.data(), &produced, packed_.data(), length) != 0) {
-    return Fail(offset, "a record does not unpack");
-  }
   if (tag != kTagFileData) {
-    return NamedRecord(offset, tag, reinterpret_cast<const char*>(unpacked_.data()), produced);
+    return NamedRecord(offset, tag, reinterpret_cast<const char*>(record.payload), record.length);
   }
   if (open_ < 0) return Fail(offset, "file data with no file to write it to");
   ArchivedFile& f = contents_->files[static_cast<size_t>(open_)];
-  f.size += produced;
-  f.crc = UpdateCrc32(f.crc, unpacked_.data(), produced);
+  f.size += record.length;
+  f.crc = UpdateCrc32(f.crc, record.payload, record.length);
   f.lastDisc = disc_;
   return true;
 }
@@ -184,27 +172,32 @@ bool ArchiveReader::ReadDisc() {
   int64_t position = disc_ == 1 ? static_cast<int64_t>(kSetupHeaderBytes) : 0;
   if (!archive_.Seek(static_cast<int>(position))) return Fail(position, "cannot seek");
   skipped_ = 0;
-  auto done = [&]() {
-    if (skipped_ > 0) {
-      contents_->notes.push_back("disc " + std::to_string(disc_) + ": " + std::to_string(skipped_) +
-                                 " bytes of no record tag, passed over");
-    }
-    return true;
-  };
+  disc::FileSource source(&archive_);
+  disc::RecordReader reader(&source, position, packed_.data(), unpacked_.data());
   for (;;) {
-    unsigned char tag;
-    if (archive_.Read(&tag, 1) != 1) return done();  // the end of the file ends the disc
-    const int8_t kind = static_cast<int8_t>(tag);
-    if (kind == discformat::kTagDiscEnd) {
-      if (position + 1 < size) {
-        return Fail(position + 1, std::to_string(size - position - 1) + " bytes follow the end-of-disc record");
-      }
-      return done();
+    disc::Record record;
+    const disc::NextResult next = reader.Next(&record);
+    if (next == disc::NextResult::kUnreadable) return Fail(reader.position(), "cannot be read");
+    if (next == disc::NextResult::kDamaged) {
+      std::string reason = disc::DescribeRecordDamage(reader.damage());
+      if (reader.damage() == disc::RecordDamage::kTooLong) reason += " (" + std::to_string(record.packedLength) + " bytes)";
+      return Fail(record.offset, reason);
     }
-    int64_t consumed = 1;
-    if (!Record(position, kind, &consumed)) return false;
-    position += consumed;
+    // The end of the file ends the disc.
+    if (next == disc::NextResult::kEnd) break;
+    if (record.tag == discformat::kTagDiscEnd) {
+      if (record.offset + 1 < size) {
+        return Fail(record.offset + 1, std::to_string(size - record.offset - 1) + " bytes follow the end-of-disc record");
+      }
+      break;
+    }
+    if (!Record(record)) return false;
   }
+  if (skipped_ > 0) {
+    contents_->notes.push_back("disc " + std::to_string(disc_) + ": " + std::to_string(skipped_) +
+                               " bytes of no record tag, passed over");
+  }
+  return true;
 }
 
 bool ArchiveReader::Run() {
