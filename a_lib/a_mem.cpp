@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "a_inflate.h"
-#include "a_util.h"
+#include "a_log.h"
 #include "platform.h"
 
 int32_t liveBlockCount = 0;

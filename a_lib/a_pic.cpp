@@ -6,7 +6,7 @@
 
 #include "a_file.h"
 #include "a_mem.h"
-#include "a_util.h"
+#include "a_log.h"
 #include "little_endian.h"
 #include "platform.h"
 

@@ -1,20 +1,8 @@
-// Small services of the support library: the diagnostic log, the text table
-// and bounded text copies.
+// Small services of the support library: the text table and bounded text
+// copies.
 #pragma once
 
 #include <cstdint>
-
-// Appends one line to "log.txt" in the current folder: the text formatted
-// with printf rules, then a line break. The file is opened and closed for
-// every line, so each line is on disk when the call returns. Lines end in
-// CR LF (every "\n" of the text is written as CR LF too). A line longer than
-// 1,023 bytes is cut there. Any failure (no such folder, read-only disc, full
-// disk) is silent: the line is lost.
-void WriteLog(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
 
 // Copies `source` into `target`, a buffer of `size` bytes, and always
 // terminates it (size 0 writes nothing). A longer text is cut to fit, never

@@ -1,7 +1,7 @@
 // The diagnostic log: CR LF lines appended to "log.txt" in the current folder.
 #include <string>
 
-#include "a_util.h"
+#include "a_log.h"
 #include "lib_test.h"
 
 namespace {
