@@ -267,9 +267,9 @@ int ExtractDisc() {
       result = 0;
       break;
     }
-    if (++records % 2 == 0) UpdateProgress(0);
+    if (++records % 2 == 0) UpdateCopyProgress();
     if (records > 65535) records = 0;
-    if (copyState.cancelRequested) {
+    if (progressView.cancelRequested) {
       copyState.outcome = CopyOutcome::kCancelled;
       result = 0;
       break;
@@ -282,6 +282,8 @@ int ExtractDisc() {
   return result;
 }
 
+void UpdateCopyProgress() { UpdateProgress(ComputePercent(copyState.bytesDone, setupState.header.installSize)); }
+
 int AskForDisc(int discIndex) {
   char text[kTextSlotSize + 16];
   Compose(text, sizeof text, "%s%d", Text(kNextCd), discIndex + 1);
@@ -289,7 +291,7 @@ int AskForDisc(int discIndex) {
     return 1;
   }
   plat::MessageBox(progressView.dialog, Text(kFailMsg), "Fail", plat::kBoxOk);
-  copyState.cancelRequested = 1;
+  progressView.cancelRequested = 1;
   return 0;
 }
 

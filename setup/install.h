@@ -39,7 +39,6 @@ struct CopyState {
   FileHandle output;   // the file being written; may stay open across discs
   int32_t discIndex;   // 0 for the first disc
   uint32_t bytesDone;  // unpacked bytes of Folder, FileStart and FileData records
-  int32_t cancelRequested;  // set by the cancel question or a declined disc
   CopyOutcome outcome;
   // The disc's list of files, when disc 1 has one (else null): each file is
   // matched against its row as it is closed.
@@ -56,6 +55,8 @@ extern CopyState copyState;
 // registered and given its shortcuts by the install run, once all of its
 // files are in place.
 int RunDiscs();
+// Shows in the progress dialog the share of the install size read so far.
+void UpdateCopyProgress();
 // Reads the records of the open `archive` of disc `discIndex`. 1 when the
 // disc is complete (a file may remain open for the next disc), 0 when the run
 // must stop.

@@ -9,7 +9,6 @@
 #include "resource_ids.h"
 #include "setup_state.h"
 #include "shell.h"
-#include "startup.h"
 
 void SetProgressCaptions() {
   plat::SetWindowText(progressView.dialog, Text(kProgramName));

@@ -2,8 +2,16 @@
 // data folder, the uninstall record, the web link and the extra shortcuts.
 #pragma once
 
+// Exit codes of the process.
+enum ExitCode : int {
+  kExitInstalled = 0,  // "Sucess!!" was shown; also the early "not found" exits
+  kExitCancelled = 1,  // CANCEL in the path dialog, or the copy was cancelled
+  kExitDeclinedDisc = 2,  // the user gave up at the "Next Disc" prompt
+  kExitFailed = 3,     // damaged disc, a file that could not be written, no memory
+};
+
 // Runs the whole installation into setupState.targetFolder and returns the
-// process's exit code (see startup.h): "Sucess!!" is shown only when every
+// process's exit code: "Sucess!!" is shown only when every
 // disc, the data folder and "uninstall.dat" were written completely.
 int RunInstall();
 // The progress dialog's title (ProgramName) and its button's "CANCEL".

@@ -7,7 +7,6 @@
 #include "a_file.h"
 #include "a_mem.h"
 #include "platform.h"
-#include "progress.h"
 
 namespace {
 
@@ -166,4 +165,14 @@ bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, Pictu
 void PaintBand(plat::DrawContext* context, const Surface& surface, const PictureBand& band) {
   if (band.shown < 0) return;
   plat::DrawPixels(context, 0, 0, PixelsOf(surface));
+}
+
+void CenterOnDesktop(plat::Window dialog) {
+  plat::Rect desktop{}, own{};
+  plat::GetWindowRect(plat::GetDesktopWindow(), &desktop);
+  plat::GetWindowRect(dialog, &own);
+  int width = own.right - own.left;
+  int height = own.bottom - own.top;
+  plat::MoveWindowTo(dialog, desktop.left + (desktop.right - desktop.left - width) / 2,
+                     desktop.top + (desktop.bottom - desktop.top - height) / 2);
 }

@@ -3,11 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install.h"
 #include "resource_ids.h"
 #include "setup_state.h"
 
-ProgressView progressView = {nullptr, 0, -1, "", 0, {nullptr, 0}, Surface(), {0, 0, -1}};
+ProgressView progressView = {nullptr, 0, -1, "", 0, {nullptr, 0}, Surface(), {0, 0, -1}, 0};
 
 int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize) {
   if (installSize == 0) return bytesDone == 0 ? 0 : 100;
@@ -20,8 +19,7 @@ int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize) {
 }
 
 void UpdateProgress(uint32_t value) {
-  int32_t percent = value == 0 ? ComputePercent(copyState.bytesDone, setupState.header.installSize)
-                               : (value > 100 ? 100 : static_cast<int32_t>(value));
+  int32_t percent = value > 100 ? 100 : static_cast<int32_t>(value);
   if (!progressView.finished && percent >= 100) percent = 99;
   progressView.percent = percent;
   std::snprintf(progressView.percentText, sizeof progressView.percentText, "%3d%%", percent);
@@ -60,15 +58,6 @@ void ShowProgressPicture(int32_t percent) {
   plat::ReleaseWindowContext(progressView.dialog, context);
 }
 
-void CenterOnDesktop(plat::Window dialog) {
-  plat::Rect desktop{}, own{};
-  plat::GetWindowRect(plat::GetDesktopWindow(), &desktop);
-  plat::GetWindowRect(dialog, &own);
-  int width = own.right - own.left;
-  int height = own.bottom - own.top;
-  plat::MoveWindowTo(dialog, desktop.left + (desktop.right - desktop.left - width) / 2,
-                     desktop.top + (desktop.bottom - desktop.top - height) / 2);
-}
 
 intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
   switch (message) {
@@ -85,7 +74,7 @@ intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wPa
     case plat::kMsgCommand:
       if ((wParam & 0xFFFF) == IDC_PROGRESS_CANCEL &&
           plat::MessageBox(dialog, Text(kCancelMsg), "Warning", plat::kBoxOkCancel) == plat::kAnswerOk) {
-        copyState.cancelRequested = 1;
+        progressView.cancelRequested = 1;
       }
       return 0;
     default:

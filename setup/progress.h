@@ -19,6 +19,9 @@ struct ProgressView {
   PictureBank progressPictures;
   Surface progressSurface;  // the band of pictures, drawn off screen
   PictureBand band;         // above the controls while there are pictures
+  // Set by the cancel question's OK or a declined disc; the copy engine
+  // stops at its next record.
+  int32_t cancelRequested;
 };
 extern ProgressView progressView;
 
@@ -27,10 +30,9 @@ extern ProgressView progressView;
 // the first byte and 100 after it, never a division by zero.
 int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize);
 
-// 0: recompute from the copy engine's bytes and the install size; any other
-// value is the percentage to show. Below 100 until `finished` is set; at
-// most 100. Draws only when the percentage changed.
-void UpdateProgress(uint32_t value);
+// Shows `percent`: below 100 until `finished` is set, at most 100. Draws
+// only when the percentage changed.
+void UpdateProgress(uint32_t percent);
 
 // The picture of a set of `count` that belongs to `percent`: percent /
 // (100 / count) for up to 100 pictures, percent x count / 100 for more
@@ -55,5 +57,3 @@ void DrawPercent();
 // CANCEL_MSG question when Cancel is pressed (OK sets the cancel flag).
 intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t lParam);
 
-// Moves `dialog` to the middle of the desktop, keeping its size.
-void CenterOnDesktop(plat::Window dialog);

@@ -6,7 +6,6 @@
 #include "a_file.h"
 #include "a_name.h"
 #include "compose.h"
-#include "install.h"
 #include "install_log.h"
 #include "setup_state.h"
 #include "setup_texts.h"

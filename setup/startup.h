@@ -4,14 +4,6 @@
 
 #include "platform.h"
 
-// Exit codes of the process.
-enum ExitCode : int {
-  kExitInstalled = 0,  // "Sucess!!" was shown; also the early "not found" exits
-  kExitCancelled = 1,  // CANCEL in the path dialog, or the copy was cancelled
-  kExitDeclinedDisc = 2,  // the user gave up at the "Next Disc" prompt
-  kExitFailed = 3,     // damaged disc, a file that could not be written, no memory
-};
-
 namespace setup {
 // The entry point's work. Only `instance` is used. Returns the exit code.
 int WinMain(plat::Instance instance, plat::Instance previous, char* commandLine, int showCommand);

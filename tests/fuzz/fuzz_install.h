@@ -18,7 +18,7 @@ inline void StartInstall() {
   CopyCut(setupState.targetFolder, sizeof setupState.targetFolder, "T:\\game");
   copyState.discIndex = 0;
   copyState.bytesDone = 0;
-  copyState.cancelRequested = 0;
+  progressView.cancelRequested = 0;
   copyState.outcome = CopyOutcome::kNotRun;
   progressView.lastPercent = -1;
   progressView.finished = 0;

@@ -46,7 +46,7 @@ TEST_F(ProgressTest, TheDialogCentresItselfOnTheDesktop) {
 TEST_F(ProgressTest, ThePercentageIsDrawnInTwoColoursSplitAtTheFill) {
   setupState.header.installSize = 1000;
   copyState.bytesDone = 420;
-  UpdateProgress(0);
+  UpdateCopyProgress();
   ASSERT_EQ(bar_->drawn.size(), 2u);
   const int width = BarWidth(), height = bar_->rect.bottom - bar_->rect.top;
   const int filled = 42 * width / 100;
@@ -69,17 +69,17 @@ TEST_F(ProgressTest, ThePercentageIsDrawnInTwoColoursSplitAtTheFill) {
 
 TEST_F(ProgressTest, DrawsOnlyWhenThePercentageChangesAndHoldsAt99) {
   setupState.header.installSize = 200;
-  UpdateProgress(0);
+  UpdateCopyProgress();
   EXPECT_STREQ(progressView.percentText, "  0%") << "the first update draws, even at 0";
   size_t drawn = bar_->drawn.size();
   EXPECT_EQ(drawn, 2u);
-  UpdateProgress(0);
+  UpdateCopyProgress();
   EXPECT_EQ(bar_->drawn.size(), drawn) << "unchanged: nothing drawn";
   copyState.bytesDone = 14;
-  UpdateProgress(0);
+  UpdateCopyProgress();
   EXPECT_STREQ(progressView.percentText, "  7%");
   copyState.bytesDone = 5000;  // beyond the size
-  UpdateProgress(0);
+  UpdateCopyProgress();
   EXPECT_EQ(progressView.percent, 99);
   UpdateProgress(100);
   EXPECT_EQ(progressView.percent, 99) << "capped until finished";
@@ -98,17 +98,17 @@ TEST_F(ProgressTest, PercentagesOfHugeAndZeroSizes) {
   EXPECT_EQ(ComputePercent(999, 1000), 99);
   setupState.header.installSize = 0;
   copyState.bytesDone = 10;
-  UpdateProgress(0);
+  UpdateCopyProgress();
   EXPECT_EQ(progressView.percent, 99);
 }
 
 TEST_F(ProgressTest, TheCancelQuestionSetsTheFlagOnlyOnOk) {
   plat::box_script::PushAnswer(plat::kAnswerCancel);
   plat::SendMessage(progressView.dialog, plat::kMsgCommand, IDC_PROGRESS_CANCEL, 0);
-  EXPECT_EQ(copyState.cancelRequested, 0);
+  EXPECT_EQ(progressView.cancelRequested, 0);
   plat::box_script::PushAnswer(plat::kAnswerOk);
   plat::SendMessage(progressView.dialog, plat::kMsgCommand, IDC_PROGRESS_CANCEL | (1u << 16), 0);
-  EXPECT_EQ(copyState.cancelRequested, 1);
+  EXPECT_EQ(progressView.cancelRequested, 1);
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Boxes()[0].text, "Stop copying?");
   EXPECT_EQ(Boxes()[0].caption, "Warning");
@@ -143,7 +143,7 @@ TEST_F(ProgressTest, ACancelAfterTheLastRecordOfTheLastDiscHasNoEffect) {
   plat::host::ScriptClick(IDD_PROGRESS, IDC_PROGRESS_CANCEL, 2);  // after FileEnd
   plat::box_script::PushAnswer(plat::kAnswerOk);
   EXPECT_EQ(RunDiscs(), 1);
-  EXPECT_EQ(copyState.cancelRequested, 1);
+  EXPECT_EQ(progressView.cancelRequested, 1);
   EXPECT_EQ(copyState.outcome, CopyOutcome::kDone);
 }
 

@@ -46,7 +46,7 @@ class CopyTest : public SetupTest {
     copyState.output.Close();
     copyState.discIndex = 0;
     copyState.bytesDone = 0;
-    copyState.cancelRequested = 0;
+    progressView.cancelRequested = 0;
     copyState.outcome = CopyOutcome::kNotRun;
     progressView.dialog = nullptr;
     progressView.percent = 0;

@@ -11,6 +11,7 @@
 #include "host_control.h"
 #include "pic_writer.h"
 #include "resource_ids.h"
+#include "install_run.h"
 #include "startup.h"
 #include "text_writer.h"
 

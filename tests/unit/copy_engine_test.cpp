@@ -131,7 +131,7 @@ TEST_F(CopyEngineTest, DecliningTheDiscStopsWithFail) {
   plat::box_script::PushAnswer(plat::kAnswerCancel);  // still missing: give up
   EXPECT_EQ(RunDiscs(), 0);
   EXPECT_EQ(copyState.outcome, CopyOutcome::kDeclined);
-  EXPECT_EQ(copyState.cancelRequested, 1);
+  EXPECT_EQ(progressView.cancelRequested, 1);
   ASSERT_EQ(Boxes().size(), 3u);
   EXPECT_EQ(Boxes()[0].text, "Please insert disc 3");
   EXPECT_EQ(Boxes()[1].text, "Please insert disc 3");
