@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive_writer.h"
-#include "manifest_rows.h"
+#include "manifest.h"
 #include "records.h"
 
 namespace testsupport {

@@ -7,7 +7,6 @@
 #include "archive_writer.h"
 #include "installer_limits.h"
 #include "manifest.h"
-#include "manifest_rows.h"
 #include "package.h"
 #include "picture_input.h"
 #include "pictures.h"

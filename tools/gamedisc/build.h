@@ -6,7 +6,7 @@
 //                              kelvora.exe among them
 //   disc1\setupdata\...        message.ini, setupdata.ini, the picture sets,
 //                              the web link, manifest.ini (the list of
-//                              files, see manifest_rows.h) (or all of it as
+//                              files, see manifest.h) (or all of it as
 //                              setupdata.apkg)
 //   disc1\cd1                  the setup header and the first archive
 //   discN\cdN                  the archive of disc N

@@ -2,7 +2,8 @@
 // through OpenRead, so also from the setupdata package): every file the
 // install writes, with its size and CRC-32, so that a disc that lost a file,
 // or whose file reads but is not what was authored, is told instead of
-// installed. A disc without the list installs as discs always did.
+// installed. A disc without the list installs as discs always did. The
+// authoring tool writes it (ManifestText), setup reads it (Manifest).
 //
 // The list is a text table (rows end in CR LF, cells are split by TAB):
 //
@@ -80,3 +81,28 @@ struct FileSum {
 
 // "1,234 bytes, CRC-32 0A1B2C3D", as the damaged-disc box tells a file.
 std::string DescribeSum(uint64_t size, uint32_t crc);
+
+namespace discformat {
+
+// The list's name inside the setupdata folder.
+constexpr char kManifestName[] = "manifest.ini";
+// Disc numbers are written in this many digits, so that the list's size is
+// known before the archives are packed and the discs counted.
+constexpr int kManifestDiscDigits = 3;
+constexpr int kManifestMaxDiscs = 999;
+
+// One row as the tool writes it.
+struct ManifestEntry {
+  bool data;         // a file of the data folder; else of the archives
+  int disc;          // the disc of its FileStart record (archives only)
+  std::string path;  // "\..." as stored, or below the data folder
+  uint64_t size;
+  uint32_t crc;      // CRC-32 of its bytes
+};
+
+// The text of the list: the format row, the disc count, one row per entry
+// in the order given, the end row. The same count of discs and entries of
+// the same paths and sizes give a text of the same length.
+std::string ManifestText(int discCount, const std::vector<ManifestEntry>& entries);
+
+}  // namespace discformat
