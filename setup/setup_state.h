@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "paint.h"
+#include "path_sizes.h"
 #include "platform.h"
 #include "setup_header.h"
 
@@ -32,9 +33,6 @@ enum Language : int { kLanguageTw, kLanguageCn, kLanguageEn, kLanguageCount };
 
 // A message text holds at most 63 bytes and its terminator.
 constexpr int kTextSlotSize = 64;
-constexpr int kPathSize = 260;
-// A browsed folder of up to 259 characters, a backslash and gameName.
-constexpr int kTargetFolderSize = 320;
 constexpr int kMaxExtraLinks = 4;
 constexpr int kExtraLinkTextSize = 256;
 

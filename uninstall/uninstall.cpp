@@ -9,7 +9,6 @@
 
 #include "a_file.h"
 #include "a_name.h"
-#include "a_util.h"
 #include "install_log.h"
 #include "resource_ids.h"
 #include "shell.h"
@@ -23,32 +22,6 @@ namespace {
 constexpr char kProgramName[] = "uninstall.exe";
 constexpr size_t kShownItems = 8;      // names listed in a box, then "and N more"
 constexpr size_t kProgressFrom = 200;  // files from which a progress window shows
-
-struct Entry {
-  std::string kind, value;
-};
-
-// The log's entries, or false when it is missing or damaged: unreadable, not
-// of this format, or cut (its last line has no end).
-bool ReadLog(const std::string& path, std::vector<Entry>* entries) {
-  FileHandle file;
-  if (!file.OpenRead(path.c_str())) return false;
-  const int size = file.Size();
-  char end[2] = {};
-  bool whole = size >= 2 && file.Seek(size - 2) && file.Read(end, 2) == 2 && end[0] == '\r' && end[1] == '\n';
-  file.Close();
-  if (!whole) return false;
-  TextTable table;
-  table.Load(path.c_str());
-  bool ok = table.rowCount > 0 && std::strcmp(table.Cell(0, 0), disc::kInstallLogTitle) == 0 &&
-            std::strcmp(table.Cell(1, 0), disc::kInstallLogVersion) == 0;
-  for (int row = 1; ok && row < table.rowCount; ++row) {
-    if (table.Cell(0, row)[0] == '\0') continue;
-    entries->push_back(Entry{table.Cell(0, row), table.Cell(1, row)});
-  }
-  table.Unload();
-  return ok;
-}
 
 // Byte for byte, ASCII letters without regard to case, double-byte
 // characters of the system's code page as they are.
@@ -183,16 +156,16 @@ class Progress {
   size_t done_ = 0;
 };
 
-std::string LastOf(const std::vector<Entry>& entries, const char* kind) {
+std::string LastOf(const std::vector<InstallLogEntry>& entries, const char* kind) {
   std::string value;
-  for (const Entry& e : entries) {
+  for (const InstallLogEntry& e : entries) {
     if (e.kind == kind) value = e.value;
   }
   return value;
 }
 
 // The key of the registration: uninstall.dat's 40 bytes, else the log's.
-std::string KeyOf(const std::string& gameFolder, const std::vector<Entry>& entries) {
+std::string KeyOf(const std::string& gameFolder, const std::vector<InstallLogEntry>& entries) {
   FileHandle file;
   char key[41] = {};
   if (file.OpenRead((gameFolder + "\\uninstall.dat").c_str())) {
@@ -203,7 +176,8 @@ std::string KeyOf(const std::string& gameFolder, const std::vector<Entry>& entri
 }
 
 // The game's name as the list of installed programs shows it.
-std::string NameOf(const std::string& key, const std::vector<Entry>& entries, const std::string& gameFolder) {
+std::string NameOf(const std::string& key, const std::vector<InstallLogEntry>& entries,
+                   const std::string& gameFolder) {
   char name[256] = "";
   plat::RegKey* reg = nullptr;
   if (!key.empty() && plat::RegOpenRead((std::string(kUninstallRoot) + "\\" + key).c_str(), &reg) == 0) {
@@ -227,8 +201,8 @@ int RemoveGame(plat::Instance instance, const char* gameFolder, const char* self
   const unsigned codePage = LoadUninstallTexts();
   const std::string root = gameFolder;
   const std::string logPath = root + "\\" + kInstallLogName;
-  std::vector<Entry> entries;
-  if (!ReadLog(logPath, &entries)) {
+  std::vector<InstallLogEntry> entries;
+  if (!ReadInstallLog(logPath, &entries)) {
     Tell(Format(kTextNoLog, logPath), codePage);
     return kExitNothingRemoved;
   }
@@ -243,16 +217,16 @@ int RemoveGame(plat::Instance instance, const char* gameFolder, const char* self
   const bool hasPrograms = GetProgramsFolder(nullptr, programs) == 1;
   const bool hasDesktop = GetDesktopFolder(nullptr, desktop) == 1;
   Report report;
-  auto refuse = [&report](const Entry& e) { report.problems.push_back(e.value); };
+  auto refuse = [&report](const InstallLogEntry& e) { report.problems.push_back(e.value); };
   auto remove = [&report](const std::string& path) {
     if (!plat::DeleteFile(path.c_str()) && Exists(path)) report.problems.push_back(path);
   };
 
   size_t fileCount = 0;
-  for (const Entry& e : entries) fileCount += e.kind == disc::kLogFile ? 1 : 0;
+  for (const InstallLogEntry& e : entries) fileCount += e.kind == disc::kLogFile ? 1 : 0;
   Progress progress(instance, fileCount);
   std::vector<std::string> inside, menus, bases;
-  for (const Entry& e : entries) {
+  for (const InstallLogEntry& e : entries) {
     const std::string path = root + e.value;
     if (e.kind == disc::kLogFile || e.kind == disc::kLogFolder) {
       if (CheckStoredPath(e.value.c_str(), e.value.size() + 1, plat::GetAnsiCodePage()) != PathVerdict::kSafe ||

@@ -1,10 +1,14 @@
 // The install log: "install.log" in the target folder, the record of every
-// thing an install made, from which the uninstaller removes it again.
+// thing an install made, from which the uninstaller removes it again. Setup
+// writes it (OpenInstallLog ... CloseInstallLog), the uninstaller reads it
+// (ReadInstallLog).
 //
 // The format and its kinds of entry: install_log_kinds.h.
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "install_log_kinds.h"
 
@@ -34,3 +38,14 @@ bool InstallLogIsOpen();
 // be logged. Without an open log, or for a path outside its folder, it does
 // nothing and returns 1 (opening the file then makes the folders).
 int MakeLoggedParents(const char* path);
+
+// One entry as read back: the text before the TAB and the text after it.
+struct InstallLogEntry {
+  std::string kind, value;
+};
+
+// Reads the log at `path`, appending its entries in order to `entries`;
+// lines with an empty kind are passed over. False when it is missing or
+// damaged: unreadable, not of this format, or cut (its last line has no
+// end); `entries` is then left as it was.
+bool ReadInstallLog(const std::string& path, std::vector<InstallLogEntry>* entries);

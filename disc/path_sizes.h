@@ -1,0 +1,7 @@
+// The sizes of the path buffers that setup and its install log share.
+#pragma once
+
+// A path of the system's 260 characters, its terminator included.
+constexpr int kPathSize = 260;
+// A browsed folder of up to 259 characters, a backslash and gameName.
+constexpr int kTargetFolderSize = 320;
