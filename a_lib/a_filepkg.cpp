@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "a_mem.h"
+#include "fold_case.h"
 #include "little_endian.h"
 
 namespace {
@@ -11,14 +12,7 @@ namespace {
 void MakeUpperField(char* field, size_t size) {
   size_t length = 0;
   while (length < size && field[length] != '\0') ++length;
-  for (size_t i = 0; i < length; ++i) {
-    unsigned char c = static_cast<unsigned char>(field[i]);
-    if (c >= 0x80) {
-      ++i;
-    } else if (c >= 'a' && c <= 'z') {
-      field[i] = static_cast<char>(c - 0x20);
-    }
-  }
+  disc::FoldCase(field, length, disc::PackageChars{});
 }
 
 // The stored name is the field up to its first zero, or all 32 bytes.

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "a_inflate.h"
-#include "a_name.h"
+#include "fold_case.h"
 #include "stored_path.h"
 #include "text_rows.h"
 
@@ -53,11 +53,7 @@ bool ParseCrc(const char* text, uint32_t* out) {
 std::string FoldedKey(ManifestSource source, unsigned codePage, const char* path, size_t length) {
   std::string key(1, source == ManifestSource::kArchive ? 'A' : 'D');
   key.append(path, length);
-  for (size_t i = 1; i < key.size();) {
-    const size_t size = key[i] == '\0' ? 1 : a_char_size(codePage, key.c_str() + i);
-    if (size == 1 && key[i] >= 'a' && key[i] <= 'z') key[i] = static_cast<char>(key[i] - 'a' + 'A');
-    i += size;
-  }
+  disc::FoldCase(&key[1], length, disc::CodePageChars{codePage});
   return key;
 }
 

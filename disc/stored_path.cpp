@@ -3,17 +3,12 @@
 #include <cstring>
 
 #include "a_name.h"
+#include "fold_case.h"
 
 namespace {
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c; }
-
 bool EqualsIgnoringCase(const char* a, size_t length, const char* b) {
-  if (std::strlen(b) != length) return false;
-  for (size_t i = 0; i < length; ++i) {
-    if (Upper(a[i]) != b[i]) return false;
-  }
-  return true;
+  return std::strlen(b) == length && disc::SameFolded(a, b, length, disc::AsciiChars{});
 }
 
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 are devices in every folder, with

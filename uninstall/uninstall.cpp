@@ -9,6 +9,7 @@
 
 #include "a_file.h"
 #include "a_name.h"
+#include "fold_case.h"
 #include "install_log.h"
 #include "resource_ids.h"
 #include "shell.h"
@@ -26,24 +27,11 @@ constexpr size_t kProgressFrom = 200;  // files from which a progress window sho
 // Byte for byte, ASCII letters without regard to case, double-byte
 // characters of the system's code page as they are.
 bool SameText(const char* a, const char* b, size_t length) {
-  const unsigned codePage = plat::GetAnsiCodePage();
-  for (size_t i = 0; i < length;) {
-    const size_t size = a[i] == '\0' ? 1 : a_char_size(codePage, a + i);
-    for (size_t k = i; k < i + size && k < length; ++k) {
-      char x = a[k], y = b[k];
-      if (size == 1) {
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 0x20);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 0x20);
-      }
-      if (x != y) return false;
-    }
-    i += size;
-  }
-  return true;
+  return disc::SameFolded(a, b, length, disc::CodePageChars{plat::GetAnsiCodePage()});
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && SameText(a.c_str(), b.c_str(), a.size());
+  return disc::SameFolded(a, b, disc::CodePageChars{plat::GetAnsiCodePage()});
 }
 
 // Whether `path` lies below `folder` (a "\" after it).

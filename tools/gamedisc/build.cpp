@@ -5,6 +5,7 @@
 
 #include "a_pic.h"
 #include "archive_writer.h"
+#include "fold_case.h"
 #include "installer_limits.h"
 #include "manifest.h"
 #include "package.h"
@@ -647,7 +648,7 @@ void Builder::MakeImages() {
   std::string label;
   for (char c : header_.gameName) {
     if (label.size() == 28) break;
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    c = disc::FoldByte(c);
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) label += c;
   }
   if (label.empty()) label = "GAME";

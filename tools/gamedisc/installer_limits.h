@@ -6,6 +6,7 @@
 #include <string>
 
 #include "default_folder.h"
+#include "fold_case.h"
 #include "paint.h"
 
 namespace gamedisc {
@@ -36,14 +37,7 @@ using disc::DefaultTargetFolder;
 
 // Names compared as the Windows file systems do for plain ASCII.
 inline bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
+  return disc::SameFolded(a, b, disc::AsciiChars{});
 }
 
 }  // namespace gamedisc

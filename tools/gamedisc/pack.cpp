@@ -3,23 +3,13 @@
 #include <cstring>
 #include <set>
 
+#include "fold_case.h"
 #include "le.h"
 #include "shell.h"
 #include "tool_files.h"
 #include "tool_os.h"
 
 namespace gamedisc {
-
-namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return s;
-}
-
-}  // namespace
 
 bool PackFolder(const std::string& folder, std::string* package, std::string* error) {
   std::vector<discformat::PackageEntry> entries;
@@ -37,7 +27,7 @@ bool PackFolder(const std::string& folder, std::string* package, std::string* er
         return false;
       }
     }
-    if (!seen.insert(Upper(entry.name)).second) {
+    if (!seen.insert(disc::Folded(entry.name, disc::AsciiChars{})).second) {
       *error = DisplayPath(path) + ": another entry has the same name but for case";
       return false;
     }
@@ -106,7 +96,7 @@ bool UnpackPackage(const std::string& package, const std::string& folder,
       *error = DisplayPath(package) + ": the entry name \"" + e.name + "\" is no plain file name";
       return false;
     }
-    if (!seen.insert(Upper(e.name)).second) {
+    if (!seen.insert(disc::Folded(e.name, disc::AsciiChars{})).second) {
       say("  left out: " + e.name + " (an earlier entry has this name)");
       continue;
     }
