@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "language.h"
 #include "paint.h"
 #include "path_sizes.h"
 #include "platform.h"
@@ -28,9 +29,6 @@ enum MessageKey : int {
   kMessageKeyCount
 };
 
-// Language columns of the texts, numbered like `languageIndex`.
-enum Language : int { kLanguageTw, kLanguageCn, kLanguageEn, kLanguageCount };
-
 // A message text holds at most 63 bytes and its terminator.
 constexpr int kTextSlotSize = 64;
 constexpr int kMaxExtraLinks = 4;
@@ -50,7 +48,7 @@ struct ExtraLink {
 // A plain record, zero at process start, alive for the whole process.
 struct SetupState {
   plat::Instance instance;  // the module whose resources hold the dialogs
-  int32_t languageIndex;
+  int32_t languageIndex;  // the column of the texts: a Language
   char texts[kMessageKeyCount][kLanguageCount][kTextSlotSize];
   char sourceFolder[kPathSize];  // the disc root without its backslash
   disc::SetupHeader header;  // as read from the first disc

@@ -8,6 +8,7 @@
 #include "default_folder.h"
 #include "install.h"
 #include "install_run.h"
+#include "language.h"
 #include "path_dialog.h"
 #include "setup_state.h"
 #include "setup_texts.h"
@@ -28,20 +29,7 @@ int FindGameDisc() {
   return 0;
 }
 
-void PickLanguage() {
-  switch (plat::GetSystemLanguage()) {
-    case 0x0404:  // Chinese, Taiwan
-    case 0x0C04:  // Chinese, Hong Kong
-      setupState.languageIndex = kLanguageTw;
-      break;
-    case 0x0804:  // Chinese, PRC
-      setupState.languageIndex = kLanguageCn;
-      break;
-    default:
-      setupState.languageIndex = kLanguageEn;
-      break;
-  }
-}
+void PickLanguage() { setupState.languageIndex = LanguageForSystem(plat::GetSystemLanguage()); }
 
 int ReadSetupHeader() {
   char path[kPathSize];

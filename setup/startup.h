@@ -13,7 +13,7 @@ int WinMain(plat::Instance instance, plat::Instance previous, char* commandLine,
 // "data\kelvora.exe" the current folder. 1 when found, else 0 and the
 // current folder is unchanged.
 int FindGameDisc();
-// Sets languageIndex from the system's default language.
+// Sets languageIndex from the system's default language (language.h).
 void PickLanguage();
 // Reads the setup header from "cd1" of sourceFolder and composes the default
 // target folder. 1 when "cd1" opened, else 0.

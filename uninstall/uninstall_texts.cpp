@@ -3,9 +3,8 @@
 #include <string>
 
 #include "compose.h"
+#include "language.h"
 #include "platform.h"
-#include "setup_state.h"
-#include "startup.h"
 
 namespace {
 
@@ -32,8 +31,7 @@ char loaded[kTextCount][256];
 }  // namespace
 
 unsigned LoadUninstallTexts() {
-  PickLanguage();
-  const int language = setupState.languageIndex;
+  const Language language = LanguageForSystem(plat::GetSystemLanguage());
   for (int k = 0; k < kTextCount; ++k) {
     std::string text;
     // The English column, plain ASCII, stands in for a text that does not

@@ -1,5 +1,6 @@
 // The uninstaller's own texts in the three languages of setup, chosen as
-// setup chooses its language and held in that language's code page.
+// setup chooses its language (language.h) and held in that language's
+// code page.
 #pragma once
 
 enum UninstallTextId : int {
