@@ -11,8 +11,6 @@
 #include "setup_texts.h"
 #include "stored_path.h"
 
-const char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 namespace {
 
 constexpr size_t kShellPath = 260;

@@ -11,9 +11,7 @@
 #include <cstdint>
 
 #include "platform.h"
-
-// The key below HKEY_LOCAL_MACHINE under which installed programs are listed.
-extern const char kUninstallRoot[];
+#include "uninstall_registry.h"
 
 // Registers the uninstall key, makes the menu folder with the uninstall and
 // game shortcuts and, with `onDesktop`, the desktop shortcut.

@@ -12,8 +12,8 @@
 #include "fold_case.h"
 #include "install_log.h"
 #include "resource_ids.h"
-#include "shell.h"
 #include "stored_path.h"
+#include "uninstall_registry.h"
 #include "uninstall_texts.h"
 
 namespace uninstall {
@@ -202,8 +202,8 @@ int RemoveGame(plat::Instance instance, const char* gameFolder, const char* self
   }
 
   char programs[260] = "", desktop[260] = "";
-  const bool hasPrograms = GetProgramsFolder(nullptr, programs) == 1;
-  const bool hasDesktop = GetDesktopFolder(nullptr, desktop) == 1;
+  const bool hasPrograms = plat::GetSpecialFolderPath(nullptr, plat::kFolderPrograms, programs);
+  const bool hasDesktop = plat::GetSpecialFolderPath(nullptr, plat::kFolderDesktop, desktop);
   Report report;
   auto refuse = [&report](const InstallLogEntry& e) { report.problems.push_back(e.value); };
   auto remove = [&report](const std::string& path) {
