@@ -1,6 +1,6 @@
 #include "package.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "le.h"
 
@@ -19,16 +19,18 @@ std::string BuildPackage(const std::vector<PackageEntry>& entries) {
     offsets.push_back(static_cast<uint32_t>(kPackageHeaderBytes + data.size()));
     data += Complement(e.data);
   }
-  std::string out = "APKG";
-  out += Le32(static_cast<uint32_t>(kPackageHeaderBytes + data.size()));
-  out += Le32(static_cast<uint32_t>(entries.size()));
+  std::string out(kPackageHeaderBytes, '\0');
+  out.replace(0, disc::kPackageMagicBytes, disc::kPackageMagic);
+  PutLe32(&out, disc::kPackageDirectoryOffsetAt, static_cast<uint32_t>(kPackageHeaderBytes + data.size()));
+  PutLe32(&out, disc::kPackageEntryCountAt, static_cast<uint32_t>(entries.size()));
   out += data;
   for (size_t i = 0; i < entries.size(); ++i) {
-    char name[kPackageNameBytes] = {};
-    std::memcpy(name, entries[i].name.data(), std::min(entries[i].name.size(), kPackageNameBytes));
-    out.append(name, kPackageNameBytes);
-    out += Le32(offsets[i]);
-    out += Le32(static_cast<uint32_t>(entries[i].data.size()));
+    std::string record(kPackageEntryBytes, '\0');
+    record.replace(disc::kPackageEntryNameAt, std::min(entries[i].name.size(), kPackageNameBytes), entries[i].name, 0,
+                   kPackageNameBytes);
+    PutLe32(&record, disc::kPackageEntryDataOffsetAt, offsets[i]);
+    PutLe32(&record, disc::kPackageEntryDataSizeAt, static_cast<uint32_t>(entries[i].data.size()));
+    out += record;
   }
   return out;
 }

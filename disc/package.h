@@ -1,22 +1,18 @@
-// ".apkg" packages: one folder's files in one file.
-//
-//   header     0: "APKG"   4: directoryOffset   8: entryCount
-//   data       each entry's bytes complemented (XOR 0xFF)
-//   directory  entryCount records of 40 bytes: name (32 bytes, zero-padded),
-//              offset of the data, size of the data
-// All numbers 32-bit little-endian. Readers upper-case names before
-// comparing them and take the first match in directory order.
+// ".apkg" packages as the authoring tool writes them, laid out as
+// package_format.h describes: header, data, directory.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "package_format.h"
+
 namespace discformat {
 
-constexpr size_t kPackageHeaderBytes = 12;
-constexpr size_t kPackageEntryBytes = 40;
-constexpr size_t kPackageNameBytes = 32;
+using disc::kPackageEntryBytes;
+using disc::kPackageHeaderBytes;
+using disc::kPackageNameBytes;
 
 struct PackageEntry {
   std::string name;  // stored as given (at most 32 bytes; 32 leaves no zero)
