@@ -3,45 +3,18 @@
 
 #include <cstdint>
 
+#include "language.h"
+#include "message_keys.h"
 #include "paint.h"
 #include "platform.h"
 #include "setup_header.h"
-
-// The message keys of "setupdata\message.ini", in the order in which they
-// are stored and matched.
-enum MessageKey : int {
-  kProgramName,
-  kNextCd,
-  kUninstall,
-  kUrlFileName,
-  kUrlName,
-  kCancelMsg,
-  kFailMsg,
-  kFinishMsg,
-  kPathMsg,
-  kNeedSpaceMsg,
-  kFreeSpaceMsg,
-  kButtonBrowse,
-  kButtonOk,
-  kButtonCancel,
-  kMessageKeyCount
-};
-
-// Language columns of the texts, numbered like `languageIndex`.
-enum Language : int { kLanguageTw, kLanguageCn, kLanguageEn, kLanguageCount };
 
 // A message text holds at most 63 bytes and its terminator.
 constexpr int kTextSlotSize = 64;
 constexpr int kPathSize = 260;
 // A browsed folder of up to 259 characters, a backslash and gameName.
 constexpr int kTargetFolderSize = 320;
-constexpr int kMaxExtraLinks = 4;
 constexpr int kExtraLinkTextSize = 256;
-
-// The key names as they stand in the file, before the language suffix.
-extern const char* const kMessageKeyNames[kMessageKeyCount];
-// "_TW", "_CN", "_EN".
-extern const char* const kLanguageSuffixes[kLanguageCount];
 
 // One extra shortcut listed in "setupdata\setupdata.ini".
 struct ExtraLink {
@@ -52,7 +25,7 @@ struct ExtraLink {
 // A plain record, zero at process start, alive for the whole process.
 struct SetupState {
   plat::Instance instance;  // the module whose resources hold the dialogs
-  int32_t languageIndex;
+  int32_t languageIndex;  // the column of the texts: a Language
   char texts[kMessageKeyCount][kLanguageCount][kTextSlotSize];
   char sourceFolder[kPathSize];  // the disc root without its backslash
   disc::SetupHeader header;  // as read from the first disc
