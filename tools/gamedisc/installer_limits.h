@@ -6,7 +6,7 @@
 #include <string>
 
 #include "default_folder.h"
-#include "paint.h"
+#include "picture_fit.h"
 
 namespace gamedisc {
 
