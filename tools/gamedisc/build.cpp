@@ -14,7 +14,6 @@
 #include "pictures.h"
 #include "project.h"
 #include "records.h"
-#include "shell.h"
 #include "stored_path.h"
 #include "text_rows.h"
 #include "tool_files.h"

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "package_format.h"
-#include "shell.h"
+#include "stored_path.h"
 #include "tool_files.h"
 #include "tool_os.h"
 
