@@ -4,7 +4,7 @@
 
 #include "a_mem.h"
 #include "fold_case.h"
-#include "little_endian.h"
+#include "package_format.h"
 
 namespace {
 
@@ -18,9 +18,9 @@ void MakeUpperField(char* field, size_t size) {
 // The stored name is the field up to its first zero, or all 32 bytes.
 bool NameEquals(const char* field, const char* name) {
   size_t length = std::strlen(name);
-  if (length > static_cast<size_t>(kPackageNameSize)) return false;
+  if (length > disc::kPackageNameBytes) return false;
   if (std::memcmp(field, name, length) != 0) return false;
-  return length == static_cast<size_t>(kPackageNameSize) || field[length] == '\0';
+  return length == disc::kPackageNameBytes || field[length] == '\0';
 }
 
 }  // namespace
@@ -30,23 +30,25 @@ void MakeUpper(char* text) { MakeUpperField(text, std::strlen(text)); }
 int PackageReader::Open(const char* packagePath, char* entryName) {
   if (!file.OpenRead(packagePath)) return 0;
 
-  unsigned char header[kPackageHeaderSize];
-  if (file.Read(header, kPackageHeaderSize) != kPackageHeaderSize ||
-      std::memcmp(header, "APKG", 4) != 0) {
+  constexpr int kHeaderBytes = static_cast<int>(disc::kPackageHeaderBytes);
+  constexpr int64_t kEntryBytes = static_cast<int64_t>(disc::kPackageEntryBytes);
+  unsigned char bytes[kHeaderBytes];
+  disc::PackageHeader header{};
+  if (file.Read(bytes, kHeaderBytes) == kHeaderBytes) header = disc::LoadPackageHeader(bytes);
+  if (!header.magic) {
     file.Close();
     return 0;
   }
-  const int64_t directoryOffset = static_cast<int32_t>(disc::LoadLe32(header + 4));
-  const int64_t entryCount = static_cast<int32_t>(disc::LoadLe32(header + 8));
+  const int64_t directoryOffset = static_cast<int32_t>(header.directoryOffset);
+  const int64_t entryCount = static_cast<int32_t>(header.entryCount);
   const int64_t packageSize = file.Size();
   // The directory must lie inside the file; this also keeps its byte size
   // within what the file holds, so no wrapped size is ever allocated.
-  if (entryCount < 1 || directoryOffset < kPackageHeaderSize ||
-      directoryOffset + entryCount * kPackageEntrySize > packageSize) {
+  if (entryCount < 1 || directoryOffset < kHeaderBytes || directoryOffset + entryCount * kEntryBytes > packageSize) {
     file.Close();
     return 0;
   }
-  const int tableSize = static_cast<int>(entryCount * kPackageEntrySize);
+  const int tableSize = static_cast<int>(entryCount * kEntryBytes);
   auto* table = static_cast<unsigned char*>(A_ALLOC(tableSize));
   if (table == nullptr || !file.Seek(static_cast<int>(directoryOffset)) ||
       file.Read(table, tableSize) != tableSize) {
@@ -58,12 +60,13 @@ int PackageReader::Open(const char* packagePath, char* entryName) {
   MakeUpper(entryName);
   int found = 0;
   for (int64_t i = 0; i < entryCount; ++i) {
-    unsigned char* record = table + i * kPackageEntrySize;
-    char* name = reinterpret_cast<char*>(record);
-    MakeUpperField(name, kPackageNameSize);
+    unsigned char* record = table + i * kEntryBytes;
+    char* name = reinterpret_cast<char*>(record + disc::kPackageEntryNameAt);
+    MakeUpperField(name, disc::kPackageNameBytes);
     if (!NameEquals(name, entryName)) continue;
-    const int64_t offset = static_cast<int32_t>(disc::LoadLe32(record + 32));
-    const int64_t length = static_cast<int32_t>(disc::LoadLe32(record + 36));
+    const disc::PackageEntryFields entry = disc::LoadPackageEntry(record);
+    const int64_t offset = static_cast<int32_t>(entry.dataOffset);
+    const int64_t length = static_cast<int32_t>(entry.dataSize);
     // The first entry of that name is the one; if its data does not lie
     // inside the package, the package is damaged and the open fails.
     if (offset >= 0 && length >= 0 && offset + length <= packageSize) {

@@ -1,24 +1,15 @@
-// Package files (".apkg"): the contents of one folder bundled in one file.
+// Package files (".apkg"): the contents of one folder bundled in one file,
+// laid out as disc/package_format.h describes; a package may itself be an
+// entry of another package.
 //
-// Layout, all numbers 32-bit little-endian, offsets from the package's start:
-//   header     0: "APKG"   4: directoryOffset   8: entryCount (signed)
-//   directory  entryCount records of 40 bytes at directoryOffset:
-//              0: name (32 bytes, zero-terminated unless it fills them)
-//              32: offset of the entry's data   36: size of the data
-//   data       each byte stored complemented (XOR 0xFF)
-// A package may itself be an entry of another package.
-//
-// The package is untrusted input: a directory that does not fit in the file,
-// or an entry whose data lies outside the file, makes the open fail.
+// The package is untrusted input: its numbers are taken as signed, and a
+// count below 1, a directory that does not fit in the file, or an entry
+// whose data lies outside the file makes the open fail.
 #pragma once
 
 #include <cstdint>
 
 #include "a_file.h"
-
-constexpr int kPackageHeaderSize = 12;
-constexpr int kPackageEntrySize = 40;
-constexpr int kPackageNameSize = 32;
 
 // Reads one entry of a package. Made with a_alloc and owned by the
 // FileHandle it serves; closing that handle closes `file` and frees it.

@@ -8,6 +8,7 @@
 #include "a_mem.h"
 #include "a_log.h"
 #include "little_endian.h"
+#include "picture_format.h"
 #include "platform.h"
 
 int32_t picload_count = 0;
@@ -16,9 +17,7 @@ int32_t picfree_count = 0;
 namespace {
 
 constexpr int kPathSize = 260;
-constexpr int kUnpackedFieldOffset = 14;
-constexpr int kPackedFieldOffset = 18;
-constexpr int kPackedDataOffset = 22;
+constexpr int kRecordHeaderBytes = static_cast<int>(disc::kPictureRecordHeaderBytes);
 
 bool checkRegistered = false;
 
@@ -104,16 +103,17 @@ int Picture::Load(const char* base, int index, void* buffer) {
   // The record is read as far as its sizes say; every size is checked
   // against the file before anything is allocated or unpacked.
   const int64_t fileSize = file.Size();
-  unsigned char fields[kPackedDataOffset];
-  bool ok = offset >= 0 && offset + static_cast<int64_t>(kPackedDataOffset) <= fileSize &&
-            file.Seek(offset) && file.Read(fields, kPackedDataOffset) == kPackedDataOffset;
+  unsigned char fields[kRecordHeaderBytes];
+  bool ok = offset >= 0 && offset + static_cast<int64_t>(kRecordHeaderBytes) <= fileSize &&
+            file.Seek(offset) && file.Read(fields, kRecordHeaderBytes) == kRecordHeaderBytes;
   unsigned char* packed = nullptr;
   uint32_t packedSize = 0;
   if (ok) {
-    std::memcpy(header.attributes, fields, sizeof header.attributes);
-    header.unpackedSize = disc::LoadLe32(fields + kUnpackedFieldOffset);
-    packedSize = disc::LoadLe32(fields + kPackedFieldOffset);
-    ok = packedSize <= fileSize - offset - kPackedDataOffset &&
+    const disc::PictureRecordHeader record = disc::LoadPictureRecordHeader(fields);
+    std::memcpy(header.attributes, record.attributes, sizeof header.attributes);
+    header.unpackedSize = record.unpackedSize;
+    packedSize = record.packedSize;
+    ok = packedSize <= fileSize - offset - kRecordHeaderBytes &&
          (packedSize == 0 || header.unpackedSize <= kMaxPictureBytes);
   }
   if (ok && packedSize != 0) {
@@ -155,14 +155,9 @@ int Picture::Load(const char* base, int index, void* buffer) {
 
 bool ShapeOfPicture(const Picture& picture, PictureShape* shape) {
   if (picture.pixels == nullptr || !picture.complete) return false;
-  const unsigned char* a = picture.header.attributes;
-  const int width = disc::LoadLe16(a);
-  const int height = disc::LoadLe16(a + 2);
-  const int bits = disc::LoadLe16(a + 4);
-  if (width < 1 || width > kMaxPictureSide || height < 1 || height > kMaxPictureSide) return false;
-  if (bits != 16 && bits != 24 && bits != 32) return false;
-  if (static_cast<uint64_t>(width) * height * (bits / 8) != picture.header.unpackedSize) return false;
-  *shape = PictureShape{width, height, bits};
+  PictureShape found;
+  if (!disc::PictureShapeFrom(picture.header.attributes, picture.header.unpackedSize, &found)) return false;
+  *shape = found;
   return true;
 }
 

@@ -1,11 +1,7 @@
 // Pictures stored in pairs of files sharing a base path: BASE.pic1 holds the
-// records, BASE.idx1 the offset of each record. Both are read through
-// OpenRead, so a pair may lie in a package.
-//
-//   .idx1   0: count (signed)   4 + 4 x i: offset of record i in .pic1
-//   record  0: attributes (14 bytes, kept as stored)  14: unpackedSize
-//           18: packedSize (0 = no pixel data)   22: packed, one zlib stream
-// All numbers 32-bit little-endian. The pixel data is not interpreted here.
+// records, BASE.idx1 the offset of each record, laid out as
+// disc/picture_format.h describes. Both are read through OpenRead, so a pair
+// may lie in a package. The pixel data is not interpreted here.
 //
 // Both files come from the disc and are untrusted: the count is limited to
 // the offsets the index really holds, and a record whose sizes do not fit
@@ -13,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+
+#include "picture_format.h"
 
 // Library-wide counters: Loads that left a record owning its pixels, and
 // Frees that released owned pixels. The first successful Load registers the
@@ -24,10 +22,10 @@ extern int32_t picfree_count;
 // full-screen picture of the program's dialogs).
 constexpr uint32_t kMaxPictureBytes = 16u * 1024u * 1024u;
 
-// The first 18 bytes of a record, decoded field by field (the file's
-// layout has no padding; this record may).
+// The attributes and unpacked size of a record (the file's layout has no
+// padding; this record may).
 struct PictureHeader {
-  unsigned char attributes[14];
+  unsigned char attributes[disc::kPictureAttributeBytes];  // kept as stored
   uint32_t unpackedSize;  // set from the record, then to the length unpacked
 };
 
@@ -60,23 +58,16 @@ struct Picture {
 };
 
 // How the authoring tool lays out a picture's pixels, as its attributes say
-// (width, height and bits per pixel, 16-bit little-endian each, then zero
-// bytes): rows top first without padding; 16 bits are RGB 5-6-5 in
-// little-endian words, 24 bits the bytes B G R, 32 bits B G R and one unused.
-struct PictureShape {
-  int width;
-  int height;
-  int bitsPerPixel;
-};
-
-// The largest side of a picture that can be shown.
-constexpr int kMaxPictureSide = 4096;
+// (see disc/picture_format.h).
+using disc::PictureShape;
 
 // True, with `*shape` filled, when `picture` holds pixels that can be shown:
-// it unpacked whole, its attributes give a size of 1 to kMaxPictureSide each
-// way and 16, 24 or 32 bits per pixel, and exactly that many bytes were
-// unpacked. False for anything else: no pixels, a damaged stream, or
-// attributes that disagree with the pixels (pictures of other makers).
+// it unpacked whole, its attributes give a size of 1 to
+// disc::kMaxPictureSide each way and 16, 24 or 32 bits per pixel, and
+// exactly that many bytes were unpacked (disc::PictureShapeFrom). False,
+// with `*shape` left as it was, for anything else: no pixels, a damaged
+// stream, or attributes that disagree with the pixels (pictures of other
+// makers).
 bool ShapeOfPicture(const Picture& picture, PictureShape* shape);
 
 // The number of pictures of the set `base`: the count of its .idx1 file,

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "a_name.h"
+#include "compose.h"
 #include "fold_case.h"
 
 namespace {
@@ -104,4 +105,22 @@ const char* DescribeVerdict(PathVerdict verdict) {
     case PathVerdict::kTooLong: return "a stored name is too long";
   }
   return "a stored name is refused";
+}
+
+bool IsSafeRelativePath(const char* path, unsigned codePage) {
+  if (path[0] == '\0') return true;
+  // "\", the path within the shell's 260 characters, and the zero.
+  char stored[260 + 2];
+  if (!Compose(stored, sizeof stored, "\\%s", path)) return false;
+  return CheckStoredPath(stored, std::strlen(stored) + 1, codePage) == PathVerdict::kSafe;
+}
+
+bool IsSafeName(const char* name, unsigned codePage) {
+  // One component as the file system reads it: a 0x5C byte that is the
+  // second byte of a double-byte character separates nothing.
+  if (a_last_backslash(codePage, name) != nullptr) return false;
+  for (const char* p = name; *p; ++p) {
+    if (*p == '/' || *p == ':' || static_cast<unsigned char>(*p) < 0x20) return false;
+  }
+  return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
 }

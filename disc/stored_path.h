@@ -1,4 +1,5 @@
-// The check of the folder and file paths stored in a disc archive.
+// The check of the folder and file paths stored in a disc archive, and of
+// the names and relative paths the disc's texts give.
 //
 // A stored path is appended to the target folder as it stands, so it must
 // begin with "\" and must name something inside that folder. Where it leads
@@ -34,3 +35,13 @@ PathVerdict CheckStoredPath(const char* payload, size_t length, unsigned codePag
 
 // A short English description of a verdict, for the damaged-disc message.
 const char* DescribeVerdict(PathVerdict verdict);
+
+// A name that may stand as one file name inside a folder on a system of
+// ANSI code page `codePage`: no separator under that code page's reading
+// (a_name.h), no colon, "/" or control character, not "." or "..". May be
+// empty.
+bool IsSafeName(const char* name, unsigned codePage);
+// A path relative to a folder that stays inside it on such a system (the
+// stored-path check): no "..", colon, "/", control or reserved character.
+// May be empty.
+bool IsSafeRelativePath(const char* path, unsigned codePage);

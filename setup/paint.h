@@ -6,6 +6,7 @@
 
 #include "a_graph.h"
 #include "a_pic.h"
+#include "picture_fit.h"
 #include "platform.h"
 
 // The pictures of one picture set of the disc, loaded together. A plain
@@ -47,15 +48,6 @@ struct PictureBand {
   int32_t height;  // 0 while the dialog has no band
   int32_t shown;   // the picture the surface holds, -1 for none
 };
-
-// A band is at most this share of the screen's height (a third): the
-// dialog's controls stay in view on a 640 x 480 screen.
-constexpr int kBandScreenShare = 3;
-
-// The size at which a picture of `shape` is shown in a band of at most
-// `maxWidth` x `maxHeight`: its own, or scaled down to fit, its aspect kept
-// (never below 1 x 1).
-void FitPicture(const PictureShape& shape, int maxWidth, int maxHeight, int* width, int* height);
 
 // Makes room above the controls of `dialog` for the tallest of the first
 // `count` pictures of `bank` that can be shown (ShapeOfPicture), each fitted

@@ -4,40 +4,15 @@
 #include <cstdint>
 
 #include "language.h"
+#include "message_keys.h"
 #include "paint.h"
 #include "path_sizes.h"
 #include "platform.h"
 #include "setup_header.h"
 
-// The message keys of "setupdata\message.ini", in the order in which they
-// are stored and matched.
-enum MessageKey : int {
-  kProgramName,
-  kNextCd,
-  kUninstall,
-  kUrlFileName,
-  kUrlName,
-  kCancelMsg,
-  kFailMsg,
-  kFinishMsg,
-  kPathMsg,
-  kNeedSpaceMsg,
-  kFreeSpaceMsg,
-  kButtonBrowse,
-  kButtonOk,
-  kButtonCancel,
-  kMessageKeyCount
-};
-
 // A message text holds at most 63 bytes and its terminator.
 constexpr int kTextSlotSize = 64;
-constexpr int kMaxExtraLinks = 4;
 constexpr int kExtraLinkTextSize = 256;
-
-// The key names as they stand in the file, before the language suffix.
-extern const char* const kMessageKeyNames[kMessageKeyCount];
-// "_TW", "_CN", "_EN".
-extern const char* const kLanguageSuffixes[kLanguageCount];
 
 // One extra shortcut listed in "setupdata\setupdata.ini".
 struct ExtraLink {

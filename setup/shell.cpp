@@ -48,23 +48,6 @@ void SaveLoggedLink(const char* target, const char* iconPath, int showCommand, c
 
 }  // namespace
 
-bool IsSafeRelativePath(const char* path, unsigned codePage) {
-  if (path[0] == '\0') return true;
-  char stored[kShellPath + 2];
-  if (!Compose(stored, sizeof stored, "\\%s", path)) return false;
-  return CheckStoredPath(stored, std::strlen(stored) + 1, codePage) == PathVerdict::kSafe;
-}
-
-bool IsSafeName(const char* name, unsigned codePage) {
-  // One component as the file system reads it: a 0x5C byte that is the
-  // second byte of a double-byte character separates nothing.
-  if (a_last_backslash(codePage, name) != nullptr) return false;
-  for (const char* p = name; *p; ++p) {
-    if (*p == '/' || *p == ':' || static_cast<unsigned char>(*p) < 0x20) return false;
-  }
-  return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
-}
-
 long RegisterUninstall(const char* companyName, const char* displayName, const char* keyName,
                        const char* installFolder, const char* uninstallerName, const char* exeName,
                        uint32_t installSize) {

@@ -52,13 +52,3 @@ void CopyWebLink();
 // Reads the extra-shortcut rows of "setupdata\setupdata.ini" and makes a
 // shortcut in the game's menu folder for each.
 void CreateExtraLinks();
-
-// A name that may stand as one file name inside a folder on a system of
-// ANSI code page `codePage`: no separator under that code page's reading
-// (a_name.h), no colon, "/" or control character, not "." or "..". May be
-// empty.
-bool IsSafeName(const char* name, unsigned codePage);
-// A path relative to a folder that stays inside it on such a system (the
-// stored-path check): no "..", colon, "/", control or reserved character.
-// May be empty.
-bool IsSafeRelativePath(const char* path, unsigned codePage);

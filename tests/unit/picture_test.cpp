@@ -1,5 +1,6 @@
 // Pictures: the index, loading into owned and caller's buffers, loading
-// twice, the balance counters, and damaged sets.
+// twice, the balance counters, damaged sets, and the shape a picture must
+// have to be shown.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -270,6 +271,44 @@ TEST_F(PictureTest, TheBalanceCheckShowsBothCounts) {
                                  "\npicfree_count=" + std::to_string(picfree_count));
   EXPECT_EQ(Boxes()[0].owner, nullptr);
   EXPECT_EQ(Boxes()[0].type, plat::kBoxOk);
+}
+
+// The one check of a picture's shape, for setup and the tool alike: the
+// shape is filled from the attributes whatever the answer.
+TEST(PictureShapeTest, OnlyAttributesThatAgreeWithThePixelsCanBeShown) {
+  const struct {
+    uint16_t width, height, bits;
+    uint32_t unpackedSize;
+    bool shown;
+  } cases[] = {
+      {1, 1, 16, 2, true},
+      {4096, 1, 24, 12288, true},
+      {1, 4096, 32, 16384, true},
+      {10, 10, 24, 300, true},
+      {0, 1, 24, 0, false},
+      {1, 0, 24, 0, false},
+      {4097, 1, 24, 12291, false},
+      {1, 4097, 24, 12291, false},
+      {10, 10, 8, 100, false},
+      {10, 10, 15, 200, false},
+      {10, 10, 24, 299, false},
+      {10, 10, 24, 301, false},
+  };
+  for (const auto& c : cases) {
+    const std::string attributes = discformat::PictureAttributes(c.width, c.height, c.bits);
+    disc::PictureShape shape;
+    EXPECT_EQ(disc::PictureShapeFrom(attributes.data(), c.unpackedSize, &shape), c.shown)
+        << c.width << " x " << c.height << ", " << c.bits << " bits, " << c.unpackedSize << " bytes";
+    EXPECT_EQ(shape.width, c.width);
+    EXPECT_EQ(shape.height, c.height);
+    EXPECT_EQ(shape.bitsPerPixel, c.bits);
+  }
+  // The tool's form of the check takes attributes of any length: too short
+  // to hold a shape, it is no picture and the shape stays zero.
+  disc::PictureShape shape{1, 1, 16};
+  EXPECT_FALSE(discformat::PictureShapeOf(discformat::PictureAttributes(1, 1, 16).substr(0, 5), 2, &shape));
+  EXPECT_EQ(shape.width, 0);
+  EXPECT_EQ(shape.bitsPerPixel, 0);
 }
 
 }  // namespace

@@ -169,32 +169,4 @@ TEST_F(ShellTest, AnEmptyOrNestedKeyNameRegistersNothing) {
   EXPECT_FALSE(testsupport::ReadRegistryString(std::string(kUninstallRoot) + "\\a\\b", "DisplayName", &value));
 }
 
-// 許 is B3 5C in Big5 (950), 衆 D0 5C in GBK (936).
-TEST_F(ShellTest, SafeNamesAndRelativePaths) {
-  struct Case {
-    const char* text;
-    unsigned codePage;
-    bool name, relative;
-  } cases[] = {
-      {"", 1252, true, true},
-      {"Play the game", 1252, true, true},
-      {"..", 1252, false, false},
-      {"a\\b", 950, false, true},
-      {"a/b", 1252, false, false},
-      {"c:x", 950, false, false},
-      {"bin\\game.exe", 1252, false, true},
-      {"..\\game.exe", 936, false, false},
-      {"C:\\Windows\\x.exe", 1252, false, false},
-      {"\xB3\\\xA5\\", 950, true, true},
-      {"\xB3\\\xA5\\", 1252, false, false},
-      {"\xD0\\x", 936, true, true},
-      {"\xD0\\x", 1252, false, true},
-      {"\xB3\\\\..", 950, false, false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(IsSafeName(c.text, c.codePage), c.name) << c.text << " under " << c.codePage;
-    EXPECT_EQ(IsSafeRelativePath(c.text, c.codePage), c.relative) << c.text << " under " << c.codePage;
-  }
-}
-
 }  // namespace

@@ -1,5 +1,6 @@
 // The check of stored paths: every hostile form refused, ordinary names
-// (Western, Big5 and GBK) accepted, each under the code page that reads it.
+// (Western, Big5 and GBK) accepted, each under the code page that reads it;
+// names and relative paths likewise.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -110,6 +111,34 @@ TEST(StoredPathTest, TheZeroMustLieInsideThePayload) {
   EXPECT_EQ(CheckStoredPath(early, sizeof early, kWestern), PathVerdict::kSafe) << "bytes after the zero are not part of it";
   const char lead[] = {'\\', 'a', '\xB3', '\0', '\\'};
   EXPECT_EQ(CheckStoredPath(lead, sizeof lead, kBig5), PathVerdict::kSafe) << "a lead byte does not take the zero";
+}
+
+// 許 is B3 5C in Big5 (950), 衆 D0 5C in GBK (936).
+TEST(StoredPathTest, SafeNamesAndRelativePaths) {
+  struct Case {
+    const char* text;
+    unsigned codePage;
+    bool name, relative;
+  } cases[] = {
+      {"", 1252, true, true},
+      {"Play the game", 1252, true, true},
+      {"..", 1252, false, false},
+      {"a\\b", 950, false, true},
+      {"a/b", 1252, false, false},
+      {"c:x", 950, false, false},
+      {"bin\\game.exe", 1252, false, true},
+      {"..\\game.exe", 936, false, false},
+      {"C:\\Windows\\x.exe", 1252, false, false},
+      {"\xB3\\\xA5\\", 950, true, true},
+      {"\xB3\\\xA5\\", 1252, false, false},
+      {"\xD0\\x", 936, true, true},
+      {"\xD0\\x", 1252, false, true},
+      {"\xB3\\\\..", 950, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsSafeName(c.text, c.codePage), c.name) << c.text << " under " << c.codePage;
+    EXPECT_EQ(IsSafeRelativePath(c.text, c.codePage), c.relative) << c.text << " under " << c.codePage;
+  }
 }
 
 }  // namespace

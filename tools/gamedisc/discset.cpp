@@ -8,13 +8,13 @@
 #include "a_pic.h"
 #include "a_util.h"
 #include "manifest.h"
+#include "message_keys.h"
 #include "le.h"
 #include "pack.h"
-#include "pictures.h"
+#include "picture_format.h"
 #include "record_reader.h"
 #include "records.h"
 #include "setup_header.h"
-#include "setup_state.h"
 #include "installer_limits.h"
 #include "stored_path.h"
 #include "tool_files.h"
@@ -291,27 +291,30 @@ bool CheckPictures(const std::string& root, const char* set, DiscContents* conte
     int offset = 0;
     PictureOffset(base.c_str(), i, &offset);
     fault->offset = offset;
-    if (offset < 0 || static_cast<size_t>(offset) + 22 > pic1.size()) {
+    if (offset < 0 || static_cast<size_t>(offset) + disc::kPictureRecordHeaderBytes > pic1.size()) {
       fault->reason = "picture " + std::to_string(i) + " lies outside the file";
       return false;
     }
     const char* record = pic1.data() + offset;
-    uint32_t unpackedSize = discformat::LoadLe32(record + 14);
-    uint32_t packedSize = discformat::LoadLe32(record + 18);
-    if (packedSize > pic1.size() - static_cast<size_t>(offset) - 22 || unpackedSize > kMaxPictureBytes) {
+    const disc::PictureRecordHeader fields = disc::LoadPictureRecordHeader(record);
+    const uint32_t unpackedSize = fields.unpackedSize;
+    const uint32_t packedSize = fields.packedSize;
+    if (packedSize > pic1.size() - static_cast<size_t>(offset) - disc::kPictureRecordHeaderBytes ||
+        unpackedSize > kMaxPictureBytes) {
       fault->reason = "picture " + std::to_string(i) + " declares sizes its file does not hold";
       return false;
     }
     if (packedSize == 0) continue;
     std::vector<unsigned char> pixels(unpackedSize + 1u);
     unsigned long produced = static_cast<unsigned long>(pixels.size());
-    if (Unpack(pixels.data(), &produced, reinterpret_cast<const unsigned char*>(record + 22), packedSize) != 0 ||
+    if (Unpack(pixels.data(), &produced, reinterpret_cast<const unsigned char*>(record + disc::kPictureRecordHeaderBytes),
+               packedSize) != 0 ||
         produced != unpackedSize) {
       fault->reason = "picture " + std::to_string(i) + " does not unpack";
       return false;
     }
-    discformat::PictureShape shape;
-    if (!discformat::PictureShapeOf(std::string(record, discformat::kPictureAttributeBytes), unpackedSize, &shape)) {
+    disc::PictureShape shape;
+    if (!disc::PictureShapeFrom(fields.attributes, unpackedSize, &shape)) {
       contents->notes.push_back(std::string("disc 1: setupdata\\") + set + ".pic1, picture " + std::to_string(i) + ": its attributes (" +
                                 std::to_string(shape.width) + " x " + std::to_string(shape.height) + ", " +
                                 std::to_string(shape.bitsPerPixel) + " bits) do not agree with its " +

@@ -7,7 +7,7 @@
 
 #include "default_folder.h"
 #include "fold_case.h"
-#include "paint.h"
+#include "picture_fit.h"
 
 namespace gamedisc {
 

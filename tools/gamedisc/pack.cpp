@@ -4,8 +4,8 @@
 #include <set>
 
 #include "fold_case.h"
-#include "le.h"
-#include "shell.h"
+#include "package_format.h"
+#include "stored_path.h"
 #include "tool_files.h"
 #include "tool_os.h"
 
@@ -44,25 +44,26 @@ bool PackFolder(const std::string& folder, std::string* package, std::string* er
 
 bool ReadPackage(const std::string& bytes, std::vector<discformat::PackageEntry>* entries, std::string* error) {
   entries->clear();
-  if (bytes.size() < discformat::kPackageHeaderBytes || bytes.compare(0, 4, "APKG") != 0) {
+  disc::PackageHeader header{};
+  if (bytes.size() >= disc::kPackageHeaderBytes) header = disc::LoadPackageHeader(bytes.data());
+  if (!header.magic) {
     *error = "not a package: it does not start with APKG";
     return false;
   }
-  const uint64_t directory = discformat::LoadLe32(bytes.data() + 4);
-  const int32_t count = static_cast<int32_t>(discformat::LoadLe32(bytes.data() + 8));
+  const uint64_t directory = header.directoryOffset;
+  const int32_t count = static_cast<int32_t>(header.entryCount);
   if (count < 1) return true;  // an empty package
-  if (directory + static_cast<uint64_t>(count) * discformat::kPackageEntryBytes > bytes.size()) {
+  if (directory + static_cast<uint64_t>(count) * disc::kPackageEntryBytes > bytes.size()) {
     *error = "the directory (" + std::to_string(count) + " entries at offset " + std::to_string(directory) +
              ") lies outside the file";
     return false;
   }
   for (int32_t i = 0; i < count; ++i) {
-    const char* record = bytes.data() + directory + static_cast<uint64_t>(i) * discformat::kPackageEntryBytes;
-    size_t nameLength = 0;
-    while (nameLength < discformat::kPackageNameBytes && record[nameLength] != '\0') ++nameLength;
-    const uint64_t offset = discformat::LoadLe32(record + 32);
-    const uint64_t size = discformat::LoadLe32(record + 36);
-    const std::string name(record, nameLength);
+    const char* record = bytes.data() + directory + static_cast<uint64_t>(i) * disc::kPackageEntryBytes;
+    const disc::PackageEntryFields entry = disc::LoadPackageEntry(record);
+    const uint64_t offset = entry.dataOffset;
+    const uint64_t size = entry.dataSize;
+    const std::string name(record + disc::kPackageEntryNameAt, entry.nameLength);
     if (offset + size > bytes.size()) {
       *error = "entry " + std::to_string(i) + " (" + name + ") lies outside the file";
       return false;

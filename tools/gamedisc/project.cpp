@@ -1,7 +1,7 @@
 #include "project.h"
 
+#include "message_keys.h"
 #include "platform.h"
-#include "setup_state.h"
 
 namespace gamedisc {
 

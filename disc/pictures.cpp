@@ -1,5 +1,7 @@
 #include "pictures.h"
 
+#include <algorithm>
+
 #include "le.h"
 #include "records.h"
 
@@ -7,10 +9,10 @@ namespace discformat {
 
 std::string PictureRecord(const std::string& attributes, uint32_t unpackedSize,
                           uint32_t packedSize, const std::string& packed) {
-  std::string out = attributes.substr(0, kPictureAttributeBytes);
-  out.resize(kPictureAttributeBytes, '\0');
-  out += Le32(unpackedSize);
-  out += Le32(packedSize);
+  std::string out(disc::kPictureRecordHeaderBytes, '\0');
+  out.replace(0, std::min(attributes.size(), kPictureAttributeBytes), attributes, 0, kPictureAttributeBytes);
+  PutLe32(&out, disc::kPictureUnpackedSizeAt, unpackedSize);
+  PutLe32(&out, disc::kPicturePackedSizeAt, packedSize);
   out += packed;
   return out;
 }
@@ -40,8 +42,10 @@ PictureSet BuildPictureSet(const std::vector<PictureData>& pictures) {
 }
 
 std::string PictureAttributes(uint16_t width, uint16_t height, uint16_t bitsPerPixel) {
-  std::string out = Le16(width) + Le16(height) + Le16(bitsPerPixel);
-  out.resize(kPictureAttributeBytes, '\0');
+  std::string out(kPictureAttributeBytes, '\0');
+  out.replace(disc::kPictureWidthAt, 2, Le16(width));
+  out.replace(disc::kPictureHeightAt, 2, Le16(height));
+  out.replace(disc::kPictureBitsAt, 2, Le16(bitsPerPixel));
   return out;
 }
 
@@ -54,14 +58,8 @@ bool PictureSidesFit(int64_t width, int64_t height, std::string* error) {
 
 bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, PictureShape* shape) {
   *shape = PictureShape();
-  if (attributes.size() < 6) return false;
-  shape->width = LoadLe16(attributes.data());
-  shape->height = LoadLe16(attributes.data() + 2);
-  shape->bitsPerPixel = LoadLe16(attributes.data() + 4);
-  const int bits = shape->bitsPerPixel;
-  return shape->width >= 1 && shape->width <= kMaxPictureSide && shape->height >= 1 &&
-         shape->height <= kMaxPictureSide && (bits == 16 || bits == 24 || bits == 32) &&
-         uint64_t{static_cast<uint32_t>(shape->width)} * static_cast<uint32_t>(shape->height) * (bits / 8) == unpackedSize;
+  if (attributes.size() < disc::kPictureShapeBytes) return false;
+  return disc::PictureShapeFrom(attributes.data(), unpackedSize, shape);
 }
 
 namespace {
