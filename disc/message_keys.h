@@ -7,6 +7,14 @@
 
 #include "language.h"
 
+// The two files, below the disc root and by their names in the folder.
+constexpr char kMessageFile[] = "setupdata\\message.ini";
+constexpr char kLinksFile[] = "setupdata\\setupdata.ini";
+constexpr char kMessageFileName[] = "message.ini";
+constexpr char kLinksFileName[] = "setupdata.ini";
+// A row of the links file begins with this key and the link's number from 0.
+constexpr char kExtraLinkKey[] = "Extra_Link";
+
 // In the order in which they are stored and matched.
 enum MessageKey : int {
   kProgramName,

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr char kMessageFile[] = "setupdata\\message.ini";
-constexpr char kLinksFile[] = "setupdata\\setupdata.ini";
 
 // Reads "setupdata\message.ini" once at start-up.
 TextTableReader messageReader;
@@ -73,7 +71,7 @@ int ReadExtraLinks() {
   int count = 0;
   for (int k = 0; k < kMaxExtraLinks; ++k) {
     char key[32];
-    std::snprintf(key, sizeof key, "Extra_Link%d", k);
+    std::snprintf(key, sizeof key, "%s%d", kExtraLinkKey, k);
     if (!textEquals.Equal(reader.NextCell().text, key)) break;
     ExtraLink& link = setupState.extraLinks[k];
     CopyText(link.file, kExtraLinkTextSize, reader.NextCell().text);

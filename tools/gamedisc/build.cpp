@@ -369,7 +369,7 @@ bool Builder::ExtraLinks() {
       return Fail(where + ": \"" + link.file + "\" is no file of the game folder");
     }
     if (!discformat::FitsInCell(name) || !discformat::FitsInCell(file)) return Fail(where + " holds a tab or line break");
-    linkRows_.push_back({"Extra_Link" + std::to_string(k), discformat::CellFor(file), discformat::CellFor(name)});
+    linkRows_.push_back({kExtraLinkKey + std::to_string(k), discformat::CellFor(file), discformat::CellFor(name)});
   }
   return true;
 }
@@ -418,8 +418,8 @@ bool Builder::Pictures(const std::vector<std::string>& files, const char* set, i
 }
 
 bool Builder::SetupdataFiles() {
-  setupdata_.push_back({"message.ini", discformat::TextRows(messageRows_)});
-  setupdata_.push_back({"setupdata.ini", discformat::TextRows(linkRows_)});
+  setupdata_.push_back({kMessageFileName, discformat::TextRows(messageRows_)});
+  setupdata_.push_back({kLinksFileName, discformat::TextRows(linkRows_)});
   if (project_.progressPictures.size() > static_cast<size_t>(kMaxProgressPictures)) {
     Warn("progress_pictures lists " + std::to_string(project_.progressPictures.size()) +
          " pictures: setup shows one by the whole percent, so no more than " +

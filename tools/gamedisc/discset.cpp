@@ -343,8 +343,8 @@ bool CheckSetupFiles(const DiscSet& set, DiscContents* contents, Fault* fault) {
     fault->file = package;
     if (!ReadDiskFile(package, &bytes) || !ReadPackage(bytes, &entries, &fault->reason)) return false;
   }
-  for (const char* name : {"message.ini", "setupdata.ini"}) {
-    const std::string path = JoinPath(root, std::string("setupdata\\") + name);
+  for (const char* name : {kMessageFile, kLinksFile}) {
+    const std::string path = JoinPath(root, name);
     std::string text;
     fault->file = path;
     if (!ReadThroughPackages(path, &text)) {
@@ -358,7 +358,7 @@ bool CheckSetupFiles(const DiscSet& set, DiscContents* contents, Fault* fault) {
   }
   // The web-link file each language names, relative to the disc root.
   TextTable table;
-  table.Load(JoinPath(root, "setupdata\\message.ini").c_str());
+  table.Load(JoinPath(root, kMessageFile).c_str());
   for (int row = 0; row < table.rowCount; ++row) {
     const std::string key = table.Cell(0, row);
     if (key.compare(0, std::strlen(kMessageKeyNames[kUrlFileName]), kMessageKeyNames[kUrlFileName]) != 0) continue;
