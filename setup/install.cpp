@@ -118,7 +118,7 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
   }
   if (tag == kTagFolder) {
     // Logged only when this install makes it: one that was there stays.
-    if (plat::GetAttributes(joined) == plat::kInvalidAttributes && !LogEntry(disc::kLogFolder, joined)) {
+    if (plat::GetAttributes(joined) == plat::kInvalidAttributes && !installLog.Entry(disc::kLogFolder, joined)) {
       ReportWriteFailure();
       return Step::kStop;
     }
@@ -146,7 +146,7 @@ Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offs
       return Step::kStop;
     }
   }
-  if (!MakeLoggedParents(joined) || !LogEntry(disc::kLogFile, joined)) {
+  if (!installLog.MakeLoggedParents(joined) || !installLog.Entry(disc::kLogFile, joined)) {
     ReportWriteFailure();
     return Step::kStop;
   }
@@ -310,15 +310,15 @@ void MakeLevel(const char* path, size_t length) {
 // Opens the install log in the target folder and records the game, its key
 // and the levels of the target folder this install made.
 bool StartInstallLog() {
-  if (!OpenInstallLog(setupState.targetFolder) || !LogEntry(disc::kLogGame, setupState.header.gameName) ||
-      !LogEntry(disc::kLogKey, setupState.header.uninstallKey)) {
+  if (!installLog.Open(setupState.targetFolder) || !installLog.Entry(disc::kLogGame, setupState.header.gameName) ||
+      !installLog.Entry(disc::kLogKey, setupState.header.uninstallKey)) {
     return false;
   }
   char level[kTargetFolderSize];
   for (int k = 0; k < madeLevelCount; ++k) {
     std::memcpy(level, setupState.targetFolder, madeLevels[k]);
     level[madeLevels[k]] = '\0';
-    if (!LogEntry(disc::kLogBase, level)) return false;
+    if (!installLog.Entry(disc::kLogBase, level)) return false;
   }
   return true;
 }
@@ -406,13 +406,13 @@ int RunDiscs() {
   // What this install makes is recorded before it is made; without the
   // record the install does not start.
   if (!StartInstallLog()) {
-    CloseInstallLog();
+    installLog.Close();
     ReportWriteFailure();
     return 0;
   }
   int result = ReadDiscs(discCount);
   // Every entry was pushed to the disk and checked as it was written.
-  CloseInstallLog();
+  installLog.Close();
   return result;
 }
 
@@ -514,7 +514,7 @@ int CopyTree(const char* source, const char* target) {
   if (length == 0 || length >= sizeof remembered) return 0;
   if (!plat::SetCurrentFolder(source)) return 1;
   int ok = 1;
-  if (plat::GetAttributes(target) == plat::kInvalidAttributes && !LogEntry(disc::kLogFolder, target)) ok = 0;
+  if (plat::GetAttributes(target) == plat::kInvalidAttributes && !installLog.Entry(disc::kLogFolder, target)) ok = 0;
   plat::CreateFolder(target);
   plat::FolderEntry entry;
   plat::FolderList* list = plat::ListFirst("*.*", &entry);
@@ -529,7 +529,7 @@ int CopyTree(const char* source, const char* target) {
       }
       if (folder) {
         ok &= CopyTree(entry.name, to);
-      } else if (!LogEntry(disc::kLogFile, to) || !CopyDataFile(entry.name, to)) {
+      } else if (!installLog.Entry(disc::kLogFile, to) || !CopyDataFile(entry.name, to)) {
         ok = 0;
       }
       // One damaged-disc box, and nothing copied after it.

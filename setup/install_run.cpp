@@ -22,7 +22,7 @@ bool WriteUninstallRecord() {
   char path[kTargetFolderSize + 16];
   if (!Compose(path, sizeof path, "%s\\%s", setupState.targetFolder, "uninstall.dat")) return false;
   FileHandle file;
-  if (!LogEntry(disc::kLogFile, path) || !file.OpenWrite(path)) return false;
+  if (!installLog.Entry(disc::kLogFile, path) || !file.OpenWrite(path)) return false;
   bool ok = file.Write(setupState.header.uninstallKey, disc::kHeaderTextBytes) == 1;
   ok = file.Close() == 1 && ok;
   // A cut record would name a wrong key to the uninstaller: none is better.
@@ -62,7 +62,7 @@ int RunInstall() {
     // log, opened again, records them and the shell's items as well.
     // Every file of the disc's list must be in place before the uninstall
     // record makes it an installed game.
-    bool written = AskForFirstDiscAgain() && OpenInstallLog(setupState.targetFolder) &&
+    bool written = AskForFirstDiscAgain() && installLog.Open(setupState.targetFolder) &&
                    Compose(data, sizeof data, "%s\\data", setupState.sourceFolder) &&
                    CopyTree(data, setupState.targetFolder) == 1 && CheckEveryFileInstalled() &&
                    WriteUninstallRecord();
@@ -75,7 +75,7 @@ int RunInstall() {
       CreateExtraLinks();
     }
     // Every entry was pushed to the disk and checked as it was written.
-    CloseInstallLog();
+    installLog.Close();
     if (written) {
       progressView.finished = 1;
       UpdateProgress(100);

@@ -1,6 +1,7 @@
 #include "setup_state.h"
 
 SetupState setupState;
+InstallLogWriter installLog;
 
 const char* Text(MessageKey key) {
   const int32_t language = setupState.languageIndex;

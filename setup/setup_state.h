@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "install_log.h"
 #include "language.h"
 #include "message_keys.h"
 #include "paint.h"
@@ -41,6 +42,9 @@ struct SetupState {
 };
 
 extern SetupState setupState;
+
+// The record of what this install makes, open while the discs are copied.
+extern InstallLogWriter installLog;
 
 // The text of `key` in the running language; an empty slot gives an empty
 // text (no other language is tried), as does a key or language out of range.

@@ -32,7 +32,7 @@ bool MenuFolder(char* out) {
 // False when it is not there afterwards.
 bool MakeMenuFolder(const char* folder) {
   if (plat::GetAttributes(folder) == plat::kInvalidAttributes) {
-    if (!LogEntry(disc::kLogMenu, folder)) return false;
+    if (!installLog.Entry(disc::kLogMenu, folder)) return false;
     plat::CreateFolder(folder);
   }
   const uint32_t attributes = plat::GetAttributes(folder);
@@ -42,7 +42,7 @@ bool MakeMenuFolder(const char* folder) {
 // A shortcut, recorded in the install log before it is saved.
 void SaveLoggedLink(const char* target, const char* iconPath, int showCommand, const char* workingFolder,
                     const char* description, const char* link) {
-  if (!LogEntry(disc::kLogLink, link)) return;
+  if (!installLog.Entry(disc::kLogLink, link)) return;
   CreateShellLink(target, nullptr, 0, iconPath, 0, showCommand, workingFolder, description, link);
 }
 
@@ -71,7 +71,7 @@ long RegisterUninstall(const char* companyName, const char* displayName, const c
   const plat::Date today = plat::GetLocalDate();
   char date[16];
   Compose(date, sizeof date, "%04d%02d%02d", today.year, today.month, today.day);
-  if (!LogEntry(disc::kLogRegistry, keyPath)) return kWriteFault;
+  if (!installLog.Entry(disc::kLogRegistry, keyPath)) return kWriteFault;
   plat::RegKey* key = nullptr;
   long rc = plat::RegCreate(keyPath, &key);
   if (rc != 0) return rc;
@@ -156,7 +156,7 @@ void CopyWebLink() {
   char menu[kShellPath], destination[kShellPath];
   const char* name = Text(kUrlName);
   if (!MenuFolder(menu) || !IsSafeName(name, plat::GetAnsiCodePage())) return;
-  if (!Compose(destination, sizeof destination, "%s\\%s", menu, name) || !LogEntry(disc::kLogLink, destination)) return;
+  if (!Compose(destination, sizeof destination, "%s\\%s", menu, name) || !installLog.Entry(disc::kLogLink, destination)) return;
   CopyFileData(Text(kUrlFileName), destination);
 }
 
