@@ -164,35 +164,3 @@ std::string DescribeSum(uint64_t size, uint32_t crc) {
   std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(crc));
   return digits + (size == 1 ? " byte" : " bytes") + ", CRC-32 " + hex;
 }
-
-namespace discformat {
-
-namespace {
-
-std::string DiscNumber(int disc) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*d", kManifestDiscDigits, disc);
-  return text;
-}
-
-}  // namespace
-
-std::string ManifestText(int discCount, const std::vector<ManifestEntry>& entries) {
-  std::vector<std::vector<std::string>> rows;
-  rows.reserve(entries.size() + 3);
-  rows.push_back({"manifest", "1"});
-  rows.push_back({"discs", DiscNumber(discCount)});
-  for (const ManifestEntry& e : entries) {
-    char crc[16];
-    std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(e.crc));
-    if (e.data) {
-      rows.push_back({"data", e.path, std::to_string(e.size), crc});
-    } else {
-      rows.push_back({"file", DiscNumber(e.disc), e.path, std::to_string(e.size), crc});
-    }
-  }
-  rows.push_back({"end", std::to_string(entries.size())});
-  return TextRows(rows);
-}
-
-}  // namespace discformat
