@@ -20,10 +20,10 @@ namespace {
 // "uninstall.dat": the header's 40 bytes of the uninstall key, as they are.
 bool WriteUninstallRecord() {
   char path[kTargetFolderSize + 16];
-  if (!Compose(path, sizeof path, "%s\\%s", setupState.targetFolder, "uninstall.dat")) return false;
+  if (!Compose(path, sizeof path, "%s\\%s", setupState.targetFolder, kUninstallRecordName)) return false;
   FileHandle file;
   if (!installLog.Entry(disc::kLogFile, path) || !file.OpenWrite(path)) return false;
-  bool ok = file.Write(setupState.header.uninstallKey, disc::kHeaderTextBytes) == 1;
+  bool ok = file.Write(setupState.header.uninstallKey, kUninstallRecordBytes) == 1;
   ok = file.Close() == 1 && ok;
   // A cut record would name a wrong key to the uninstaller: none is better.
   if (!ok) plat::DeleteFile(path);

@@ -155,9 +155,9 @@ std::string LastOf(const std::vector<InstallLogEntry>& entries, const char* kind
 // The key of the registration: uninstall.dat's 40 bytes, else the log's.
 std::string KeyOf(const std::string& gameFolder, const std::vector<InstallLogEntry>& entries) {
   FileHandle file;
-  char key[41] = {};
-  if (file.OpenRead((gameFolder + "\\uninstall.dat").c_str())) {
-    file.Read(key, 40);
+  char key[kUninstallRecordBytes + 1] = {};
+  if (file.OpenRead((gameFolder + "\\" + kUninstallRecordName).c_str())) {
+    file.Read(key, kUninstallRecordBytes);
     file.Close();
   }
   return key[0] != '\0' ? std::string(key) : LastOf(entries, disc::kLogKey);

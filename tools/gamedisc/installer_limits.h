@@ -8,6 +8,7 @@
 #include "default_folder.h"
 #include "fold_case.h"
 #include "picture_fit.h"
+#include "uninstall_registry.h"
 
 namespace gamedisc {
 
@@ -15,8 +16,6 @@ namespace gamedisc {
 // folder with a path within the system's 260 characters.
 constexpr size_t kMaxStoredPath = 242;
 constexpr size_t kMaxPath = 259;
-// The uninstall record the installer writes beside the game.
-constexpr uint32_t kUninstallRecordBytes = 40;
 
 // The band of pictures in setup's dialogs is as wide as the dialog's client
 // area, at 96 dpi 355 pixels in the install-path dialog (the "setup" set)
