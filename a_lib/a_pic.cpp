@@ -8,6 +8,7 @@
 #include "a_mem.h"
 #include "a_log.h"
 #include "little_endian.h"
+#include "path_sizes.h"
 #include "picture_format.h"
 #include "platform.h"
 
@@ -16,7 +17,6 @@ int32_t picfree_count = 0;
 
 namespace {
 
-constexpr int kPathSize = 260;
 constexpr int kRecordHeaderBytes = static_cast<int>(disc::kPictureRecordHeaderBytes);
 
 bool checkRegistered = false;

@@ -1,4 +1,5 @@
-// The sizes of the path buffers that setup and its install log share.
+// The sizes of the path buffers that setup, its install log and the
+// support library's picture loader share.
 #pragma once
 
 // A path of the system's 260 characters, its terminator included.

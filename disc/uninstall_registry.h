@@ -11,5 +11,9 @@ constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\
 
 // The uninstall record in the install folder: the setup header's uninstall
 // key field, its 40 bytes as they are.
+// The uninstaller, in the install folder: the registration's uninstall
+// command and the Uninstall shortcut run it.
+constexpr char kUninstallerName[] = "uninstall.exe";
+
 constexpr char kUninstallRecordName[] = "uninstall.dat";
 constexpr int kUninstallRecordBytes = disc::kHeaderTextBytes;

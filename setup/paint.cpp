@@ -6,13 +6,13 @@
 
 #include "a_file.h"
 #include "a_mem.h"
+#include "path_sizes.h"
 #include "platform.h"
 
 namespace {
 
 // The call site this module gives the allocator.
 constexpr char kSite[] = "paint";
-constexpr int kPathSize = 260;
 
 void ShowBox(const char* text, const char* caption) {
   plat::MessageBox(nullptr, text, caption, plat::kBoxOk);

@@ -122,7 +122,7 @@ int GetDesktopFolder(plat::Window owner, char* out) {
 void CreateGameShortcuts(const char* targetFolder, const char* companyName, const char* gameName,
                          const char* exeName, const char* uninstallKey, const char* uninstallText,
                          int onDesktop) {
-  RegisterUninstall(companyName, gameName, uninstallKey, targetFolder, "uninstall.exe", exeName,
+  RegisterUninstall(companyName, gameName, uninstallKey, targetFolder, kUninstallerName, exeName,
                     setupState.header.installSize);
 
   const unsigned codePage = plat::GetAnsiCodePage();

@@ -20,7 +20,6 @@ namespace uninstall {
 
 namespace {
 
-constexpr char kProgramName[] = "uninstall.exe";
 constexpr size_t kShownItems = 8;      // names listed in a box, then "and N more"
 constexpr size_t kProgressFrom = 200;  // files from which a progress window shows
 
@@ -310,7 +309,7 @@ int Finish(const char* arguments) {
   if (words.size() < 2) return kExitNothingRemoved;
   const std::string& program = words[1];
   const char* last = a_last_backslash(plat::GetAnsiCodePage(), program.c_str());
-  if (last == nullptr || !SamePath(last + 1, kProgramName)) return kExitNothingRemoved;
+  if (last == nullptr || !SamePath(last + 1, kUninstallerName)) return kExitNothingRemoved;
   plat::WaitForProcessEnd(static_cast<unsigned>(std::strtoul(words[0].c_str(), nullptr, 10)), 60000);
   // The program's file may be let go a moment after its process ended.
   for (int tries = 0; tries < 50 && Exists(program) && !plat::DeleteFile(program.c_str()); ++tries) plat::Sleep(100);

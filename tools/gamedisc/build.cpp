@@ -28,7 +28,6 @@ constexpr char kProbeName[] = "kelvora.exe";
 constexpr char kWebLinkFile[] = "website.url";
 // What setup registers as the uninstall command and the Uninstall shortcut
 // points at, at the top of the install folder.
-constexpr char kUninstallerName[] = "uninstall.exe";
 constexpr size_t kMaxHeaderText = 39;  // a 40-byte field keeps its zero
 constexpr size_t kMaxMessageText = 63;
 constexpr size_t kMaxLinkText = 255;

@@ -505,7 +505,7 @@ bool CheckInstalledFiles(const DiscSet& set, const DiscContents& contents, Fault
   // The installed files: the archives' and the data folder's, and
   // uninstall.dat. Setup registers <install folder>\uninstall.exe as the
   // uninstall command and makes the Uninstall shortcut to it.
-  const std::string uninstaller = "uninstall.exe";
+  const std::string uninstaller = kUninstallerName;
   const std::vector<PlainFile> data = DataFiles(root);
   uint64_t total = kUninstallRecordBytes;
   bool exeFound = false, uninstallerFound = false;
