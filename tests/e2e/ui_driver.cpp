@@ -48,6 +48,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -379,7 +380,13 @@ class Driver {
     // A Wine session that has just started loads its drivers while its first
     // programs run, and until the mount manager is up every drive looks like
     // a fixed disk: setup would find no CD-ROM drive. A real machine has it
-    // from boot, so the program is started only once it answers.
+    // from boot, so the program is started only once it answers. That wait
+    // is the machine's, not the program's: on a loaded machine the session's
+    // services have been seen to take over a minute, so it gets a limit of
+    // its own, and a slow start is written down.
+    const DWORD waitStart = GetTickCount();
+    const DWORD stepLimit = timeoutMs_;
+    timeoutMs_ = std::max<DWORD>(stepLimit, kSessionStartMs);
     Await("the system's mount manager", false, true, [] {
       HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
@@ -387,6 +394,9 @@ class Driver {
       CloseHandle(manager);
       return true;
     });
+    timeoutMs_ = stepLimit;
+    const DWORD waited = GetTickCount() - waitStart;
+    if (waited > 5000) Say("[session] the mount manager answered after " + std::to_string(waited / 1000) + " s");
     std::wstring command = L"\"" + Wide(exe) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -633,6 +643,7 @@ class Driver {
   PROCESS_INFORMATION process_ = {};
   LARGE_INTEGER clock_ = {};
   DWORD timeoutMs_ = 30000;
+  static constexpr DWORD kSessionStartMs = 120000;
   std::map<std::string, HWND> windows_;
   std::set<HWND> reported_;
   std::set<HWND> answered_;
