@@ -54,6 +54,21 @@ int TextTable::Load(const char* path) {
     file.Close();
   }
   if (text == nullptr) return 1;
+  Split(size);
+  return 1;
+}
+
+int TextTable::LoadBytes(const char* bytes, int size) {
+  Unload();
+  if (size < 0 || size == INT32_MAX) size = 0;
+  text = static_cast<char*>(A_ALLOC(size + 1));
+  if (text == nullptr) return 1;
+  if (size > 0) std::memcpy(text, bytes, static_cast<size_t>(size));
+  Split(size);
+  return 1;
+}
+
+void TextTable::Split(int size) {
   text[size] = '\0';
 
   int32_t rows = 0;
@@ -71,19 +86,19 @@ int TextTable::Load(const char* path) {
       running = 1;
     }
   }
-  if (rows == 0) return 1;
+  if (rows == 0) return;
   // Every cell starts at the beginning of the text or after a separator.
   // Sizes in 64 bits: a file of a few hundred megabytes of TABs would wrap.
   const int64_t cellBytes = (separators + 1) * static_cast<int64_t>(sizeof(char*));
   const int64_t blockBytes = cellBytes + (static_cast<int64_t>(rows) + 1) * static_cast<int64_t>(sizeof(int32_t));
   if (blockBytes > INT32_MAX) {
     Unload();
-    return 1;
+    return;
   }
   cells = static_cast<char**>(A_ALLOC(static_cast<int>(blockBytes)));
   if (cells == nullptr) {
     Unload();
-    return 1;
+    return;
   }
   rowStarts = reinterpret_cast<int32_t*>(reinterpret_cast<unsigned char*>(cells) + cellBytes);
   rowCount = rows;
@@ -124,7 +139,6 @@ int TextTable::Load(const char* path) {
   // Rows that the splitting did not reach (their CRs were dropped bytes, or
   // the text ended) have no cells.
   for (int32_t r = row + 1; r <= rowCount; ++r) rowStarts[r] = used;
-  return 1;
 }
 
 int TextTable::CellCount(int row) const {

@@ -36,6 +36,10 @@ class TextTable {
   // empty table, as does one whose cells are too many to allocate. A loaded
   // table is unloaded first. Always returns 1.
   int Load(const char* path);
+  // Splits a copy of the `size` bytes at `bytes` as Load splits a file
+  // (for a file that does not come through OpenRead, such as one read from
+  // a disc image). Always returns 1.
+  int LoadBytes(const char* bytes, int size);
   // The zero-terminated text of cell (column, row); a cell that its row does
   // not have, and any position outside the table (negative ones included),
   // reads as a shared empty string. Valid until Unload.
@@ -58,4 +62,8 @@ class TextTable {
   int32_t columnCount = 0;  // the largest number of cells of any row, counted
                             // as one more than its TABs
   int32_t rowCount = 0;
+
+ private:
+  // Splits the `size` bytes in `text` (which holds one byte more).
+  void Split(int size);
 };

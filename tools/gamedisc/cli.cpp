@@ -4,6 +4,8 @@
 
 #include "build.h"
 #include "discset.h"
+#include "extract.h"
+#include "output_tree.h"
 #include "pack.h"
 #include "tool_files.h"
 #include "tool_os.h"
@@ -13,7 +15,8 @@ namespace gamedisc {
 namespace {
 
 const char kUsage[] =
-    "gamedisc: builds, lists and checks the setup discs of a game.\n"
+    "gamedisc: builds, lists and checks the setup discs of a game, and gets the\n"
+    "game off them on any system.\n"
     "\n"
     "usage:\n"
     "  gamedisc build --project FILE --game FOLDER --out FOLDER [--setup SETUP.EXE]\n"
@@ -21,6 +24,8 @@ const char kUsage[] =
     "                 [--iso] [--quiet]\n"
     "  gamedisc list DISCS...\n"
     "  gamedisc verify [--quiet] DISCS...\n"
+    "  gamedisc extract [--list | --test] [--names CODEPAGE] [--force] [--quiet]\n"
+    "                   DISCS... --out FOLDER\n"
     "  gamedisc pack FOLDER --out FILE.apkg\n"
     "  gamedisc unpack FILE.apkg --out FOLDER\n"
     "  gamedisc help [COMMAND]\n"
@@ -72,6 +77,34 @@ const char kVerifyHelp[] =
     "record, names that some of those code pages refuse and a set without a list\n"
     "of files are taken, as setup takes them, and told in note: lines. Exits with\n"
     "1 and the disc, offset and reason of the first fault.\n";
+
+const char kExtractHelp[] =
+    "gamedisc extract DISCS... --out FOLDER [options]\n"
+    "\n"
+    "Writes the game as setup.exe installs it (the archives' folders and files,\n"
+    "then disc 1's data folder over them) into FOLDER, and nothing else: no\n"
+    "registry, shortcuts or uninstall record. Each disc may be its folder, a\n"
+    "folder holding disc1, disc2, ..., or (Linux build) an ISO 9660 image (.iso)\n"
+    "or a BIN/CUE image (.cue, or its .bin); the discs of a set may come in any\n"
+    "order, each known by its archive cdN. The Windows build reads disc folders\n"
+    "and drives only: Windows mounts an ISO image as a drive itself.\n"
+    "\n"
+    "Every record is checked as setup checks it, and every file against the\n"
+    "set's list of files (size and CRC-32) where the set has one. FOLDER must be\n"
+    "new or empty; nothing is written outside it and no link found there is\n"
+    "followed.\n"
+    "\n"
+    "  --list            show what would be written, with sizes; write nothing\n"
+    "  --test            read and check everything; write nothing\n"
+    "  --names CODEPAGE  the code page the discs' names are read in: 950 (big5),\n"
+    "                    936 (gbk) or 1252; names are written in Unicode. Without\n"
+    "                    it the tool guesses from the names and says so.\n"
+    "  --force           write into a folder that holds files, overwriting them\n"
+    "  --quiet           print only notes, faults and the closing line\n"
+    "\n"
+    "Exit codes: 0 extracted exactly; 1 a disc is damaged or incomplete, or a file\n"
+    "cannot be written (the files written before are named); 2 wrong command\n"
+    "line.\n";
 
 const char kPackHelp[] =
     "gamedisc pack FOLDER --out FILE.apkg\n"
@@ -209,6 +242,45 @@ int Verify(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+void ShowProgress(const std::string& line) {
+  // Drawn over itself; cleared with blanks as wide as the last line.
+  static size_t width = 0;
+  std::fprintf(stderr, "\r%s%s\r", line.c_str(), line.size() < width ? std::string(width - line.size(), ' ').c_str() : "");
+  if (line.empty()) std::fprintf(stderr, "\r");
+  width = line.size();
+  std::fflush(stderr);
+}
+
+int Extract(const std::vector<std::string>& args) {
+  Arguments a;
+  std::string problem;
+  if (!a.Parse(args, {"--out", "--names"}, {"--list", "--test", "--force", "--quiet"}, &problem)) return Usage(problem);
+  ExtractOptions o;
+  for (const std::string& d : a.rest) o.discs.push_back(PathArgument(d));
+  if (a.Has("--list") && a.Has("--test")) return Usage("--list and --test do not go together");
+  o.mode = a.Has("--list") ? ExtractMode::kList : a.Has("--test") ? ExtractMode::kTest : ExtractMode::kWrite;
+  if (o.mode != ExtractMode::kWrite && !a.Value("--out").empty()) return Usage("--list and --test write nothing: no --out");
+  if (!a.Value("--out").empty()) o.out = PathArgument(a.Value("--out"));
+  const std::string names = a.Value("--names");
+  if (names == "950" || names == "big5" || names == "BIG5" || names == "Big5") {
+    o.codePage = 950;
+  } else if (names == "936" || names == "gbk" || names == "GBK") {
+    o.codePage = 936;
+  } else if (names == "1252") {
+    o.codePage = 1252;
+  } else if (!names.empty()) {
+    return Usage("--names takes 950 (big5), 936 (gbk) or 1252, not " + names);
+  }
+  o.force = a.Has("--force");
+  o.quiet = a.Has("--quiet");
+  o.progress = !o.quiet && ErrorIsTerminal();
+  ExtractOutput out;
+  out.say = Say;
+  out.warn = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+  out.progress = ShowProgress;
+  return gamedisc::Extract(o, out).exitCode;
+}
+
 int Pack(const std::vector<std::string>& args) {
   Arguments a;
   std::string problem;
@@ -242,6 +314,8 @@ int Help(const std::vector<std::string>& args) {
     std::fputs(kListHelp, stdout);
   } else if (topic == "verify") {
     std::fputs(kVerifyHelp, stdout);
+  } else if (topic == "extract") {
+    std::fputs(kExtractHelp, stdout);
   } else if (topic == "pack" || topic == "unpack") {
     std::fputs(kPackHelp, stdout);
   } else if (topic.empty()) {
@@ -267,6 +341,7 @@ int RunTool(const std::vector<std::string>& args) {
   if (command == "build") return Build(rest);
   if (command == "list") return List(rest);
   if (command == "verify") return Verify(rest);
+  if (command == "extract") return Extract(rest);
   if (command == "pack") return Pack(rest);
   if (command == "unpack") return Unpack(rest);
   if (command == "help" || command == "--help" || command == "-h") return Help(rest);

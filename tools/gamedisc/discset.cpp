@@ -31,13 +31,48 @@ using discformat::kSetupHeaderBytes;
 
 std::string ArchiveName(int disc) { return "cd" + std::to_string(disc); }
 
+// The archive of disc `disc` (1-based), or the disc's root when the set has
+// no such disc.
+std::string ArchivePath(const DiscSet& set, int disc) {
+  if (disc < 1 || static_cast<size_t>(disc) > set.roots.size()) return "disc " + std::to_string(disc);
+  return JoinPath(set.roots[static_cast<size_t>(disc - 1)], ArchiveName(disc));
+}
+
+// A disc folder's archive, read through the seam (and through a package,
+// as setup opens it).
+class HandleFile : public VolumeFile {
+ public:
+  bool Open(const std::string& path) { return file_.OpenRead(path.c_str()) != 0; }
+  ~HandleFile() override { file_.Close(); }
+  int Read(void* buffer, int length) override { return file_.Read(buffer, length); }
+  bool Failed() const override { return file_.Failed() != 0; }
+  int64_t Size() const override { return const_cast<FileHandle&>(file_).Size(); }
+
+ private:
+  FileHandle file_;
+};
+
+ArchiveSource FolderArchives(const DiscSet& set) {
+  ArchiveSource source;
+  source.name = [&set](int disc) {
+    return disc < 1 || static_cast<size_t>(disc) > set.roots.size() ? std::string() : ArchivePath(set, disc);
+  };
+  source.open = [&set](int disc) -> std::unique_ptr<VolumeFile> {
+    if (disc < 1 || static_cast<size_t>(disc) > set.roots.size()) return nullptr;
+    auto file = std::make_unique<HandleFile>();
+    if (!file->Open(ArchivePath(set, disc))) return nullptr;
+    return file;
+  };
+  return source;
+}
+
 // Walks the records of every disc as the copy engine reads them.
 class ArchiveReader {
  public:
-  ArchiveReader(const DiscSet& set, DiscContents* contents, Fault* fault,
-                const std::function<void(const ArchivedFile&)>& onFile)
-      : set_(set), contents_(contents), fault_(fault), onFile_(onFile), packed_(kMaxPackedBytes),
-        unpacked_(kMaxPieceBytes) {}
+  ArchiveReader(const ArchiveSource& source, unsigned codePage, ArchiveSink* sink, DiscContents* contents,
+                Fault* fault, const std::function<void(const ArchivedFile&)>& onFile)
+      : source_(source), codePage_(codePage), sink_(sink), contents_(contents), fault_(fault), onFile_(onFile),
+        packed_(kMaxPackedBytes), unpacked_(kMaxPieceBytes) {}
 
   bool Run();
 
@@ -54,12 +89,14 @@ class ArchiveReader {
   bool Record(const disc::Record& record);
   bool NamedRecord(int64_t offset, int8_t tag, const char* name, unsigned long length);
 
-  const DiscSet& set_;
+  const ArchiveSource& source_;
+  const unsigned codePage_;
+  ArchiveSink* sink_;
   DiscContents* contents_;
   Fault* fault_;
   const std::function<void(const ArchivedFile&)>& onFile_;
   std::vector<unsigned char> packed_, unpacked_;
-  FileHandle archive_;
+  std::unique_ptr<VolumeFile> archive_;
   int disc_ = 1;
   std::string path_;
   int open_ = -1;               // index of the file being written, or -1
@@ -68,12 +105,12 @@ class ArchiveReader {
 };
 
 bool ArchiveReader::ReadHeader() {
-  path_ = JoinPath(set_.roots[0], ArchiveName(1));
-  if (!archive_.OpenRead(path_.c_str())) return Fail(-1, "cd1 is missing: it carries the setup header");
-  disc::FileSource source(&archive_);
+  path_ = source_.name(1);
+  archive_ = source_.open(1);
+  if (archive_ == nullptr) return Fail(-1, "cd1 is missing: it carries the setup header");
   disc::SetupHeader header{};
-  if (!header.Load(&source)) {
-    if (source.Failed()) return Fail(0, "cannot be read");
+  if (!header.Load(archive_.get())) {
+    if (archive_->Failed()) return Fail(0, "cannot be read");
     return Fail(0, "shorter than the 168-byte setup header");
   }
   contents_->companyName = header.companyName;
@@ -101,9 +138,18 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
   // Setup reads a name in the code page of the system it runs on. A name
   // that one of them takes installs there; one that none takes is refused
   // everywhere.
+  // Extract writes the name as one code page reads it, and that reading
+  // alone must be safe.
+  if (codePage_ != 0) {
+    const PathVerdict verdict = CheckStoredPath(name, length, codePage_);
+    if (verdict != PathVerdict::kSafe) {
+      return Fail(offset, std::string(DescribeVerdict(verdict)) + " where the code page is " + std::to_string(codePage_));
+    }
+  }
   std::string refusedOn;
   PathVerdict western = PathVerdict::kSafe;
   for (unsigned codePage : {plat::kCodePageWestern, plat::kCodePageBig5, plat::kCodePageGbk}) {
+    if (codePage_ != 0) break;
     PathVerdict verdict = CheckStoredPath(name, length, codePage);
     if (verdict == PathVerdict::kSafe) continue;
     if (codePage == plat::kCodePageWestern) western = verdict;
@@ -125,9 +171,11 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
   }
   if (tag == discformat::kTagFolder) {
     contents_->folders.push_back({path, disc_});
+    if (sink_ != nullptr && !sink_->Folder(contents_->folders.back())) return Fail(offset, "");
   } else {
     contents_->files.push_back({path, 0, disc_, disc_});
     open_ = static_cast<int>(contents_->files.size() - 1);
+    if (sink_ != nullptr && !sink_->FileStart(contents_->files.back())) return Fail(offset, "");
   }
   return true;
 }
@@ -154,7 +202,7 @@ bool ArchiveReader::Record(const disc::Record& record) {
     f.lastDisc = disc_;
     if (onFile_) onFile_(f);
     open_ = -1;
-    return true;
+    return sink_ == nullptr || sink_->FileEnd(f) || Fail(offset, "");
   }
   if (tag != kTagFileData) {
     return NamedRecord(offset, tag, reinterpret_cast<const char*>(record.payload), record.length);
@@ -164,16 +212,16 @@ bool ArchiveReader::Record(const disc::Record& record) {
   f.size += record.length;
   f.crc = UpdateCrc32(f.crc, record.payload, record.length);
   f.lastDisc = disc_;
-  return true;
+  return sink_ == nullptr || sink_->FileData(f, record.payload, record.length) || Fail(offset, "");
 }
 
 bool ArchiveReader::ReadDisc() {
-  const int64_t size = archive_.Size();
-  int64_t position = disc_ == 1 ? static_cast<int64_t>(kSetupHeaderBytes) : 0;
-  if (!archive_.Seek(static_cast<int>(position))) return Fail(position, "cannot seek");
+  // Read on from where the header ended: an image is read once, in order.
+  const int64_t size = archive_->Size();
+  const int64_t position = disc_ == 1 ? static_cast<int64_t>(kSetupHeaderBytes) : 0;
   skipped_ = 0;
-  disc::FileSource source(&archive_);
-  disc::RecordReader reader(&source, position, packed_.data(), unpacked_.data());
+  if (sink_ != nullptr) sink_->DiscStart(disc_);
+  disc::RecordReader reader(archive_.get(), position, packed_.data(), unpacked_.data());
   for (;;) {
     disc::Record record;
     const disc::NextResult next = reader.Next(&record);
@@ -204,33 +252,31 @@ bool ArchiveReader::Run() {
   bool ok = ReadHeader();
   for (disc_ = 1; ok && disc_ <= contents_->discCount; ++disc_) {
     if (disc_ > 1) {
-      archive_.Close();
-      if (static_cast<size_t>(disc_) > set_.roots.size()) {
-        path_ = "";
-        ok = Fail(-1, "disc " + std::to_string(disc_) + " is missing: the header gives " +
-                          std::to_string(contents_->discCount) + " discs");
-        break;
-      }
-      path_ = JoinPath(set_.roots[static_cast<size_t>(disc_ - 1)], ArchiveName(disc_));
-      if (!archive_.OpenRead(path_.c_str())) {
-        ok = Fail(-1, "missing");
+      archive_.reset();
+      path_ = source_.name(disc_);
+      archive_ = source_.open(disc_);
+      if (archive_ == nullptr) {
+        // A disc not given at all, or one whose archive is not there.
+        ok = Fail(-1, path_.empty() ? "disc " + std::to_string(disc_) + " is missing: the header gives " +
+                                          std::to_string(contents_->discCount) + " discs"
+                                    : "missing");
         break;
       }
     }
     ok = ReadDisc();
     if (ok && open_ >= 0) {
       if (disc_ == contents_->discCount) {
-        ok = Fail(archive_.Size(), "the last disc ends inside " + contents_->files[static_cast<size_t>(open_)].path);
+        ok = Fail(archive_->Size(), "the last disc ends inside " + contents_->files[static_cast<size_t>(open_)].path);
       } else {
         mustContinue_ = true;
       }
     }
   }
   if (ok) disc_ = contents_->discCount;
-  archive_.Close();
-  if (ok && set_.roots.size() > static_cast<size_t>(contents_->discCount)) {
+  archive_.reset();
+  if (ok && !source_.name(contents_->discCount + 1).empty()) {
     disc_ = contents_->discCount + 1;
-    path_ = set_.roots[static_cast<size_t>(contents_->discCount)];
+    path_ = source_.name(disc_);
     ok = Fail(-1, "a disc beyond the header's count of " + std::to_string(contents_->discCount));
   }
   return ok;
@@ -374,12 +420,6 @@ bool CheckSetupFiles(const DiscSet& set, DiscContents* contents, Fault* fault) {
   return CheckPictures(root, "setup", contents, fault) && CheckPictures(root, "progress", contents, fault);
 }
 
-// The archive of disc `disc` (1-based), or the disc's root when the set has
-// no such disc.
-std::string ArchivePath(const DiscSet& set, int disc) {
-  if (disc < 1 || static_cast<size_t>(disc) > set.roots.size()) return "disc " + std::to_string(disc);
-  return JoinPath(set.roots[static_cast<size_t>(disc - 1)], ArchiveName(disc));
-}
 
 // The plain files of disc 1's data folder as setup copies them: by their
 // path below it, "\"-separated, without a leading "\".
@@ -586,7 +626,17 @@ bool ReadArchives(const DiscSet& set, DiscContents* contents, Fault* fault,
     fault->reason = "no disc given";
     return false;
   }
-  ArchiveReader reader(set, contents, fault, onFile);
+  const ArchiveSource source = FolderArchives(set);
+  ArchiveReader reader(source, 0, nullptr, contents, fault, onFile);
+  return reader.Run();
+}
+
+bool ReadArchivesFrom(const ArchiveSource& source, unsigned codePage, ArchiveSink* sink, DiscContents* contents,
+                      Fault* fault) {
+  *contents = DiscContents();
+  *fault = Fault();
+  const std::function<void(const ArchivedFile&)> none;
+  ArchiveReader reader(source, codePage, sink, contents, fault, none);
   return reader.Run();
 }
 
