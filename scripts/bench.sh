@@ -3,6 +3,11 @@
 # and cp -r, side by side, on a game of many files and on one of few large
 # files. bench.sh [work folder] (default build/bench; needs about 5 GB).
 #
+# bench.sh --extract [work folder]: the extract tier. gamedisc extract (the
+# optimised Linux build) gets both games off their disc folders and off ISO
+# images of them (xorriso), beside the installer's copy engine, tar -xzf,
+# unzip -q and 7z x (7-Zip's own format, LZMA2) of the same tree.
+#
 # bench.sh --wine [work folder]: the Windows tier. setup.exe under Wine (the
 # 64-bit build; the same with zlib's inflate in place of libdeflate; and the
 # shipped 32-bit one where this machine runs 32-bit code natively) installs
@@ -21,7 +26,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 tier=host
-if [ "${1:-}" = --wine ]; then tier=wine; shift; fi
+case ${1:-} in
+  --wine) tier=wine; shift ;;
+  --extract) tier=extract; shift ;;
+esac
 work=$(realpath -m "${1:-build/bench}")
 rounds=${BENCH_ROUNDS:-5}
 
@@ -29,7 +37,11 @@ scripts/install-deps.sh
 # The benchmark's own needs: the peers it runs against, bc for the figures,
 # valgrind to count the progress view's instructions.
 missing=()
-for tool in zip unzip bc valgrind; do command -v $tool >/dev/null || missing+=("$tool"); done
+for tool in zip unzip bc valgrind xorriso; do command -v $tool >/dev/null || missing+=("$tool"); done
+if [ "$tier" = extract ]; then
+  command -v 7z >/dev/null || missing+=(p7zip-full)
+  [ -x /usr/bin/time ] || missing+=(time)
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
@@ -37,6 +49,7 @@ fi
 cmake --preset host-release >/dev/null
 cmake --build --preset host-release --target gen_game bench_install gamedisc >/dev/null
 bin=$root/build/host-release/bench
+gamedisc=$root/build/host-release/tools/gamedisc/gamedisc
 mkdir -p "$work"
 
 now() { date +%s.%N; }
@@ -97,8 +110,29 @@ PROJECT
   fi
 }
 
+# ISO images of the built discs and a 7z archive of the game, for the
+# extract tier.
+prepare_extract() {
+  local shape=$1 dir=$work/$1 d
+  for d in "$dir"/built/disc*/; do
+    d=${d%/}
+    [ -f "$d.iso" ] || xorriso -as mkisofs -quiet -r -J -V "$(basename "$d")" -o "$d.iso" "$d" 2>/dev/null
+  done
+  [ -f "$dir/game.7z" ] || (cd "$dir/game" && 7z a -bd -bso0 -mx=5 "$dir/game.7z" . >/dev/null)
+}
+
+# The extracted tree is the game and its probe file, byte for byte.
+check_tree() {
+  local dir=$1 tree=$2
+  diff -r -x install.log -x kelvora.exe "$dir/game" "$tree" >/dev/null && cmp -s "$dir/kelvora.exe" "$tree/kelvora.exe" ||
+    { echo "bench: the tree in $tree differs from the game"; exit 1; }
+}
+
+# run_shape SHAPE CONTESTANT...: a warm-up, then the rounds, then the table.
 run_shape() {
   local shape=$1 dir=$work/$1 out=$work/$1/out
+  shift
+  local contestants="$*"
   local bytes; bytes=$(du -sb "$dir/game" | cut -f1)
   local files; files=$(find "$dir/game" -type f | wc -l)
   local -A times=()
@@ -114,9 +148,11 @@ run_shape() {
       unzip)     timed unzip -q "$dir/game.zip" -d "$out" ;;
       cp)        timed cp -r "$dir/game" "$out/game" ;;
       unpack)    timed "$bin/bench_install" unpack "$dir/discs" ;;
+      extract)   timed "$gamedisc" extract --quiet "$dir/built" --out "$out/game" ;;
+      extract-iso) timed "$gamedisc" extract --quiet "$dir"/built/disc*.iso --out "$out/game" ;;
+      7z)        timed 7z x -bd -bso0 "$dir/game.7z" -o"$out" ;;
     esac
   }
-  local contestants="installer listed tar unzip cp unpack noview"
   for who in $contestants; do run_one "$who" >/dev/null; done  # warm-up
   for round in $(seq $rounds); do
     for who in $contestants; do
@@ -130,6 +166,7 @@ run_shape() {
             { echo "bench: installed tree differs from the game"; exit 1; }
         fi
       fi
+      case $who in extract*) [ "$round" != 1 ] || check_tree "$dir" "$out/game" ;; esac
     done
   done
   printf '\n%s game: %d files, %.1f MB installed; median of %d runs\n' "$shape" "$files" "$(echo "$bytes/1000000" | bc -l)" "$rounds"
@@ -141,9 +178,11 @@ run_shape() {
     case $who in
       installer) label="installer (copy engine)";; listed) label="installer, files checked";; tar) label="tar -xzf (gzip -6)";; unzip) label="unzip -q";;
       cp) label="cp -r (no decompression)";; unpack) label="unpack only, in memory";; noview) label="installer, no progress view";;
+      extract) label="gamedisc extract, folders";; extract-iso) label="gamedisc extract, ISO images";; 7z) label="7z x (LZMA2)";;
     esac
     printf '  %-28s %8.3f %9.1f %8.2f\n' "$label" "$m" "$(echo "$bytes/1000000/$m" | bc -l)" "$(echo "$m/$base" | bc -l)"
   done
+  [ -z "${times[listed]:-}" ] && return
   echo "  installer's peak resident memory: $rss KB"
   "$bin/bench_install" crc "$dir/discs" | sed -n '1s/^/  /p'
   local checked; checked=$(echo ${times[listed]} | tr ' ' '\n' | median)
@@ -159,8 +198,22 @@ if [ "$tier" = wine ]; then
   exit
 fi
 
+if [ "$tier" = extract ]; then
+  for shape in many large; do
+    prepare "$shape"
+    prepare_extract "$shape"
+    run_shape "$shape" installer extract extract-iso tar unzip 7z
+    # The peak resident memory, from an image.
+    rm -rf "$work/$shape/out"
+    /usr/bin/time -f "  gamedisc extract's peak resident memory: %M KB" \
+      "$gamedisc" extract --quiet "$work/$shape"/built/disc*.iso --out "$work/$shape/out/game" >/dev/null
+  done
+  rm -rf "$work"/*/out
+  exit
+fi
+
 for shape in many large small; do prepare "$shape"; done
-for shape in many large; do run_shape "$shape"; done
+for shape in many large; do run_shape "$shape" installer listed tar unzip cp unpack noview; done
 # The peak resident memory must not grow with the game.
 "$bin/bench_install" install "$work/small/discs" "$work/small/out-rss" | sed 's/^/  40 MB game: /'
 rm -rf "$work/small/out-rss"

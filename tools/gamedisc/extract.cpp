@@ -312,7 +312,7 @@ class Extractor : public ArchiveSink {
     spelled_.emplace(key, path.back());
     path.back() = spelled_[key];
     if (tree_ == nullptr) return true;
-    if (!again || options_.force) result_->written.push_back(tree_->Shown(path));
+    if (!again) result_->written.push_back(tree_->Shown(path));
     return tree_->CreateFile(path, again || options_.force, &error_);
   }
 
