@@ -11,6 +11,7 @@
 #include "bincue.h"
 #include "disc_volume.h"
 #include "disc_writer.h"
+#include "host_control.h"
 #include "tool_os.h"
 #include "tool_test.h"
 
@@ -18,7 +19,10 @@ namespace {
 
 using testsupport::ToolTest;
 
+// Big5 names, the second with 0x5C ("\") as the second byte of its first
+// character: read under code page 950, it is no separator.
 const std::string kBig5Name = "\xA4\xA4\xA4\xE5.txt";
+const std::string kBig5SlashName = "\xB3\x5C.txt";
 
 // Name, folder, size: the parts of an entry that every kind shows alike.
 using Entry = std::tuple<std::string, bool, uint64_t>;
@@ -27,17 +31,23 @@ class VolumeTest : public ToolTest {
  protected:
   void SetUp() override {
     ToolTest::SetUp();
+    plat::host::SetCodePage(950);
     ASSERT_EQ(std::system("command -v xorriso >/dev/null"), 0) << "xorriso is not installed (scripts/install-deps.sh)";
     big_ = testsupport::Pattern(1300000, 9);
     Put("disc\\Readme.TXT", "hello");
     Put("disc\\empty.dat", "");
     Put("disc\\" + kBig5Name, "big5 name");
+    testsupport::WriteNative(Native("disc") + "/" + kBig5SlashName, "0x5C");
     Put("disc\\Sub\\Big.bin", big_);
     Put("disc\\Sub\\note.txt", "note");
     std::string message;
     ASSERT_TRUE(gamedisc::MakeIsoImage(Win("disc"), Win("disc.iso"), "VOLTEST", &message)) << message;
     ASSERT_TRUE(testsupport::WriteBinCue(Native("disc.iso"), Native("disc.bin"), Native("disc.cue"), &message))
         << message;
+  }
+  void TearDown() override {
+    plat::host::SetCodePage(1252);
+    ToolTest::TearDown();
   }
 
   std::unique_ptr<gamedisc::DiscVolume> Open(const std::string& relative, std::string* error) {
@@ -73,12 +83,12 @@ class VolumeTest : public ToolTest {
 
 TEST_F(VolumeTest, AFolderItsImageAndItsBinCueReadTheSame) {
   const std::vector<Entry> root = {{"Readme.TXT", false, 5}, {"Sub", true, 0}, {"empty.dat", false, 0},
-                                   {kBig5Name, false, 9}};
+                                   {kBig5Name, false, 9}, {kBig5SlashName, false, 4}};
   const std::vector<Entry> sub = {{"Big.bin", false, big_.size()}, {"note.txt", false, 4}};
   // Each file opened by another case than its own, and the content it holds.
   const std::vector<std::pair<std::string, std::string>> files = {
-      {"README.txt", "hello"}, {"EMPTY.DAT", ""}, {kBig5Name, "big5 name"}, {"sub\\BIG.BIN", big_},
-      {"\\SUB/Note.Txt", "note"}};
+      {"README.txt", "hello"}, {"EMPTY.DAT", ""}, {kBig5Name, "big5 name"}, {"\xB3\x5C.TXT", "0x5C"},
+      {"sub\\BIG.BIN", big_}, {"\\SUB/Note.Txt", "note"}};
   for (const char* given : {"disc", "disc.iso", "disc.cue", "disc.bin"}) {
     SCOPED_TRACE(given);
     std::string error;
@@ -123,7 +133,7 @@ TEST_F(VolumeTest, AnImageWithoutRockRidgeNamesReadsItsJolietOrPlainNames) {
       ASSERT_NE(volume, nullptr) << error;
       std::vector<gamedisc::VolumeEntry> entries;
       ASSERT_TRUE(volume->List("", &entries));
-      ASSERT_EQ(entries.size(), 4u);
+      ASSERT_EQ(entries.size(), 5u);
       EXPECT_NE(std::find_if(entries.begin(), entries.end(),
                              [&](const gamedisc::VolumeEntry& e) { return e.name == row.readme; }),
                 entries.end());
