@@ -64,7 +64,7 @@ for p in cmake g++ make zlib1g-dev libpng-dev libgtest-dev googletest libdeflate
          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-x86-64-dev libz-mingw-w64-dev \
          wine wine64 wine32:i386 xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso \
-         fonts-liberation fonts-wqy-microhei dpkg-dev; do
+         fonts-liberation fonts-wqy-microhei dpkg-dev libiso9660-dev libcdio-dev; do
   have_pkg "$p" || need+=("$p")
 done
 install "${need[@]}"

@@ -1,0 +1,215 @@
+// Disc volumes (Linux build: images through libiso9660 and libcdio): a disc
+// folder, its ISO image and the image's BIN/CUE copy read the same, and a
+// damaged image fails cleanly.
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "bincue.h"
+#include "disc_volume.h"
+#include "disc_writer.h"
+#include "host_control.h"
+#include "tool_os.h"
+#include "tool_test.h"
+
+namespace {
+
+using testsupport::ToolTest;
+
+// Big5 names, the second with 0x5C ("\") as the second byte of its first
+// character: read under code page 950, it is no separator.
+const std::string kBig5Name = "\xA4\xA4\xA4\xE5.txt";
+const std::string kBig5SlashName = "\xB3\x5C.txt";
+
+// Name, folder, size: the parts of an entry that every kind shows alike.
+using Entry = std::tuple<std::string, bool, uint64_t>;
+
+class VolumeTest : public ToolTest {
+ protected:
+  void SetUp() override {
+    ToolTest::SetUp();
+    plat::host::SetCodePage(950);
+    ASSERT_EQ(std::system("command -v xorriso >/dev/null"), 0) << "xorriso is not installed (scripts/install-deps.sh)";
+    big_ = testsupport::Pattern(1300000, 9);
+    Put("disc\\Readme.TXT", "hello");
+    Put("disc\\empty.dat", "");
+    Put("disc\\" + kBig5Name, "big5 name");
+    testsupport::WriteNative(Native("disc") + "/" + kBig5SlashName, "0x5C");
+    Put("disc\\Sub\\Big.bin", big_);
+    Put("disc\\Sub\\note.txt", "note");
+    std::string message;
+    ASSERT_TRUE(gamedisc::MakeIsoImage(Win("disc"), Win("disc.iso"), "VOLTEST", &message)) << message;
+    ASSERT_TRUE(testsupport::WriteBinCue(Native("disc.iso"), Native("disc.bin"), Native("disc.cue"), &message))
+        << message;
+  }
+  void TearDown() override {
+    plat::host::SetCodePage(1252);
+    ToolTest::TearDown();
+  }
+
+  std::unique_ptr<gamedisc::DiscVolume> Open(const std::string& relative, std::string* error) {
+    return gamedisc::OpenVolume(Win(relative), error);
+  }
+
+  static std::vector<Entry> Listed(gamedisc::DiscVolume* volume, const std::string& path) {
+    std::vector<gamedisc::VolumeEntry> entries;
+    EXPECT_TRUE(volume->List(path, &entries)) << path;
+    std::vector<Entry> listed;
+    for (const auto& e : entries) {
+      EXPECT_FALSE(e.utf8) << e.name;
+      listed.emplace_back(e.name, e.folder, e.size);
+    }
+    return listed;
+  }
+
+  // The whole file in reads of an odd size; `failed` tells how it ended.
+  static std::string ReadAll(gamedisc::VolumeFile* file, bool* failed) {
+    std::string bytes;
+    std::vector<char> buffer(100003);
+    int n;
+    while ((n = file->Read(buffer.data(), static_cast<int>(buffer.size()))) > 0) bytes.append(buffer.data(), n);
+    *failed = file->Failed();
+    return bytes;
+  }
+
+  // Where the first bytes of the big file lie in `image`.
+  size_t BigAt(const std::string& image) const { return Get(image).find(big_.substr(0, 64)); }
+
+  std::string big_;
+};
+
+TEST_F(VolumeTest, AFolderItsImageAndItsBinCueReadTheSame) {
+  const std::vector<Entry> root = {{"Readme.TXT", false, 5}, {"Sub", true, 0}, {"empty.dat", false, 0},
+                                   {kBig5Name, false, 9}, {kBig5SlashName, false, 4}};
+  const std::vector<Entry> sub = {{"Big.bin", false, big_.size()}, {"note.txt", false, 4}};
+  // Each file opened by another case than its own, and the content it holds.
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"README.txt", "hello"}, {"EMPTY.DAT", ""}, {kBig5Name, "big5 name"}, {"\xB3\x5C.TXT", "0x5C"},
+      {"sub\\BIG.BIN", big_}, {"\\SUB/Note.Txt", "note"}};
+  for (const char* given : {"disc", "disc.iso", "disc.cue", "disc.bin"}) {
+    SCOPED_TRACE(given);
+    std::string error;
+    auto volume = Open(given, &error);
+    ASSERT_NE(volume, nullptr) << error;
+    EXPECT_EQ(volume->Name(), gamedisc::DisplayPath(Win(given)));
+    EXPECT_EQ(Listed(volume.get(), ""), root);
+    EXPECT_EQ(Listed(volume.get(), "SUB"), sub);
+    std::vector<gamedisc::VolumeEntry> none;
+    EXPECT_FALSE(volume->List("Readme.TXT", &none));
+    EXPECT_FALSE(volume->List("missing", &none));
+    for (const auto& f : files) {
+      auto file = volume->Open(f.first);
+      ASSERT_NE(file, nullptr) << f.first;
+      EXPECT_EQ(file->Size(), static_cast<int64_t>(f.second.size())) << f.first;
+      bool failed = true;
+      EXPECT_TRUE(ReadAll(file.get(), &failed) == f.second) << f.first;
+      EXPECT_FALSE(failed) << f.first;
+    }
+    EXPECT_EQ(volume->Open("Sub"), nullptr);
+    EXPECT_EQ(volume->Open("Readme.TXT\\x"), nullptr);
+    EXPECT_EQ(volume->Open("Sub\\..\\Readme.TXT"), nullptr);
+  }
+}
+
+TEST_F(VolumeTest, AnImageWithoutRockRidgeNamesReadsItsJolietOrPlainNames) {
+  struct Row {
+    const char* options;
+    const char* readme;  // as listed
+    bool utf8;
+  };
+  for (const Row& row : {Row{"--norock -J", "Readme.TXT", true}, Row{"--norock", "readme.txt", false}}) {
+    SCOPED_TRACE(row.options);
+    const std::string make = std::string("xorriso -as mkisofs ") + row.options + " -o " + Native("names.iso") + " " +
+                             Native("disc") + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    std::string error;
+    ASSERT_TRUE(testsupport::WriteBinCue(Native("names.iso"), Native("names.bin"), Native("names.cue"), &error));
+    for (const char* given : {"names.iso", "names.cue"}) {
+      SCOPED_TRACE(given);
+      auto volume = Open(given, &error);
+      ASSERT_NE(volume, nullptr) << error;
+      std::vector<gamedisc::VolumeEntry> entries;
+      ASSERT_TRUE(volume->List("", &entries));
+      ASSERT_EQ(entries.size(), 5u);
+      EXPECT_NE(std::find_if(entries.begin(), entries.end(),
+                             [&](const gamedisc::VolumeEntry& e) { return e.name == row.readme; }),
+                entries.end());
+      for (const auto& e : entries) EXPECT_EQ(e.utf8, row.utf8) << e.name;
+      auto file = volume->Open("sub\\big.BIN");
+      ASSERT_NE(file, nullptr);
+      bool failed = true;
+      EXPECT_TRUE(ReadAll(file.get(), &failed) == big_);
+      EXPECT_FALSE(failed);
+    }
+  }
+}
+
+TEST_F(VolumeTest, ADamagedImageFailsCleanly) {
+  const std::string iso = Get("disc.iso"), bin = Get("disc.bin");
+  const size_t isoBig = BigAt("disc.iso"), binBig = BigAt("disc.bin") - 16;  // the sector's start
+  ASSERT_NE(isoBig, std::string::npos);
+  // An image cut inside the big file's data: the file reads as far as the
+  // image goes (a .bin only in whole sectors), then fails.
+  struct Cut {
+    const char* name;
+    std::string bytes;
+    size_t readable;
+  };
+  for (const Cut& cut : {Cut{"cut.iso", iso.substr(0, isoBig + 500000), 500000},
+                         Cut{"cut.bin", bin.substr(0, binBig + 244 * 2352 + 1000), 244 * 2048}}) {
+    SCOPED_TRACE(cut.name);
+    Put(cut.name, cut.bytes);
+    if (std::string(cut.name) == "cut.bin") Put("cut.cue", Get("disc.cue"));
+    std::string error;
+    auto volume = Open(cut.name, &error);
+    ASSERT_NE(volume, nullptr) << error;
+    auto file = volume->Open("Sub\\Big.bin");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Size(), static_cast<int64_t>(big_.size()));
+    bool failed = false;
+    EXPECT_TRUE(ReadAll(file.get(), &failed) == big_.substr(0, cut.readable));
+    EXPECT_TRUE(failed);
+  }
+
+  // A folder whose record claims almost 4 GiB, far past the image's end,
+  // cannot be listed (nor is the library let to take a buffer that large
+  // for it); the rest of the image still reads.
+  std::string huge = iso;
+  const size_t sub = huge.find("\x03SUB");  // the length of the plain name, and the name
+  ASSERT_NE(sub, std::string::npos);
+  huge.replace(sub - 32 + 10, 8, std::string("\x00\xF0\xFF\xFF\xFF\xFF\xF0\x00", 8));  // its size, both byte orders
+  Put("huge.iso", huge);
+  {
+    std::string error;
+    auto volume = Open("huge.iso", &error);
+    ASSERT_NE(volume, nullptr) << error;
+    std::vector<gamedisc::VolumeEntry> entries;
+    EXPECT_FALSE(volume->List("Sub", &entries));
+    EXPECT_EQ(volume->Open("Sub\\note.txt"), nullptr);
+    EXPECT_NE(volume->Open("Readme.TXT"), nullptr);
+  }
+
+  // Images that cannot be opened at all: an error that names them, and
+  // nothing printed by the libraries.
+  Put("early.iso", iso.substr(0, 16 * 2048 + 100));           // cut before its volume descriptor
+  Put("rootless.iso", iso.substr(0, 18 * 2048));               // its root folder lies past the end
+  Put("noise.iso", testsupport::Pattern(200000, 3));
+  Put("lost.cue", Get("disc.cue"));                            // no lost.bin beside it
+  Put("noise.cue", testsupport::Pattern(3000, 5));
+  Put("noise.bin", bin);
+  for (const char* name : {"early.iso", "rootless.iso", "noise.iso", "lost.cue", "noise.cue", "absent.iso", "x.txt"}) {
+    SCOPED_TRACE(name);
+    if (std::string(name) == "x.txt") Put(name, "not a disc");
+    std::string error;
+    testing::internal::CaptureStderr();
+    auto volume = Open(name, &error);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(volume, nullptr);
+    EXPECT_NE(error.find(gamedisc::DisplayPath(Win(name))), std::string::npos) << error;
+  }
+}
+
+}  // namespace

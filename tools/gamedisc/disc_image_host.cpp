@@ -1,0 +1,399 @@
+// Disc images on the Linux build: an .iso file through libiso9660, a BIN/CUE
+// pair through libcdio's image driver. The libraries parse the file system;
+// this file chooses which of its names to read, keeps every read inside the
+// image, and reads a file's sectors in large sequential runs.
+#include <cdio/cdio.h>
+#include <cdio/iso9660.h>
+#include <cdio/logging.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host_control.h"
+#include "tool_files.h"
+#include "tool_os.h"
+#include "walked_volume.h"
+
+namespace gamedisc {
+
+namespace {
+
+constexpr int kSectorBytes = ISO_BLOCKSIZE;
+// A file is read 64 sectors (128 KiB) at a time: archives of hundreds of
+// megabytes go by in few calls.
+constexpr int kRunSectors = 64;
+
+// libcdio's last warning or error, for the message of an image that cannot
+// be opened. Its default handler prints to stderr and ends the process on
+// an error: the tool's own output stays clean, and a damaged image is
+// reported, not fatal.
+std::string& LibraryMessage() {
+  static std::string message;
+  return message;
+}
+
+void KeepLibraryMessage(cdio_log_level_t level, const char message[]) {
+  if (level >= CDIO_LOG_WARN) LibraryMessage() = message;
+}
+
+void QuietLibrary() {
+  static const bool quiet = (cdio_log_set_handler(KeepLibraryMessage), true);
+  (void)quiet;
+  LibraryMessage().clear();
+}
+
+std::string WithLibraryMessage(const std::string& text) {
+  return LibraryMessage().empty() ? text : text + " (libcdio: " + LibraryMessage() + ")";
+}
+
+// What the volume reads an image through.
+class ImageReader {
+ public:
+  virtual ~ImageReader() = default;
+  // The directory records of the folder at `path` ("/"-separated names as
+  // the library gives them), "." and ".." included; null when it cannot be
+  // read. Freed with iso9660_filelist_free.
+  virtual CdioList_t* ReadFolder(const char* path) = 0;
+  // The root folder's record; null when it cannot be had. Freed with
+  // iso9660_stat_free.
+  virtual iso9660_stat_t* RootRecord() = 0;
+  // Reads `count` sectors from `lsn`: the bytes delivered from the start,
+  // fewer where the image ends or a read failed.
+  virtual int64_t ReadSectors(void* buffer, int64_t lsn, int count) = 0;
+  // The whole sectors the image holds.
+  virtual int64_t Sectors() = 0;
+  // Turns to the image's Joliet tree: its level, or 0 when it has none
+  // (the reader is then as it was).
+  virtual int UseJoliet() = 0;
+};
+
+class IsoReader : public ImageReader {
+ public:
+  IsoReader(iso9660_t* iso, const std::string& host, int64_t sectors) : iso_(iso), host_(host), sectors_(sectors) {}
+  ~IsoReader() override { iso9660_close(iso_); }
+  IsoReader(const IsoReader&) = delete;
+  IsoReader& operator=(const IsoReader&) = delete;
+
+  CdioList_t* ReadFolder(const char* path) override { return iso9660_ifs_readdir(iso_, path); }
+  iso9660_stat_t* RootRecord() override { return iso9660_ifs_stat(iso_, "/"); }
+  int64_t ReadSectors(void* buffer, int64_t lsn, int count) override {
+    if (lsn < 0 || count <= 0 || lsn > INT32_MAX - count) return 0;
+    return std::max<long>(0, iso9660_iso_seek_read(iso_, buffer, static_cast<lsn_t>(lsn), count));
+  }
+  int64_t Sectors() override { return sectors_; }
+  // libiso9660 takes the Joliet tree when it may and the image has one: the
+  // image is opened again so.
+  int UseJoliet() override {
+    iso9660_t* joliet = iso9660_open_ext(host_.c_str(), ISO_EXTENSION_JOLIET | ISO_EXTENSION_ROCK_RIDGE);
+    const int level = joliet != nullptr ? iso9660_ifs_get_joliet_level(joliet) : 0;
+    if (level == 0) {
+      if (joliet != nullptr) iso9660_close(joliet);
+      return 0;
+    }
+    iso9660_close(iso_);
+    iso_ = joliet;
+    return level;
+  }
+
+ private:
+  iso9660_t* iso_;
+  std::string host_;
+  int64_t sectors_;
+};
+
+class CueReader : public ImageReader {
+ public:
+  // The end of the .bin in whole raw sectors: libcdio refuses reads past
+  // it, so a BIN cut short never reads as zeros.
+  explicit CueReader(CdIo_t* cdio) : cdio_(cdio), sectors_(std::max<lsn_t>(0, cdio_get_disc_last_lsn(cdio))) {}
+  ~CueReader() override { cdio_destroy(cdio_); }
+  CueReader(const CueReader&) = delete;
+  CueReader& operator=(const CueReader&) = delete;
+
+  CdioList_t* ReadFolder(const char* path) override { return iso9660_fs_readdir(cdio_, path); }
+  iso9660_stat_t* RootRecord() override { return iso9660_fs_stat(cdio_, "/"); }
+  int64_t ReadSectors(void* buffer, int64_t lsn, int count) override {
+    if (lsn < 0 || count <= 0 || lsn >= sectors_) return 0;
+    const int n = static_cast<int>(std::min<int64_t>(count, sectors_ - lsn));
+    if (cdio_read_data_sectors(cdio_, buffer, static_cast<lsn_t>(lsn), kSectorBytes, n) == DRIVER_OP_SUCCESS) {
+      return int64_t{n} * kSectorBytes;
+    }
+    // The run failed as a whole: what comes before the bad sector is read
+    // one by one.
+    char* at = static_cast<char*>(buffer);
+    int done = 0;
+    while (done < n && cdio_read_data_sectors(cdio_, at, static_cast<lsn_t>(lsn + done), kSectorBytes, 1) ==
+                           DRIVER_OP_SUCCESS) {
+      ++done;
+      at += kSectorBytes;
+    }
+    return int64_t{done} * kSectorBytes;
+  }
+  int64_t Sectors() override { return sectors_; }
+  // libcdio keeps to the Joliet tree once its superblock was read so.
+  int UseJoliet() override {
+    if (!iso9660_fs_read_superblock(cdio_, ISO_EXTENSION_ALL)) return 0;
+    return cdio_get_joliet_level(cdio_);
+  }
+
+ private:
+  CdIo_t* cdio_;
+  int64_t sectors_;
+};
+
+// A file of an image: `length` bytes from sector `extent`, read in runs of
+// sectors and handed out from the run.
+class ImageFile : public VolumeFile {
+ public:
+  ImageFile(ImageReader* reader, int64_t extent, uint64_t length)
+      : reader_(reader), extent_(extent), length_(length), run_(size_t{kRunSectors} * kSectorBytes) {}
+
+  int Read(void* buffer, int length) override {
+    char* out = static_cast<char*>(buffer);
+    int done = 0;
+    while (done < length) {
+      if (taken_ == held_ && !Fill()) break;
+      const int n = static_cast<int>(std::min<uint64_t>(length - done, held_ - taken_));
+      std::memcpy(out + done, run_.data() + taken_, static_cast<size_t>(n));
+      taken_ += static_cast<size_t>(n);
+      done += n;
+    }
+    return done;
+  }
+  bool Failed() const override { return failed_; }
+  int64_t Size() const override { return static_cast<int64_t>(length_); }
+
+ private:
+  // Reads the next run; false at the end of the file or after a failure.
+  // A run short of what the file claims is kept as far as it came, and the
+  // file fails after it.
+  bool Fill() {
+    if (failed_ || at_ >= length_) return false;
+    const uint64_t left = length_ - at_;
+    const int sectors = static_cast<int>(std::min<uint64_t>(kRunSectors, (left + kSectorBytes - 1) / kSectorBytes));
+    const uint64_t wanted = std::min<uint64_t>(left, uint64_t{static_cast<unsigned>(sectors)} * kSectorBytes);
+    const int64_t got = reader_->ReadSectors(run_.data(), extent_ + static_cast<int64_t>(at_ / kSectorBytes), sectors);
+    held_ = static_cast<size_t>(std::min<uint64_t>(wanted, static_cast<uint64_t>(std::max<int64_t>(0, got))));
+    taken_ = 0;
+    at_ += held_;
+    if (held_ < wanted) failed_ = true;
+    return held_ > 0;
+  }
+
+  ImageReader* reader_;
+  int64_t extent_;
+  uint64_t length_;
+  std::vector<char> run_;
+  size_t held_ = 0, taken_ = 0;  // the bytes of the run read, and handed out
+  uint64_t at_ = 0;              // the file's bytes read into runs so far
+  bool failed_ = false;
+};
+
+// Which of an image's names are read: Rock Ridge keeps the names' bytes as
+// the disc's maker had them (a Big5 name stays Big5); Joliet holds names
+// the image maker converted to UTF-16, which libcdio gives as UTF-8; plain
+// ISO 9660 names are upper-case ASCII with a version (";1").
+enum class Names { kRockRidge, kJoliet, kPlain };
+
+class ImageVolume : public WalkedVolume {
+ public:
+  ImageVolume(const std::string& path, std::unique_ptr<ImageReader> reader)
+      : path_(path), reader_(std::move(reader)) {}
+  std::string Name() const override { return DisplayPath(path_); }
+
+  // Chooses the names to read: Rock Ridge where the root's records carry
+  // them, else Joliet where the image has it, else the plain ones. False
+  // when the root folder cannot be read.
+  bool ChooseNames() {
+    bool rockRidge = false;
+    if (!ProbeRoot(&rockRidge)) return false;
+    if (rockRidge) {
+      names_ = Names::kRockRidge;
+      return true;
+    }
+    jolietLevel_ = reader_->UseJoliet();
+    if (jolietLevel_ == 0) return true;
+    names_ = Names::kJoliet;
+    return ProbeRoot(&rockRidge);
+  }
+
+ protected:
+  bool Root(Node* root) override {
+    iso9660_stat_t* record = reader_->RootRecord();
+    if (record == nullptr) return false;
+    root->entry.folder = true;
+    root->where = "/";
+    root->extent = record->lsn;
+    root->length = record->size;
+    iso9660_stat_free(record);
+    return true;
+  }
+
+  bool ListNode(const Node& folder, bool, std::vector<Node>* children) override {
+    if (!FitsImage(folder)) return false;
+    CdioList_t* list = reader_->ReadFolder(folder.where.c_str());
+    if (list == nullptr) return false;
+    CdioListNode_t* item;
+    _CDIO_LIST_FOREACH(item, list) {
+      const iso9660_stat_t* record = static_cast<iso9660_stat_t*>(_cdio_list_node_data(item));
+      const std::string raw = record->filename;
+      if (raw.empty() || raw == "." || raw == "..") continue;
+      Node node;
+      node.entry.name = ShownName(*record);
+      node.entry.folder = record->type == iso9660_stat_s::_STAT_DIR;
+      node.entry.utf8 = names_ == Names::kJoliet;
+      node.entry.size = node.entry.folder ? 0 : record->size;
+      node.where = (folder.where == "/" ? "" : folder.where) + "/" + raw;
+      node.extent = record->lsn;
+      node.length = record->size;
+      if (!node.entry.name.empty()) children->push_back(std::move(node));
+    }
+    iso9660_filelist_free(list);
+    return true;
+  }
+
+  std::unique_ptr<VolumeFile> OpenNode(const Node& file) override {
+    return std::make_unique<ImageFile>(reader_.get(), file.extent, file.length);
+  }
+
+ private:
+  // Whether the root folder can be listed, and whether its records carry
+  // Rock Ridge names.
+  bool ProbeRoot(bool* rockRidge) {
+    Node root;
+    if (!Root(&root) || !FitsImage(root)) return false;
+    CdioList_t* list = reader_->ReadFolder("/");
+    if (list == nullptr) return false;
+    *rockRidge = false;
+    CdioListNode_t* item;
+    _CDIO_LIST_FOREACH(item, list) {
+      if (static_cast<iso9660_stat_t*>(_cdio_list_node_data(item))->rr.b3_rock == yep) *rockRidge = true;
+    }
+    iso9660_filelist_free(list);
+    return true;
+  }
+
+  // A folder is read whole into memory by the library: one whose records
+  // lie past the image's end (a damaged directory can claim gigabytes) is
+  // not read at all.
+  bool FitsImage(const Node& folder) {
+    const int64_t sectors = reader_->Sectors();
+    const uint64_t folderSectors = (folder.length + kSectorBytes - 1) / kSectorBytes;
+    return folder.extent >= 0 && folder.extent <= sectors &&
+           folderSectors <= static_cast<uint64_t>(sectors - folder.extent);
+  }
+
+  std::string ShownName(const iso9660_stat_t& record) const {
+    if (names_ == Names::kRockRidge && record.rr.b3_rock == yep) return record.filename;
+    // Without the ";1" of the version; plain names are lower-cased as well.
+    std::vector<char> shown(std::strlen(record.filename) + 1);
+    const int length = iso9660_name_translate_ext(record.filename, shown.data(),
+                                                  static_cast<uint8_t>(names_ == Names::kJoliet ? jolietLevel_ : 0));
+    return std::string(shown.data(), static_cast<size_t>(std::max(0, length)));
+  }
+
+  std::string path_;
+  std::unique_ptr<ImageReader> reader_;
+  Names names_ = Names::kPlain;
+  int jolietLevel_ = 0;
+};
+
+std::string LowerExtension(const std::string& path) {
+  const size_t dot = path.find_last_of(".\\/");
+  if (dot == std::string::npos || path[dot] != '.') return "";
+  std::string extension = path.substr(dot);
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return extension;
+}
+
+// The volume of an opened image, its names chosen; null with `error` set
+// when its root folder cannot be read.
+std::unique_ptr<DiscVolume> ReadImage(const std::string& path, std::unique_ptr<ImageReader> reader,
+                                      std::string* error) {
+  auto volume = std::make_unique<ImageVolume>(path, std::move(reader));
+  if (volume->ChooseNames()) return volume;
+  *error = WithLibraryMessage(DisplayPath(path) +
+                              ": its root folder cannot be read (the image is damaged or cut short)");
+  return nullptr;
+}
+
+std::unique_ptr<DiscVolume> OpenIso(const std::string& path, std::string* error) {
+  std::string host;
+  if (!plat::host::ToHostPath(path.c_str(), &host)) {
+    *error = DisplayPath(path) + ": the image lies on no mapped drive";
+    return nullptr;
+  }
+  // Without Joliet first: allowed it, libiso9660 reads the Joliet tree
+  // alone, and the Rock Ridge names beside it are never seen.
+  iso9660_t* iso = iso9660_open_ext(host.c_str(), ISO_EXTENSION_ROCK_RIDGE);
+  if (iso == nullptr) {
+    *error = WithLibraryMessage(DisplayPath(path) + ": no ISO 9660 file system can be read from it");
+    return nullptr;
+  }
+  const int64_t sectors = std::max<int64_t>(0, DiskFileSize(path)) / kSectorBytes;
+  return ReadImage(path, std::make_unique<IsoReader>(iso, host, sectors), error);
+}
+
+// `cue` is the cue sheet, `path` what the user named (the sheet or its .bin).
+std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& path, std::string* error) {
+  const std::string shown = DisplayPath(path);
+  // libcdio knows a cue sheet by ".cue" or ".CUE" alone, and reads the .bin
+  // of the sheet's own name beside it, whatever file the sheet names.
+  const std::string extension = cue.substr(cue.size() - 3);
+  if (extension != "cue" && extension != "CUE") {
+    *error = shown + ": a cue sheet is read by the extension .cue or .CUE only";
+    return nullptr;
+  }
+  const std::string bin = cue.substr(0, cue.size() - 3) + (extension == "cue" ? "bin" : "BIN");
+  if (!Exists(bin)) {
+    *error = shown + ": its data file " + DisplayPath(bin) + " is missing";
+    return nullptr;
+  }
+  std::string host;
+  if (!plat::host::ToHostPath(cue.c_str(), &host)) {
+    *error = shown + ": the image lies on no mapped drive";
+    return nullptr;
+  }
+  CdIo_t* cdio = cdio_open_cue(host.c_str());
+  if (cdio == nullptr) {
+    *error = WithLibraryMessage(shown + ": cannot be read as a BIN/CUE image");
+    return nullptr;
+  }
+  auto reader = std::make_unique<CueReader>(cdio);
+  // libcdio looks for the volume descriptors at sector 16 of the disc, that
+  // is of a first track that starts the .bin.
+  if (!iso9660_fs_read_superblock(cdio, ISO_EXTENSION_NONE)) {
+    *error = WithLibraryMessage(shown + ": no ISO 9660 file system can be read from its first track");
+    return nullptr;
+  }
+  return ReadImage(path, std::move(reader), error);
+}
+
+}  // namespace
+
+std::unique_ptr<DiscVolume> OpenImageVolume(const std::string& path, std::string* error) {
+  QuietLibrary();
+  const std::string extension = LowerExtension(path);
+  if (extension == ".iso") return OpenIso(path, error);
+  if (extension == ".cue") return OpenCue(path, path, error);
+  if (extension == ".bin") {
+    const std::string stem = path.substr(0, path.size() - 3);
+    for (const char* cue : {"cue", "CUE"}) {
+      if (Exists(stem + cue)) return OpenCue(stem + cue, path, error);
+    }
+    *error = DisplayPath(path) + ": a .bin image is read with its cue sheet, and there is no " +
+             DisplayPath(stem + "cue") + " beside it";
+    return nullptr;
+  }
+  *error = DisplayPath(path) +
+           ": neither a disc folder nor a disc image this program reads (.iso, .cue, or a .bin with its .cue beside it)";
+  return nullptr;
+}
+
+}  // namespace gamedisc

@@ -1,0 +1,151 @@
+#include "disc_volume.h"
+
+#include <algorithm>
+
+#include "fold_case.h"
+#include "tool_files.h"
+#include "tool_os.h"
+#include "walked_volume.h"
+
+namespace gamedisc {
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Whether the name of `entry` is spelt by the bytes at `text` (which go on
+// at least as far). UTF-8 names fold by single bytes (no byte of a
+// multi-byte character is a letter); names in the code page by its
+// characters, so that the second byte of a double-byte one stays as it is.
+bool SpeltAt(const VolumeEntry& entry, const char* text) {
+  const std::string& name = entry.name;
+  if (entry.utf8) return disc::SameFolded(name.data(), text, name.size(), disc::AsciiChars{});
+  return disc::SameFolded(name.data(), text, name.size(), disc::CodePageChars{plat::GetAnsiCodePage()});
+}
+
+// An open file of a disc folder; closed with the object.
+class FolderFile : public VolumeFile {
+ public:
+  FolderFile(plat::Stream* stream, int64_t size) : stream_(stream), size_(size) {}
+  ~FolderFile() override { plat::StreamClose(stream_); }
+  FolderFile(const FolderFile&) = delete;
+  FolderFile& operator=(const FolderFile&) = delete;
+
+  int Read(void* buffer, int length) override {
+    if (length <= 0) return 0;
+    return static_cast<int>(plat::StreamRead(stream_, buffer, static_cast<size_t>(length)));
+  }
+  bool Failed() const override { return plat::StreamError(stream_); }
+  int64_t Size() const override { return size_; }
+
+ private:
+  plat::Stream* stream_;
+  int64_t size_;
+};
+
+// A disc folder, read through the seam: a folder a build wrote, or the root
+// of a drive. Each node's `where` is its seam path, made of the names as the
+// folder listed them.
+class FolderVolume : public WalkedVolume {
+ public:
+  explicit FolderVolume(const std::string& path) : path_(path) {}
+  std::string Name() const override { return DisplayPath(path_); }
+
+ protected:
+  bool Root(Node* root) override {
+    root->entry.folder = true;
+    root->where = path_;
+    return IsFolder(path_);
+  }
+
+  bool ListNode(const Node& folder, bool sizes, std::vector<Node>* children) override {
+    // ListFolder cannot tell an unreadable folder from an empty one (the
+    // root of an empty drive lists nothing at all): the folder must at
+    // least be there.
+    if (!IsFolder(folder.where)) return false;
+    for (const FolderItem& item : ListFolder(folder.where)) {
+      Node node;
+      node.entry.name = item.name;
+      node.entry.folder = item.folder;
+      node.where = JoinPath(folder.where, item.name);
+      if (sizes && !item.folder) {
+        node.entry.size = static_cast<uint64_t>(std::max<int64_t>(0, DiskFileSize(node.where)));
+      }
+      children->push_back(std::move(node));
+    }
+    return true;
+  }
+
+  std::unique_ptr<VolumeFile> OpenNode(const Node& file) override {
+    plat::Stream* stream = plat::StreamOpen(file.where.c_str(), "rb");
+    if (stream == nullptr) return nullptr;
+    long size = -1;
+    if (plat::StreamSeek(stream, 0, plat::kSeekEnd)) size = plat::StreamTell(stream);
+    if (size < 0 || !plat::StreamSeek(stream, 0, plat::kSeekSet)) {
+      plat::StreamClose(stream);
+      return nullptr;
+    }
+    return std::make_unique<FolderFile>(stream, size);
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+bool WalkedVolume::Find(const std::string& path, Node* node) {
+  Node at;
+  if (!Root(&at)) return false;
+  size_t pos = 0;
+  for (;;) {
+    while (pos < path.size() && IsSeparator(path[pos])) ++pos;
+    if (pos == path.size()) break;
+    std::vector<Node> children;
+    if (!at.entry.folder || !ListNode(at, false, &children)) return false;
+    // The name is matched whole, up to a separator or the end. A name is
+    // not split at its own 0x5C bytes (the second byte of a double-byte
+    // character may be one): where two names both fit, the longer is meant.
+    const Node* next = nullptr;
+    for (const Node& child : children) {
+      const size_t length = child.entry.name.size();
+      if (length == 0 || length > path.size() - pos) continue;
+      if (pos + length < path.size() && !IsSeparator(path[pos + length])) continue;
+      if (!SpeltAt(child.entry, path.data() + pos)) continue;
+      if (next == nullptr || length > next->entry.name.size()) next = &child;
+    }
+    if (next == nullptr) return false;
+    pos += next->entry.name.size();
+    at = *next;
+  }
+  *node = std::move(at);
+  return true;
+}
+
+std::unique_ptr<VolumeFile> WalkedVolume::Open(const std::string& path) {
+  Node node;
+  if (!Find(path, &node) || node.entry.folder) return nullptr;
+  return OpenNode(node);
+}
+
+bool WalkedVolume::List(const std::string& path, std::vector<VolumeEntry>* entries) {
+  Node folder;
+  std::vector<Node> children;
+  if (!Find(path, &folder) || !folder.entry.folder || !ListNode(folder, true, &children)) return false;
+  entries->clear();
+  for (Node& child : children) entries->push_back(std::move(child.entry));
+  std::sort(entries->begin(), entries->end(),
+            [](const VolumeEntry& a, const VolumeEntry& b) { return a.name < b.name; });
+  return true;
+}
+
+std::unique_ptr<DiscVolume> OpenVolume(const std::string& path, std::string* error) {
+  if (IsFolder(path)) return std::make_unique<FolderVolume>(path);
+  if (!Exists(path)) {
+    *error = DisplayPath(path) + ": there is no such disc folder or image";
+    return nullptr;
+  }
+  return OpenImageVolume(path, error);
+}
+
+}  // namespace gamedisc
