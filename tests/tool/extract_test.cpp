@@ -1,0 +1,150 @@
+// gamedisc extract from disc folders, on every build: the game tree as
+// setup installs it, names read in their code page and written in Unicode,
+// and every damaged or hostile set told, with nothing written outside the
+// output folder.
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "disc_writer.h"
+#include "extract_test.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using gamedisc::ExtractMode;
+using testsupport::ExtractTest;
+
+// Each damage or hostile input ends in exit code 1 with its reason, names
+// the files written before it, and leaves nothing outside the output folder.
+TEST_F(ExtractTest, DamageIsToldAndNothingLandsOutsideTheFolder) {
+  BuildGame();
+  const std::string cd1 = Get("out\\disc1\\cd1"), cd2 = Get("out\\disc2\\cd2");
+  const std::string manual = Get("out\\disc1\\data\\manual\\manual.txt");
+  testsupport::SetupHeaderFields header;
+  header.companyName = "Maker";
+  header.gameName = "Game";
+  header.uninstallKey = "Hostile";
+  header.exeName = "game.exe";
+  const struct {
+    const char* what;
+    std::function<void()> damage;
+    std::vector<std::string> discs;
+    std::string reason;
+    bool namesWritten;
+  } cases[] = {
+      {"a missing second disc", [] {}, {"out\\disc1"}, "disc 2 is missing", false},
+      {"a record that does not unpack",
+       [&] {
+         std::string damaged = cd2;
+         damaged[1000] = static_cast<char>(damaged[1000] ^ 0x40);
+         Put("out\\disc2\\cd2", damaged);
+       },
+       {"out"}, "a record does not unpack", true},
+      {"a data file unlike the list", [&] { Put("out\\disc1\\data\\manual\\manual.txt", "the manuaL"); }, {"out"},
+       "the disc's list of files gives 10 bytes", true},
+      {"a listed file gone",
+       [&] { ASSERT_EQ(std::remove(Native("out\\disc1\\data\\manual\\manual.txt").c_str()), 0); }, {"out"},
+       "\\manual.txt is in the disc's list of files but not in disc 1's data folder", true},
+      {"a stored path out of the folder",
+       [&] {
+         Put("hostile\\cd1", testsupport::BuildDiscs(header, {}, {{"\\..\\escaped.txt", "out"}})[0]);
+       },
+       {"hostile"}, "leads out of the target folder", false},
+  };
+  std::set<std::string> before;
+  for (const auto& e : fs::directory_iterator(Native(""))) before.insert(e.path().filename().string());
+  before.insert("hostile");
+  int n = 0;
+  for (const auto& c : cases) {
+    Put("out\\disc1\\cd1", cd1);
+    Put("out\\disc2\\cd2", cd2);
+    Put("out\\disc1\\data\\manual\\manual.txt", manual);
+    c.damage();
+    const std::string out = "y\\" + std::to_string(n++);
+    Outcome o = Extract(c.discs, out);
+    EXPECT_EQ(o.exitCode, gamedisc::kExitFault) << c.what;
+    EXPECT_NE(o.warned.find(c.reason), std::string::npos) << c.what << ": " << o.warned;
+    EXPECT_EQ(o.warned.find("were written before this") != std::string::npos, c.namesWritten) << c.what << ": " << o.warned;
+    for (const std::string& w : o.result.written) {
+      EXPECT_NE(o.warned.find("  " + w + "\n"), std::string::npos) << c.what << ": " << w << " not named";
+    }
+    EXPECT_FALSE(testsupport::ExistsNative(Native("escaped.txt"))) << c.what;
+    EXPECT_FALSE(testsupport::ExistsNative(Native("y\\escaped.txt"))) << c.what;
+  }
+  // Beside the output folders, the scratch folder holds what it held.
+  std::set<std::string> after;
+  for (const auto& e : fs::directory_iterator(Native(""))) after.insert(e.path().filename().string());
+  after.erase("y");
+  EXPECT_TRUE(after == before);
+}
+
+TEST_F(ExtractTest, AnExistingOutputFolderIsWrittenIntoOnlyWhenForced) {
+  BuildGame();
+  Put("x\\old.txt", "kept");
+  Outcome o = Extract({"out"}, "x");
+  EXPECT_EQ(o.exitCode, gamedisc::kExitFault);
+  EXPECT_NE(o.warned.find("is not empty"), std::string::npos) << o.warned;
+  EXPECT_TRUE(o.result.written.empty());
+  o = Extract({"out"}, "x", ExtractMode::kWrite, 0, true);
+  EXPECT_EQ(o.exitCode, gamedisc::kExitOk) << o.warned;
+  auto tree = Expected();
+  tree["old.txt"] = "kept";
+  EXPECT_TRUE(Tree("x") == tree);
+  EXPECT_NE(o.said.find("Every file matches the disc's list of files"), std::string::npos) << o.said;
+  EXPECT_EQ(gamedisc::RunTool({"extract", "--quiet", Win("out"), "--out", Win("cli")}), gamedisc::kExitOk);
+  EXPECT_TRUE(Tree("cli") == Expected());
+
+  // The command line: what is wrong with it is exit code 2.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"extract", Win("out")},
+           {"extract", Win("out"), "--names", "437", "--out", Win("w")},
+           {"extract", Win("nothing-here"), "--out", Win("w")},
+           {"extract", "--list", "--test", Win("out")}}) {
+    EXPECT_EQ(gamedisc::RunTool(args), gamedisc::kExitUsage) << args.back();
+  }
+}
+
+// Names are bytes of the code page the disc was made in: read in it (given
+// or guessed, and the guess said) and written in Unicode (UTF-8 on Linux, UTF-16 on Windows). 許 is B3 5C in Big5:
+// its second byte is no separator there.
+TEST_F(ExtractTest, NamesAreReadInTheirCodePageAndWrittenInUnicode) {
+  testsupport::SetupHeaderFields header;
+  header.companyName = "Maker";
+  header.gameName = "Game";
+  header.uninstallKey = "Names";
+  header.exeName = "game.exe";
+  const struct {
+    const char* what;
+    std::string folder, file;        // as stored
+    std::string utf8Folder, utf8File;
+    unsigned given, read;
+  } cases[] = {
+      {"Big5, guessed", "\\\xB3\\\xA4\xF3", "\\\xB3\\\xA4\xF3\\\xA4\xA4.txt", "\xE8\xA8\xB1\xE6\xB0\x8F",
+       "\xE4\xB8\xAD.txt", 0, 950},
+      {"GBK, guessed", "\\\xBC\xF2\xCC\xE5", "\\\xBC\xF2\xCC\xE5\\\xD6\xD0.txt", "\xE7\xAE\x80\xE4\xBD\x93",
+       "\xE4\xB8\xAD.txt", 0, 936},
+      {"GBK, given", "\\\xBC\xF2\xCC\xE5", "\\\xBC\xF2\xCC\xE5\\\xD6\xD0.txt", "\xE7\xAE\x80\xE4\xBD\x93",
+       "\xE4\xB8\xAD.txt", 936, 936},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string disc = "names" + std::to_string(n), out = "n" + std::to_string(n);
+    ++n;
+    Put(disc + "\\cd1", testsupport::BuildDiscs(header, {c.folder}, {{c.file, "text"}})[0]);
+    Outcome o = Extract({disc}, out, ExtractMode::kWrite, c.given);
+    ASSERT_EQ(o.exitCode, gamedisc::kExitOk) << c.what << ": " << o.warned;
+    EXPECT_EQ(o.result.codePage, c.read) << c.what;
+    EXPECT_EQ(o.warned.find("a guess") != std::string::npos, c.given == 0) << c.what << ": " << o.warned;
+    const fs::path written = fs::u8path(Native(out)) / fs::u8path(c.utf8Folder) / fs::u8path(c.utf8File);
+    EXPECT_TRUE(fs::is_regular_file(written)) << c.what;
+    EXPECT_EQ(fs::file_size(written), 4u) << c.what;
+    EXPECT_NE(o.warned.find("nothing could be cross-checked"), std::string::npos) << c.what;
+  }
+}
+
+}  // namespace
