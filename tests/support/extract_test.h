@@ -52,6 +52,16 @@ class ExtractTest : public ToolTest {
     ASSERT_EQ(result_.discCount, 2);
   }
 
+  // A setup header for a set written record by record.
+  static SetupHeaderFields HeaderOf(const std::string& uninstallKey) {
+    SetupHeaderFields header;
+    header.companyName = "Maker";
+    header.gameName = "Game";
+    header.uninstallKey = uninstallKey;
+    header.exeName = "game.exe";
+    return header;
+  }
+
   // The game folder as setup installs it.
   std::map<std::string, std::string> Expected() {
     auto game = Tree("game");

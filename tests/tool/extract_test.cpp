@@ -25,11 +25,7 @@ TEST_F(ExtractTest, DamageIsToldAndNothingLandsOutsideTheFolder) {
   BuildGame();
   const std::string cd1 = Get("out\\disc1\\cd1"), cd2 = Get("out\\disc2\\cd2");
   const std::string manual = Get("out\\disc1\\data\\manual\\manual.txt");
-  testsupport::SetupHeaderFields header;
-  header.companyName = "Maker";
-  header.gameName = "Game";
-  header.uninstallKey = "Hostile";
-  header.exeName = "game.exe";
+  const testsupport::SetupHeaderFields header = HeaderOf("Hostile");
   const struct {
     const char* what;
     std::function<void()> damage;
@@ -110,14 +106,11 @@ TEST_F(ExtractTest, AnExistingOutputFolderIsWrittenIntoOnlyWhenForced) {
 }
 
 // Names are bytes of the code page the disc was made in: read in it (given
-// or guessed, and the guess said) and written in Unicode (UTF-8 on Linux, UTF-16 on Windows). 許 is B3 5C in Big5:
-// its second byte is no separator there.
+// or guessed, and the guess said) and written in Unicode (UTF-8 on Linux,
+// UTF-16 on Windows). 許 is B3 5C in Big5: its second byte is no separator
+// there.
 TEST_F(ExtractTest, NamesAreReadInTheirCodePageAndWrittenInUnicode) {
-  testsupport::SetupHeaderFields header;
-  header.companyName = "Maker";
-  header.gameName = "Game";
-  header.uninstallKey = "Names";
-  header.exeName = "game.exe";
+  const testsupport::SetupHeaderFields header = HeaderOf("Names");
   const struct {
     const char* what;
     std::string folder, file;        // as stored

@@ -13,10 +13,22 @@ using testsupport::LibTest;
 
 class TextTableTest : public LibTest {
  protected:
-  // Loads `bytes` written as a file.
+  // Loads `bytes` written as a file; every case also checks that the same
+  // bytes split from memory give the same table.
   void LoadBytes(const std::string& bytes) {
     Put("t.txt", bytes);
     ASSERT_EQ(table_.Load(Win("t.txt").c_str()), 1);
+    if (!alsoFromMemory_) return;
+    TextTable fromMemory;
+    ASSERT_EQ(fromMemory.LoadBytes(bytes.data(), static_cast<int>(bytes.size())), 1);
+    ASSERT_EQ(fromMemory.rowCount, table_.rowCount);
+    ASSERT_EQ(fromMemory.columnCount, table_.columnCount);
+    for (int row = 0; row < table_.rowCount; ++row) {
+      ASSERT_EQ(fromMemory.CellCount(row), table_.CellCount(row)) << "row " << row;
+      for (int column = 0; column < table_.CellCount(row); ++column) {
+        EXPECT_STREQ(fromMemory.Cell(column, row), table_.Cell(column, row)) << column << ", " << row;
+      }
+    }
   }
   void TearDown() override {
     table_.Unload();
@@ -25,6 +37,8 @@ class TextTableTest : public LibTest {
   std::string Cell(int column, int row) const { return table_.Cell(column, row); }
 
   TextTable table_;
+  // Off where a case counts memory.
+  bool alsoFromMemory_ = true;
 };
 
 TEST_F(TextTableTest, CrLfRowsAndTabCells) {
@@ -146,6 +160,7 @@ TEST_F(TextTableTest, ReloadAndDestructionGiveTheBuffersBack) {
 // of cells. Only the cells that are there are kept, so the memory follows
 // the size of the file.
 TEST_F(TextTableTest, AWideAndLongTableTakesMemoryInProportionToItsFile) {
+  alsoFromMemory_ = false;
   std::string bytes(40000, '\t');
   bytes += std::string(60000, '\r');
   const int32_t before = alloc_size;
@@ -188,6 +203,7 @@ TEST_F(TextTableTest, RowsShiftedByDroppedBytes) {
 }
 
 TEST_F(TextTableTest, RefusedMemoryLeavesTheTableEmpty) {
+  alsoFromMemory_ = false;
   for (int refused = 0; refused < 2; ++refused) {
     plat::box_script::Clear();
     a_alloc_fail_after = refused;  // 0: the text, 1: the cells
