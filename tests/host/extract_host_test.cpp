@@ -64,4 +64,16 @@ TEST_F(ExtractTest, ALinkInTheOutputFolderIsNotFollowed) {
   EXPECT_TRUE(fs::is_empty(Native("elsewhere")));
 }
 
+// A disc mounted by Linux shows its Joliet names in UTF-8: they are kept
+// as they are, not read again as code-page bytes.
+TEST_F(ExtractTest, AMountedDiscsUnicodeNamesAreKept) {
+  Put("mounted\\cd1", testsupport::BuildDiscs(HeaderOf("Mounted"), {}, {{"\\a.txt", "a"}})[0]);
+  const std::string name = "\xE4\xB8\xAD\xE6\x96\x87.txt";  // 中文.txt
+  testsupport::WriteNative(Native("mounted\\data") + "/" + name, "data");
+  Outcome o = Extract({"mounted"}, "m");
+  ASSERT_EQ(o.exitCode, gamedisc::kExitOk) << o.warned;
+  EXPECT_TRUE(fs::is_regular_file(Native("m") + "/" + name));
+  EXPECT_EQ(o.warned.find("a guess"), std::string::npos) << o.warned;
+}
+
 }  // namespace

@@ -23,6 +23,29 @@ bool SpeltAt(const VolumeEntry& entry, const char* text) {
   return disc::SameFolded(name.data(), text, name.size(), disc::CodePageChars{plat::GetAnsiCodePage()});
 }
 
+// Whether `name` is UTF-8 with at least one character of three bytes (as
+// every Chinese character is): a name that Big5 or GBK bytes spell is
+// seldom that. Overlong forms and surrogates are not UTF-8.
+bool IsUtf8WithWideCharacters(const std::string& name) {
+  bool wide = false;
+  for (size_t i = 0; i < name.size();) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (length == 0 || i + length > name.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80) return false;
+    }
+    const unsigned char second = length > 1 ? static_cast<unsigned char>(name[i + 1]) : 0;
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
+        (c == 0xF4 && second >= 0x90)) {
+      return false;
+    }
+    wide = wide || length >= 3;
+    i += length;
+  }
+  return wide;
+}
+
 // An open file of a disc folder; closed with the object.
 class FolderFile : public VolumeFile {
  public:
@@ -67,6 +90,7 @@ class FolderVolume : public WalkedVolume {
       Node node;
       node.entry.name = item.name;
       node.entry.folder = item.folder;
+      node.entry.utf8 = FolderNamesMayBeUtf8() && IsUtf8WithWideCharacters(item.name);
       node.where = JoinPath(folder.where, item.name);
       if (sizes && !item.folder) {
         node.entry.size = static_cast<uint64_t>(std::max<int64_t>(0, DiskFileSize(node.where)));

@@ -15,6 +15,11 @@ void PrepareToolProcess();
 std::string PathArgument(const std::string& argument);
 // A seam path as the user wrote it, for messages.
 std::string DisplayPath(const std::string& path);
+// Whether a folder's names may come in UTF-8: on Linux a disc mounted by
+// the kernel shows its Joliet names so, beside the code-page bytes of a
+// folder a build wrote; on Windows the seam gives every name in the
+// system's code page.
+bool FolderNamesMayBeUtf8();
 // Writes the folder `discFolder` as the ISO 9660 image `isoPath` (with
 // Joliet names), volume label `label`, every time stamp set to a fixed date
 // so that the image repeats. False with `message` set when no image maker is

@@ -58,6 +58,8 @@ void PrepareToolProcess() {
   if (getcwd(cwd.data(), cwd.size()) != nullptr) plat::SetCurrentFolder(PathArgument(cwd.data()).c_str());
 }
 
+bool FolderNamesMayBeUtf8() { return true; }
+
 std::string PathArgument(const std::string& argument) {
   std::string path = argument;
   for (char& c : path) {

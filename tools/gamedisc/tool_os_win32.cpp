@@ -8,6 +8,8 @@ std::string PathArgument(const std::string& argument) { return argument; }
 
 std::string DisplayPath(const std::string& path) { return path; }
 
+bool FolderNamesMayBeUtf8() { return false; }
+
 bool MakeIsoImage(const std::string&, const std::string&, const std::string&, std::string* message) {
   *message = "ISO images are made by the Linux build of this tool (with xorriso or genisoimage)";
   return false;
