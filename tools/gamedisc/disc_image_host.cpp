@@ -25,7 +25,7 @@ namespace {
 constexpr int kSectorBytes = ISO_BLOCKSIZE;
 // A file is read 64 sectors (128 KiB) at a time: archives of hundreds of
 // megabytes go by in few calls.
-constexpr int kRunSectors = 64;
+constexpr int kRunSectors = 512;
 
 // libcdio's last warning or error, for the message of an image that cannot
 // be opened. Its default handler prints to stderr and ends the process on
