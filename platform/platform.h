@@ -56,6 +56,11 @@ void PrepareProcess();
 // Suspends the thread for about `ms` milliseconds.
 void Sleep(unsigned ms);
 
+// Milliseconds since some moment, wrapping at 2^32: for intervals only. It
+// costs no call into the system (under Wine no round trip to its server).
+// The stand-in's clock moves only when it is read (host_control.h).
+uint32_t TickCount();
+
 // ---------------------------------------------------------------------------
 // File streams
 // ---------------------------------------------------------------------------

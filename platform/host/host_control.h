@@ -63,6 +63,10 @@ void SetLocalDate(const Date& date);
 // that repeat a whole install thousands of times, where only the order of
 // events matters, never the time between them.
 void SkipSleeps(bool skip);
+// Each reading of TickCount comes `ms` milliseconds after the one before
+// (50 by default: long enough that every step timed by the clock is due at
+// each look, as on a slow machine; a small step is a fast machine).
+void SetClockStep(uint32_t ms);
 // GetProgramPath's answer, a Windows path (none by default: it fails).
 void SetProgramPath(const std::string& windowsPath);
 // GetTempFolder's answer, a Windows path ending in "\" (none by default).
@@ -216,6 +220,7 @@ struct HostWindow {
   int controlId;   // controls only; -1 for dialogs
   std::string className;
   std::string text;
+  int textSets;  // SetWindowText calls
   Rect rect;  // screen pixels
   bool enabled;
   bool destroyed;

@@ -33,6 +33,9 @@ struct State {
   std::vector<std::string> removalsAtRestart;
   std::vector<std::string> heldFiles;  // host paths DeleteFile refuses
   bool skipSleeps = false;
+  // The clock: each reading is `clockStep` milliseconds after the last.
+  uint32_t clock = 0;
+  uint32_t clockStep = 50;
 };
 
 State& state();

@@ -51,6 +51,8 @@ void SetTempFolder(const std::string& windowsPath) { state().tempFolder = window
 
 void SkipSleeps(bool skip) { state().skipSleeps = skip; }
 
+void SetClockStep(uint32_t ms) { state().clockStep = ms; }
+
 const std::vector<StartedCopy>& StartedCopies() { return state().startedCopies; }
 
 void ResetProcesses(bool refuse) {

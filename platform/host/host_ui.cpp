@@ -101,6 +101,7 @@ HostWindow* NewWindow() {
   w->position = 0;
   w->barColour = 0xFF000000u;  // CLR_DEFAULT
   w->paintCount = 0;
+  w->textSets = 0;
   return w;
 }
 
@@ -229,6 +230,7 @@ bool SetWindowText(Window window, const char* text) {
   HostWindow* w = host::AsHostWindow(window);
   if (!host::Live(w)) return false;
   w->text = text ? text : "";
+  ++w->textSets;
   return true;
 }
 

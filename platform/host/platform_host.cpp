@@ -181,6 +181,12 @@ void Sleep(unsigned ms) {
   }
 }
 
+uint32_t TickCount() {
+  host::State& s = host::state();
+  s.clock += s.clockStep;
+  return s.clock;
+}
+
 Stream* StreamOpen(const char* path, const char* mode) {
   std::string hostPath;
   if (!host::ToHostPath(path, &hostPath)) return nullptr;

@@ -34,6 +34,8 @@ int MessageBox(Window owner, const char* text, const char* caption, unsigned typ
 
 void Sleep(unsigned ms) { ::Sleep(ms); }
 
+uint32_t TickCount() { return ::GetTickCount(); }
+
 void PrepareProcess() {
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   // SetDefaultDllDirectories exists from Windows 7 with KB2533623 on; before

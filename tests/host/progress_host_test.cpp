@@ -26,11 +26,19 @@ class ProgressTest : public CopyTest {
     ASSERT_NE(bar_, nullptr);
   }
   void TearDown() override {
+    plat::host::SetClockStep(50);
     plat::DestroyWindow(progressView.dialog);
     plat::host::ResetUi();
     CopyTest::TearDown();
   }
   int BarWidth() const { return bar_->rect.right - bar_->rect.left; }
+  // One disc of `count` one-byte files, \f0.txt to \f<count - 1>.txt.
+  void PutSmallFiles(int count) {
+    RecordStream r;
+    for (int i = 0; i < count; ++i) AddFile(&r, "\\f" + std::to_string(i) + ".txt", "x");
+    r.DiscEnd();
+    PutDiscs({Disc1(r)});
+  }
 
   HostWindow* dialog_ = nullptr;
   HostWindow* bar_ = nullptr;
@@ -145,6 +153,40 @@ TEST_F(ProgressTest, ACancelAfterTheLastRecordOfTheLastDiscHasNoEffect) {
   EXPECT_EQ(RunDiscs(), 1);
   EXPECT_EQ(progressView.cancelRequested, 1);
   EXPECT_EQ(copyState.outcome, CopyOutcome::kDone);
+}
+
+// On a fast machine (the clock a millisecond on at each look) the status
+// line is set far less often than once a file, yet the file shown at the
+// end is the last one; and a click on Cancel is still seen.
+TEST_F(ProgressTest, AFastRunDrawsLessOftenAndEndsExact) {
+  const int files = 200;
+  PutSmallFiles(files);
+  plat::host::SetClockStep(1);
+  HostWindow* status = plat::host::FindControl(dialog_, IDC_PROGRESS_STATUS);
+  ASSERT_NE(status, nullptr);
+  const int before = status->textSets;
+  EXPECT_EQ(RunDiscs(), 1);
+  EXPECT_EQ(copyState.outcome, CopyOutcome::kDone);
+  const int sets = status->textSets - before;
+  EXPECT_GT(sets, 1);
+  EXPECT_LT(sets, files / 4) << "the status line was set for most files";
+  EXPECT_EQ(status->text, "Copying \\f199.txt ....");
+  EXPECT_GT(dialog_->paintCount, 0) << "the dialog was served during the run";
+
+}
+
+TEST_F(ProgressTest, AFastRunStillSeesACancel) {
+  const int files = 200;
+  PutSmallFiles(files);
+  plat::host::SetClockStep(1);
+  plat::host::ScriptClick(IDD_PROGRESS, IDC_PROGRESS_CANCEL, 2);
+  plat::box_script::PushAnswer(plat::kAnswerOk);
+  EXPECT_EQ(RunDiscs(), 0);
+  EXPECT_EQ(copyState.outcome, CopyOutcome::kCancelled);
+  int installed = 0;
+  for (int i = 0; i < files; ++i) installed += InstalledExists("f" + std::to_string(i) + ".txt") ? 1 : 0;
+  EXPECT_GT(installed, 0);
+  EXPECT_LT(installed, files / 2) << "the cancel was seen late";
 }
 
 TEST_F(ProgressTest, StatusLineAndPromptsBelongToTheDialog) {
