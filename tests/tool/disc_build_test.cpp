@@ -567,8 +567,14 @@ TEST_F(DiscBuildTest, TheCommandLineSaysWhatIsWrong) {
   EXPECT_EQ(gamedisc::RunTool({"verify", Win("nowhere")}), gamedisc::kExitUsage);
   WriteGame(SampleGame());
   WriteProject("");
+  for (const char* jobs : {"0", "65", "two", ""}) {
+    EXPECT_EQ(gamedisc::RunTool({"build", "--project", Win("game.project"), "--game", Win("game"), "--out",
+                                 Win("cli"), "--jobs", jobs}),
+              gamedisc::kExitUsage)
+        << jobs;
+  }
   EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("game.project"), "--game", Win("game"), "--out",
-                               Win("cli"), "--capacity", "cd700", "--uninstall", Win(uninstall_)}),
+                               Win("cli"), "--capacity", "cd700", "--uninstall", Win(uninstall_), "--jobs", "3"}),
             gamedisc::kExitOk);
   EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("cli\\disc1")}), gamedisc::kExitOk);
   EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("missing.project"), "--game", Win("game"),

@@ -196,11 +196,13 @@ int Build(const std::vector<std::string>& args) {
   if (!a.Value("--uninstall").empty()) o.uninstallExe = PathArgument(a.Value("--uninstall"));
   o.capacity = a.Value("--capacity");
   o.iso = a.Has("--iso");
-  const std::string jobs = a.Value("--jobs");
-  if (!jobs.empty()) {
-    o.jobs = jobs.size() <= 2 && jobs.find_first_not_of("0123456789") == std::string::npos ? std::stoi(jobs) : 0;
+  for (const auto& option : a.options) {
+    if (option.first != "--jobs") continue;
+    const std::string& jobs = option.second;
+    const bool digits = !jobs.empty() && jobs.size() <= 2 && jobs.find_first_not_of("0123456789") == std::string::npos;
+    o.jobs = digits ? std::stoi(jobs) : 0;
     if (o.jobs < 1 || o.jobs > kMaxJobs) {
-      return Usage("--jobs takes a number from 1 to " + std::to_string(kMaxJobs) + ", not " + jobs);
+      return Usage("--jobs takes a number from 1 to " + std::to_string(kMaxJobs) + ", not \"" + jobs + "\"");
     }
   }
   BuildResult result;
