@@ -66,6 +66,19 @@ std::string Record(int8_t tag, const std::string& payload) {
   return out;
 }
 
+std::string StoredRecord(const char* data, size_t length, size_t blocks) {
+  return Record(kTagFileData, StoredZlib(data, length, blocks));
+}
+
+std::string PieceRecord(const std::string& piece) {
+  std::string record = Record(kTagFileData, Deflate(piece));
+  const size_t blocks = MinStoredBlocks(piece.size());
+  if (kRecordHeadBytes + StoredZlibSize(piece.size(), blocks) < record.size()) {
+    record = StoredRecord(piece.data(), piece.size(), blocks);
+  }
+  return record;
+}
+
 RecordStream& RecordStream::Packed(int8_t tag, const std::string& payload) {
   bytes_ += static_cast<char>(tag);
   bytes_ += Le32(static_cast<uint32_t>(payload.size()));

@@ -57,6 +57,14 @@ size_t MinStoredBlocks(size_t length);
 
 // A record with `tag` and `payload` as it is (tags 1 to 3 get the length).
 std::string Record(int8_t tag, const std::string& payload);
+constexpr size_t kRecordHeadBytes = 5;  // tag and length
+
+// A FileData record keeping the `length` bytes at `data` in `blocks` stored
+// blocks (see StoredZlib).
+std::string StoredRecord(const char* data, size_t length, size_t blocks);
+// The FileData record of a whole piece: packed, or stored in as few blocks
+// as possible where that is smaller (data that does not compress).
+std::string PieceRecord(const std::string& piece);
 
 // Builds a run of records.
 class RecordStream {

@@ -2,6 +2,7 @@
 // records over discs at their capacity edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -166,6 +167,95 @@ TEST(ArchiveWriter, ADiscTooSmallForAnyRecordIsRefused) {
   EXPECT_FALSE(writer.Folder("\\" + Pattern(300, 9)));
   EXPECT_NE(writer.error().find("cannot hold a record"), std::string::npos) << writer.error();
   EXPECT_FALSE(writer.Finish(discformat::SetupHeader())) << "a failed writer stays failed";
+}
+
+// A feed that fails at file `failAt`: on opening it, or after `readable`
+// bytes of it.
+class FailingFeed : public discformat::MemoryFeed {
+ public:
+  FailingFeed(size_t failAt, bool onOpen, size_t readable) : failAt_(failAt), onOpen_(onOpen), readable_(readable) {}
+  bool Open(size_t index, std::string* why) override {
+    open_ = index;
+    read_ = 0;
+    if (index == failAt_ && onOpen_) {
+      *why = "cannot open file " + std::to_string(index);
+      return false;
+    }
+    return MemoryFeed::Open(index, why);
+  }
+  size_t Read(char* buffer, size_t length) override {
+    if (open_ == failAt_ && !onOpen_) length = std::min(length, readable_ - read_);
+    const size_t got = length == 0 ? 0 : MemoryFeed::Read(buffer, length);
+    read_ += got;
+    return got;
+  }
+
+ private:
+  size_t failAt_;
+  bool onOpen_;
+  size_t readable_;
+  size_t open_ = 0;
+  size_t read_ = 0;
+};
+
+// Pieces of 1,000 bytes over discs of 7,000: most pieces that reach a
+// disc's end are cut, the pieces read ahead of them laid anew, and files
+// go on over several discs. Whatever the number of jobs (and so the window
+// read ahead), the discs are the same, and so are a failure and what was
+// written before it.
+TEST(ArchiveWriter, FilesComeOutTheSameOnAnyNumberOfJobs) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (unsigned i = 0; i < 40; ++i) {
+    std::string content;
+    const size_t size = i % 7 == 3 ? 0 : (i * 2731) % 23000;
+    if (i % 3 == 0) {
+      content = Pattern(size, i);
+    } else {
+      for (unsigned n = 0; content.size() < size; ++n) content += "row " + std::to_string(n * i % 977) + "\n";
+      content.resize(size);
+    }
+    files.push_back({"\\f" + std::to_string(i) + ".bin", content});
+  }
+  struct Case {
+    const char* what;
+    size_t failAt;  // past the last file: no failure
+    bool onOpen;
+    size_t readable;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"whole", files.size(), false, 0, ""},
+      {"a file that cannot be opened", 31, true, 0, "cannot open file 31"},
+      // Both span discs: each is cut at a disc's end before its reading fails.
+      {"an incompressible file that ends early", 33, false, 15500, "f33.bin (it ended early"},
+      {"a compressible file that ends early", 25, false, 12000, "f25.bin (it ended early"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> first;
+    for (int jobs : {1, 2, 8}) {
+      SCOPED_TRACE("jobs " + std::to_string(jobs));
+      MemorySink sink;
+      ArchiveWriter writer(&sink, [](int) { return uint64_t{7000}; }, 1000);
+      writer.jobs = jobs;
+      FailingFeed feed(c.failAt, c.onOpen, c.readable);
+      for (const auto& f : files) feed.Add(f.first, f.second);
+      const bool whole = c.failAt == files.size();
+      EXPECT_EQ(writer.Files(&feed), whole);
+      EXPECT_NE(writer.error().find(c.error), std::string::npos) << writer.error();
+      if (whole) {
+        ASSERT_TRUE(writer.Finish(discformat::SetupHeader()));
+        EXPECT_GE(sink.discs.size(), 20u);
+        auto back = ReadBack(sink.discs);
+        for (const auto& f : files) EXPECT_TRUE(back[f.first] == f.second) << f.first;
+      }
+      if (jobs == 1) {
+        first = sink.discs;
+      } else {
+        EXPECT_TRUE(sink.discs == first) << "the discs differ from those of one job";
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -133,6 +133,66 @@ TEST_F(DiscBuildTest, TheSameInputGivesTheSameBytes) {
   EXPECT_TRUE(first == Tree("second"));
 }
 
+// Packing on several threads gives the discs of one, byte for byte, for a
+// game of many pieces over several discs; a game file that goes missing or
+// shrinks once the build has looked at it fails the build at the same
+// place, with the same discs written before it.
+TEST_F(DiscBuildTest, AnyNumberOfJobsGivesTheSameDiscs) {
+  Files game = SampleGame();
+  for (int i = 0; i < 16; ++i) {
+    std::string level;
+    for (int n = 0; level.size() < 20000u + 9000u * i; ++n) level += "cell " + std::to_string(n * (i + 3) % 4001) + "\n";
+    game["levels\\l" + std::to_string(i) + ".dat"] = i % 2 == 0 ? level : Pattern(level.size(), 10 + i);
+  }
+  WriteGame(game);
+  WriteProject("data = manual\n", "400000");
+  struct Case {
+    const char* what;
+    const char* spoiled;  // the game file spoiled as the build begins to pack
+    bool removed;         // else cut to 1,000 bytes
+    const char* error;
+  };
+  const Case cases[] = {
+      {"whole", nullptr, false, ""},
+      {"a file gone", "levels\\l13.dat", true, "cannot read the game file"},
+      {"a file cut short", "levels\\l14.dat", false, "l14.dat (it ended early or changed while read)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::map<std::string, std::string> first;
+    for (int jobs : {1, 2, 8}) {
+      SCOPED_TRACE("jobs " + std::to_string(jobs));
+      const std::string out = "case" + std::to_string(&c - cases) + "jobs" + std::to_string(jobs);
+      gamedisc::BuildOptions options = Options(out);
+      options.jobs = jobs;
+      std::string error;
+      const bool built = gamedisc::BuildDiscSet(
+          options,
+          [&](const std::string& said) {
+            if (c.spoiled == nullptr || said.compare(0, 9, "building ") != 0) return;
+            if (c.removed) {
+              std::filesystem::remove(Native(std::string("game\\") + c.spoiled));
+            } else {
+              Put(std::string("game\\") + c.spoiled, game[c.spoiled].substr(0, 1000));
+            }
+          },
+          &result_, &error);
+      EXPECT_EQ(built, c.spoiled == nullptr);
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+      if (c.spoiled != nullptr) Put(std::string("game\\") + c.spoiled, game[c.spoiled]);
+      if (jobs == 1) {
+        first = Tree(out);
+        if (built) {
+          EXPECT_GE(result_.discCount, 4);
+          ExpectVerified(out);
+        }
+      } else {
+        EXPECT_TRUE(Tree(out) == first) << "the discs differ from those of one job";
+      }
+    }
+  }
+}
+
 TEST_F(DiscBuildTest, TextsGoInEachLanguagesCodePage) {
   WriteGame(SampleGame());
   WriteProject(
@@ -507,8 +567,14 @@ TEST_F(DiscBuildTest, TheCommandLineSaysWhatIsWrong) {
   EXPECT_EQ(gamedisc::RunTool({"verify", Win("nowhere")}), gamedisc::kExitUsage);
   WriteGame(SampleGame());
   WriteProject("");
+  for (const char* jobs : {"0", "65", "two", ""}) {
+    EXPECT_EQ(gamedisc::RunTool({"build", "--project", Win("game.project"), "--game", Win("game"), "--out",
+                                 Win("cli"), "--jobs", jobs}),
+              gamedisc::kExitUsage)
+        << jobs;
+  }
   EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("game.project"), "--game", Win("game"), "--out",
-                               Win("cli"), "--capacity", "cd700", "--uninstall", Win(uninstall_)}),
+                               Win("cli"), "--capacity", "cd700", "--uninstall", Win(uninstall_), "--jobs", "3"}),
             gamedisc::kExitOk);
   EXPECT_EQ(gamedisc::RunTool({"verify", "--quiet", Win("cli\\disc1")}), gamedisc::kExitOk);
   EXPECT_EQ(gamedisc::RunTool({"build", "--quiet", "--project", Win("missing.project"), "--game", Win("game"),

@@ -1,7 +1,10 @@
 #include "build.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 #include "a_pic.h"
 #include "archive_writer.h"
@@ -51,6 +54,12 @@ bool IsPlainAscii(const std::string& s) {
     if (c < 0x20 || c > 0x7E) return false;
   }
   return true;
+}
+
+// One packing thread per core.
+int DefaultJobs() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::min<unsigned>(std::max(cores, 1u), kMaxJobs));
 }
 
 std::string Thousands(uint64_t n) {
@@ -588,11 +597,51 @@ class DiscFileSink : public discformat::ArchiveSink {
   std::string error_;
 };
 
+// The packed files in the order of the list of files. Each is read once:
+// its CRC is taken from what the writer reads.
+class PackFeed : public discformat::FileFeed {
+ public:
+  struct Source {
+    std::string from;  // the file on disk
+    std::string what;  // what it is, for the message when it cannot be read
+  };
+  // `rows` are the list's rows, the packed files first in `sources`' order.
+  PackFeed(std::vector<discformat::ManifestEntry>* rows, std::vector<Source> sources)
+      : rows_(rows), sources_(std::move(sources)) {}
+  size_t Count() const override { return sources_.size(); }
+  const std::string& Path(size_t index) const override { return (*rows_)[index].path; }
+  uint64_t Size(size_t index) const override { return (*rows_)[index].size; }
+  bool Open(size_t index, std::string* why) override {
+    const Source& source = sources_[index];
+    file_.reset(new InputFile(source.from));
+    row_ = &(*rows_)[index];
+    sum_ = FileSum();
+    if (file_->IsOpen()) return true;
+    *why = "cannot read " + source.what + " " + DisplayPath(source.from);
+    return false;
+  }
+  size_t Read(char* buffer, size_t length) override {
+    const size_t got = file_->Read(buffer, length);
+    sum_.Add(buffer, got);
+    row_->crc = sum_.crc;
+    return got;
+  }
+  void Started(size_t index, int disc) override { (*rows_)[index].disc = disc; }
+
+ private:
+  std::vector<discformat::ManifestEntry>* rows_;
+  std::vector<Source> sources_;
+  std::unique_ptr<InputFile> file_;
+  discformat::ManifestEntry* row_ = nullptr;
+  FileSum sum_;
+};
+
 bool Builder::WriteArchives() {
   const uint64_t capacity = project_.capacity / kSectorBytes * kSectorBytes;
   const uint64_t first = (project_.capacity - discOneFiles_) / kSectorBytes * kSectorBytes;
   DiscFileSink sink(options_.out);
   discformat::ArchiveWriter writer(&sink, [&](int disc) { return disc == 0 ? first : capacity; });
+  writer.jobs = options_.jobs > 0 ? options_.jobs : DefaultJobs();
   // Progress only where a build takes a while.
   constexpr uint64_t kLongBuild = 16 * 1024 * 1024;
   int shown = -1;
@@ -608,32 +657,15 @@ bool Builder::WriteArchives() {
   for (const GameItem& item : items_) {
     if (item.folder && !item.data && !writer.Folder("\\" + item.path)) return Fail(writer.error());
   }
-  // Each file is read once: its CRC is taken from what the writer reads.
-  size_t row = 0;
-  auto pack = [&](const std::string& from, const std::string& what) {
-    discformat::ManifestEntry& entry = manifest_[row++];
-    InputFile in(from);
-    if (!in.IsOpen()) return Fail("cannot read " + what + " " + DisplayPath(from));
-    FileSum sum;
-    if (!writer.File(entry.path, entry.size, [&](char* b, size_t n) {
-          const size_t got = in.Read(b, n);
-          sum.Add(b, got);
-          return got;
-        })) {
-      return Fail(writer.error());
-    }
-    entry.disc = writer.fileDisc();
-    entry.crc = sum.crc;
-    return true;
-  };
   // The first file: an install cancelled or failed part-way keeps what it
   // wrote, and the uninstaller with it.
-  if (!uninstaller_.empty() && !pack(uninstaller_, "the uninstaller")) return false;
+  std::vector<PackFeed::Source> sources;
+  if (!uninstaller_.empty()) sources.push_back({uninstaller_, "the uninstaller"});
   for (const GameItem& item : items_) {
-    if (item.folder || item.data) continue;
-    if (!pack(JoinPath(options_.game, item.path), "the game file")) return false;
+    if (!item.folder && !item.data) sources.push_back({JoinPath(options_.game, item.path), "the game file"});
   }
-  if (!writer.Finish(header_)) return Fail(writer.error());
+  PackFeed feed(&manifest_, std::move(sources));
+  if (!writer.Files(&feed) || !writer.Finish(header_)) return Fail(writer.error());
   result_->discCount = writer.discCount();
   result_->installSize = header_.installSize;
   for (size_t d = 0; d < sink.sizes.size(); ++d) {

@@ -17,7 +17,8 @@
 // one beside the installer), as the first file of the archives.
 //
 // No disc takes more than the capacity, every file counted in whole
-// 2,048-byte sectors. The same input gives the same bytes.
+// 2,048-byte sectors. The same input gives the same bytes, whatever the
+// number of jobs.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +37,11 @@ struct BuildOptions {
                              // uninstall.exe beside setupExe, if any
   std::string capacity;  // overrides the project's; may be empty
   bool iso = false;      // also write discN.iso beside each disc folder
+  int jobs = 0;          // threads that pack the archives' pieces, 1 to
+                         // kMaxJobs; 0: one per core. The bytes are the
+                         // same for any count.
 };
+constexpr int kMaxJobs = 64;
 
 struct BuildResult {
   int discCount = 0;
