@@ -3,9 +3,10 @@
 # and the games that its prepare laid out.
 #
 # Every contestant of a round starts cold (bench.sh's timed). The Wine
-# programs are timed by the UI driver's own clock: setup.exe from the press
-# of OK in its path dialog to its "Sucess!!" box, xcopy from its start to
-# its end, so that the start of Wine and of the driver is not counted.
+# programs are timed by the UI driver's own clock, so that the start of Wine
+# and of the driver is not counted: setup.exe from the press of OK in its
+# path dialog to its "Sucess!!" box; xcopy and the peer installers from the
+# creation of their process to its end.
 
 # wine_time STEPS: runs the driver over a steps file, cold, and prints the
 # seconds of its "[time]" line.
@@ -29,7 +30,43 @@ installed_dir() {
 }
 
 clear_targets() {
-  rm -rf "$drive_c/Program Files/Bench" "$drive_c/Program Files (x86)/Bench" "$drive_c/xcopy" "$work/wine/out"
+  rm -rf "$drive_c/Program Files/Bench" "$drive_c/Program Files (x86)/Bench" "$drive_c/xcopy" "$drive_c/peer" \
+    "$work/wine/out"
+}
+
+# prepare_peers DIR: the peer installers of the game in DIR, built once and
+# kept: DIR/peer-zlib.exe (each file a zlib stream of its own) and
+# DIR/peer-lzma.exe (the whole game one solid LZMA stream), made by Debian's
+# NSIS for 64-bit Windows like the setup.exe builds timed beside them. Each
+# holds what setup.exe installs, the archives' files and disc 1's data
+# folder, and installs it into C:\peer\game.
+prepare_peers() {
+  local dir=$1 kind compressor
+  for kind in zlib lzma; do
+    [ -f "$dir/peer-$kind.exe" ] && continue
+    echo "building the NSIS installer ($kind) of the $(basename "$dir") game"
+    compressor=zlib
+    [ "$kind" = zlib ] || compressor="/SOLID lzma"
+    # Paths are relative to the script's folder (DIR). No page but the
+    # progress page, which closes by itself when the files are in: the
+    # installer runs without a click.
+    cat >"$dir/peer-$kind.nsi" <<EOF
+Target amd64-unicode
+SetCompressor $compressor
+Name "Game"
+OutFile "peer-$kind.exe.part"
+InstallDir "C:\\peer\\game"
+Page instfiles
+AutoCloseWindow true
+Section
+  SetOutPath \$INSTDIR
+  File /r "game/*"
+  File /r "built/disc1/data/*"
+SectionEnd
+EOF
+    makensis -V2 "$dir/peer-$kind.nsi"
+    mv "$dir/peer-$kind.exe.part" "$dir/peer-$kind.exe"
+  done
 }
 
 wine_shape() {
@@ -66,8 +103,33 @@ clock
 run "xcopy /E /I $(winpath "$dir/game") C:\\xcopy\\game" 0
 lap xcopy
 EOF
+  # The peers are timed from the creation of their process to its end, as
+  # xcopy is, not from a page: NSIS reads its whole file to check it before
+  # it shows one, so a clock started there would leave that read out and
+  # find the file in the cache. Silent, the driver runs the installer as a
+  # command (the clock starts just before the process is made); with its
+  # progress page, the driver starts it as the program under test (the
+  # clock starts just after), sees the page come up and waits for the
+  # program to end, at most 20 ms late.
+  local kind
+  for kind in zlib lzma; do
+    cat >"$steps-peer-$kind.txt" <<EOF
+timeout 900
+clock
+run "$(winpath "$dir/peer-$kind.exe") /S /D=C:\\peer\\game" 0
+lap peer
+EOF
+    cat >"$steps-peer-$kind-page.txt" <<EOF
+timeout 900
+start "$(winpath "$dir/peer-$kind.exe")"
+clock
+window page "Game Setup: Installing" 1018
+exit 0
+lap peer
+EOF
+  done
 
-  local contestants="${setups[*]} xcopy host cp"
+  local contestants="${setups[*]} xcopy peer-zlib peer-zlib-page peer-lzma peer-lzma-page host cp"
   local -A times=()
   local round t
   for round in $(seq 0 "$rounds"); do
@@ -82,15 +144,18 @@ EOF
       esac
       [ -n "$t" ] || { echo "bench: no time for $who"; exit 1; }
       # Round 0 warms up, and each installed tree is compared with the game
-      # once. The data folder's files and setup's records come on top.
+      # once. The data folder's files and setup's records come on top; the
+      # installers bring the data folder's probe file too.
       if [ "$round" = 0 ]; then
-        local installed=
+        local installed= probe=
         case $who in
           xcopy) installed=$drive_c/xcopy/game ;;
           host|cp) installed=$work/wine/out/game ;;
-          *) installed=$(installed_dir) ;;
+          peer-*) installed=$drive_c/peer/game probe=$dir/kelvora.exe ;;
+          *) installed=$(installed_dir) probe=$dir/kelvora.exe ;;
         esac
-        if ! diff -r -x install.log -x uninstall.dat -x kelvora.exe "$dir/game" "$installed" >/dev/null; then
+        if ! diff -r -x install.log -x uninstall.dat -x kelvora.exe "$dir/game" "$installed" >/dev/null ||
+          { [ -n "$probe" ] && ! cmp -s "$probe" "$installed/kelvora.exe"; }; then
           echo "bench: the tree $who made in $installed differs from the game"
           exit 1
         fi
@@ -104,7 +169,7 @@ EOF
   printf '\n%s game under Wine: %d files, %.1f MB; median of %d cold runs\n' "$shape" "$files" \
     "$(echo "$bytes/1000000" | bc -l)" "$rounds"
   local base; base=$(echo ${times[xcopy]} | tr ' ' '\n' | median)
-  printf '  %-40s %8s %9s %s\n' "" "seconds" "MB/s" "speed / xcopy's"
+  printf '  %-48s %8s %9s %s\n' "" "seconds" "MB/s" "speed / xcopy's"
   local m label
   for who in $contestants; do
     m=$(echo ${times[$who]} | tr ' ' '\n' | median)
@@ -113,10 +178,14 @@ EOF
       64) label="setup.exe, 64-bit build" ;;
       64z) label="setup.exe, 64-bit, zlib's inflate" ;;
       xcopy) label="xcopy /E /I of the plain game" ;;
+      peer-zlib) label="peer installer (NSIS zlib), silent" ;;
+      peer-zlib-page) label="peer installer (NSIS zlib), progress page" ;;
+      peer-lzma) label="peer installer (NSIS solid LZMA), silent" ;;
+      peer-lzma-page) label="peer installer (NSIS solid LZMA), progress page" ;;
       host) label="host build (bench_install), no Wine" ;;
       cp) label="cp -r of the plain game, no Wine" ;;
     esac
-    printf '  %-40s %8.3f %9.1f %8.2f\n' "$label" "$m" "$(echo "$bytes/1000000/$m" | bc -l)" \
+    printf '  %-48s %8.3f %9.1f %8.2f\n' "$label" "$m" "$(echo "$bytes/1000000/$m" | bc -l)" \
       "$(echo "$base/$m" | bc -l)"
   done
 }
@@ -143,6 +212,8 @@ wine_tier() {
     echo "(32-bit programs do not run natively here: the 64-bit builds alone are timed)"
   fi
   local driver=$root/build/win64/tests/e2e/ui_driver.exe
+  local shape
+  for shape in "$@"; do prepare_peers "$work/$shape"; done
 
   mkdir -p "$work/wine"
   : >"$work/wine/wine.log"
@@ -160,6 +231,5 @@ wine_tier() {
   "$WINESERVER" -p
   trap '"$WINESERVER" -k 2>/dev/null; stop_display' EXIT
 
-  local shape
   for shape in "$@"; do wine_shape "$shape"; done
 }

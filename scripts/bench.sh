@@ -13,8 +13,9 @@
 # shipped 32-bit one where this machine runs 32-bit code natively) installs
 # both games from a CD-ROM drive holding both discs, timed by the UI driver
 # from the press of OK to the "Sucess!!" box; beside it, in the same rounds,
-# Wine's xcopy /E /I of the plain game, the host build of the copy engine
-# and cp -r. For a quick look, BENCH_SHAPES=large runs that game alone (Wine
+# Wine's xcopy /E /I of the plain game, peer installers of the game built
+# with NSIS (zlib, and solid LZMA; each silent and with its progress page),
+# the host build of the copy engine and cp -r. For a quick look, BENCH_SHAPES=large runs that game alone (Wine
 # tier) and BENCH_ROUNDS=1 one round (either tier).
 #
 # Each game is generated (seeded, the same bytes every time), authored into
@@ -40,6 +41,9 @@ scripts/install-deps.sh
 # valgrind to count the progress view's instructions.
 missing=()
 for tool in zip unzip bc valgrind xorriso; do command -v $tool >/dev/null || missing+=("$tool"); done
+if [ "$tier" = wine ]; then
+  command -v makensis >/dev/null || missing+=(nsis)
+fi
 if [ "$tier" = extract ]; then
   command -v 7z >/dev/null || missing+=(p7zip-full)
   [ -x /usr/bin/time ] || missing+=(time)
