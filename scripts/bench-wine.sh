@@ -188,6 +188,7 @@ EOF
     printf '  %-48s %8.3f %9.1f %8.2f\n' "$label" "$m" "$(echo "$bytes/1000000/$m" | bc -l)" \
       "$(echo "$base/$m" | bc -l)"
   done
+  echo "  (setup.exe from OK to its last box; xcopy and the peers from their process's creation to its end)"
 }
 
 wine_tier() {
