@@ -72,7 +72,7 @@ mkdir -p "$work"
 build_start=$SECONDS
 # A capacity small enough that the sample needs two discs.
 "$gamedisc" build --project tools/sample/sample.project --game build/win32/tools/sample/game \
-  --out "$work/discs" --setup "$setup_exe" --capacity 1800000
+  --out "$work/discs" --setup "$setup_exe" --capacity 900000
 "$gamedisc" verify --quiet "$work/discs"
 du -sh "$work"/discs/disc* | sed 's/^/  /'
 echo "  built in $((SECONDS - build_start)) s"
