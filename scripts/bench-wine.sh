@@ -78,7 +78,9 @@ wine_shape() {
   rm -rf "$disc"
   mkdir -p "$disc"
   ln -s "$dir"/built/disc1/* "$disc"/
-  for d in "$dir"/built/disc*; do
+  # Folders only: the extract tier leaves disc images beside them.
+  for d in "$dir"/built/disc*/; do
+    d=${d%/}
     [ "$d" = "$dir/built/disc1" ] || ln -s "$d"/cd* "$disc"/
   done
   ln -sfn "$disc" "$prefix/dosdevices/e:"
