@@ -37,9 +37,7 @@ clear_targets() {
 # prepare_peers DIR: the peer installers of the game in DIR, built once and
 # kept: DIR/peer-zlib.exe (each file a zlib stream of its own) and
 # DIR/peer-lzma.exe (the whole game one solid LZMA stream), made by Debian's
-# NSIS for 64-bit Windows like the setup.exe builds timed beside them. Each
-# holds what setup.exe installs, the archives' files and disc 1's data
-# folder, and installs it into C:\peer\game.
+# NSIS (bench-game.sh's peer_nsi).
 prepare_peers() {
   local dir=$1 kind compressor
   for kind in zlib lzma; do
@@ -47,23 +45,7 @@ prepare_peers() {
     echo "building the NSIS installer ($kind) of the $(basename "$dir") game"
     compressor=zlib
     [ "$kind" = zlib ] || compressor="/SOLID lzma"
-    # Paths are relative to the script's folder (DIR). No page but the
-    # progress page, which closes by itself when the files are in: the
-    # installer runs without a click.
-    cat >"$dir/peer-$kind.nsi" <<EOF
-Target amd64-unicode
-SetCompressor $compressor
-Name "Game"
-OutFile "peer-$kind.exe.part"
-InstallDir "C:\\peer\\game"
-Page instfiles
-AutoCloseWindow true
-Section
-  SetOutPath \$INSTDIR
-  File /r "game/*"
-  File /r "built/disc1/data/*"
-SectionEnd
-EOF
+    peer_nsi "$dir/peer-$kind.nsi" "$compressor" "peer-$kind.exe.part"
     makensis -V2 "$dir/peer-$kind.nsi"
     mv "$dir/peer-$kind.exe.part" "$dir/peer-$kind.exe"
   done

@@ -58,6 +58,7 @@ bin=$root/build/host-release/bench
 gamedisc=$root/build/host-release/tools/gamedisc/gamedisc
 mkdir -p "$work"
 
+. "$root/scripts/bench-game.sh"
 now() { date +%s.%N; }
 # Every contestant starts cold: written data on disk, nothing cached (the
 # cache can only be dropped as root; elsewhere the runs start warm).
@@ -87,15 +88,7 @@ prepare() {
     # that every contestant installs.
     mkdir -p "$dir/game"
     mv "$dir/all"/* "$dir/game"/ && rmdir "$dir/all"
-    cat >"$dir/project" <<PROJECT
-company = Bench
-game = Game
-uninstall_key = BenchGame
-exe = kelvora.exe
-names = ascii
-setupdata = folder
-ProgramName_EN = Bench Setup
-PROJECT
+    bench_project "$dir/project"
     # A stand-in for the uninstaller, so that the game brings its own.
     printf 'MZ' >"$dir/game/uninstall.exe"
     # Two discs: each holds a little over half of the packed game.

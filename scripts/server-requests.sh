@@ -22,6 +22,7 @@ cmake --build --preset host-release --target gen_game gamedisc >/dev/null
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target setup ui_driver >/dev/null
 
+. scripts/bench-game.sh
 mkdir -p "$work"
 if [ ! -f "$work/.ready" ]; then
   echo "preparing the game in $work"
@@ -29,33 +30,12 @@ if [ ! -f "$work/.ready" ]; then
   build/host-release/bench/gen_game "$work/all" small >/dev/null
   mkdir -p "$work/game" && mv "$work/all"/* "$work/game"/ && rmdir "$work/all"
   printf 'MZ' >"$work/game/uninstall.exe"
-  cat >"$work/project" <<PROJECT
-company = Bench
-game = Game
-uninstall_key = BenchGame
-exe = kelvora.exe
-names = ascii
-setupdata = folder
-ProgramName_EN = Bench Setup
-PROJECT
+  bench_project "$work/project"
   build/host-release/tools/gamedisc/gamedisc build --quiet --project "$work/project" --game "$work/game" \
     --out "$work/built"
   # The probe file goes to the data folder, as in the benchmark.
   mv "$work/game/kelvora.exe" "$work/kelvora.exe"
-  cat >"$work/peer.nsi" <<EOF
-Target amd64-unicode
-SetCompressor zlib
-Name "Game"
-OutFile "peer.exe"
-InstallDir "C:\\peer\\game"
-Page instfiles
-AutoCloseWindow true
-Section
-  SetOutPath \$INSTDIR
-  File /r "game/*"
-  File /r "built/disc1/data/*"
-SectionEnd
-EOF
+  peer_nsi "$work/peer.nsi" zlib peer.exe
   (cd "$work" && makensis -V2 peer.nsi)
   touch "$work/.ready"
 fi
