@@ -47,9 +47,12 @@ enum SpecialFolder : int {
 };
 
 // The file-system path of a special folder of the current user, through the
-// shell (SHGetMalloc, SHGetSpecialFolderLocation, SHGetPathFromIDListA).
-// Fills `out` (260 bytes) and returns true; false when the folder cannot be
-// resolved, leaving `out` unchanged.
+// shell (SHGetMalloc, SHGetSpecialFolderLocation, SHGetPathFromIDListW), in
+// the system's ANSI code page: a component of the path that the code page
+// cannot hold (the user's name) is given as its short 8.3 name, so that the
+// path works in every call that takes ANSI paths. Fills `out` (260 bytes)
+// and returns true; false when the folder cannot be resolved or has no such
+// form, leaving `out` unchanged.
 bool GetSpecialFolderPath(Window owner, int folder, char* out);
 
 // What a shell link (".lnk") holds. Null strings are not set on the link.

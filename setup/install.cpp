@@ -240,6 +240,20 @@ Step NextRecord(disc::RecordReader* reader) {
   return HandleRecord(record);
 }
 
+// A question at which the player may take the disc out: nothing is held on
+// the drive meanwhile, so that it opens (the caller has closed the disc
+// file; the current folder, the disc's root, moves to the target folder).
+// Afterwards the current folder is the disc's root again, for the paths
+// relative to it; with no disc in the drive that waits for the next answer.
+int AskAwayFromDisc(const char* text, const char* caption, unsigned type) {
+  char root[kPathSize];
+  const bool moved = Compose(root, sizeof root, "%s\\", setupState.sourceFolder) &&
+                     plat::SetCurrentFolder(setupState.targetFolder);
+  const int answer = plat::MessageBox(progressView.dialog, text, caption, type);
+  if (moved) plat::SetCurrentFolder(root);
+  return answer;
+}
+
 // A disc that cannot be read (a scratch, dust, the drive opened) is asked
 // about, in a box owned by the progress dialog: Retry opens the disc file
 // again and goes on at `position`, the file being written still open;
@@ -254,11 +268,11 @@ bool RetryUnreadable(int32_t position) {
           drive);
   ShowPendingStatus();
   for (;;) {
-    if (plat::MessageBox(progressView.dialog, text, "Error", plat::kBoxRetryCancel) != plat::kAnswerRetry) {
+    copyState.archive.Close();
+    if (AskAwayFromDisc(text, "Error", plat::kBoxRetryCancel) != plat::kAnswerRetry) {
       copyState.outcome = CopyOutcome::kUnreadable;
       return false;
     }
-    copyState.archive.Close();
     if (copyState.archive.OpenRead(path) && copyState.archive.Seek(position)) return true;
   }
 }
@@ -328,7 +342,7 @@ void UpdateCopyProgress() { UpdateProgress(ComputePercent(copyState.bytesDone, s
 int AskForDisc(int discIndex) {
   char text[kTextSlotSize + 16];
   Compose(text, sizeof text, "%s%d", Text(kNextCd), discIndex + 1);
-  if (plat::MessageBox(progressView.dialog, text, "Next Disc", plat::kBoxOkCancel) == plat::kAnswerOk) {
+  if (AskAwayFromDisc(text, "Next Disc", plat::kBoxOkCancel) == plat::kAnswerOk) {
     return 1;
   }
   plat::MessageBox(progressView.dialog, Text(kFailMsg), "Fail", plat::kBoxOk);

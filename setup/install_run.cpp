@@ -79,8 +79,21 @@ int RunInstall() {
     if (written) {
       progressView.finished = 1;
       UpdateProgress(100);
-      plat::MessageBox(progressView.dialog, "Sucess!!", "", plat::kBoxOk);
-      exitCode = kExitInstalled;
+      char missed[1024];
+      const int missedCount = MissedShortcuts(missed, sizeof missed);
+      if (missedCount == 0) {
+        plat::MessageBox(progressView.dialog, "Sucess!!", "", plat::kBoxOk);
+        exitCode = kExitInstalled;
+      } else {
+        // The game is in place and can be removed, but the player would look
+        // for it where nothing is: told, instead of a success.
+        char text[1400];
+        Compose(text, sizeof text,
+                "The game was installed in %s, but %s could not be made:\n%s\n\nStart the game from that folder.",
+                setupState.targetFolder, missedCount == 1 ? "this shortcut" : "these shortcuts", missed);
+        plat::MessageBox(progressView.dialog, text, "Setup", plat::kBoxOk);
+        exitCode = kExitShortcutsMissing;
+      }
     } else {
       // A damaged disc and a declined disc were told where they were found.
       if (copyState.outcome == CopyOutcome::kDone) ReportWriteFailure();

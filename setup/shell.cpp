@@ -18,6 +18,19 @@ constexpr uint32_t kInvalidParameter = 87;     // ERROR_INVALID_PARAMETER
 constexpr uint32_t kFileNameTooLong = 206;     // ERROR_FILENAME_EXCED_RANGE
 constexpr uint32_t kWriteFault = 29;           // ERROR_WRITE_FAULT
 
+// The shortcuts this install tried to make and could not: the closing box
+// names them, so that a missing shortcut is never taken for a made one.
+constexpr int kMissedShown = 4;
+int missedCount = 0;
+char missedNames[kMissedShown][kShellPath];
+
+void Miss(const char* format, const char* a, const char* b = "", const char* c = "") {
+  if (missedCount < kMissedShown && !Compose(missedNames[missedCount], kShellPath, format, a, b, c)) {
+    CopyCut(missedNames[missedCount], kShellPath, a);
+  }
+  ++missedCount;
+}
+
 // The game's folder in the Programs menu: P\company\game. False when the
 // Programs folder is not known or the names would not make a folder there.
 bool MenuFolder(char* out) {
@@ -42,8 +55,10 @@ bool MakeMenuFolder(const char* folder) {
 // A shortcut, recorded in the install log before it is saved.
 void SaveLoggedLink(const char* target, const char* iconPath, int showCommand, const char* workingFolder,
                     const char* description, const char* link) {
-  if (!installLog.Entry(disc::kLogLink, link)) return;
-  CreateShellLink(target, nullptr, 0, iconPath, 0, showCommand, workingFolder, description, link);
+  if (!installLog.Entry(disc::kLogLink, link) ||
+      CreateShellLink(target, nullptr, 0, iconPath, 0, showCommand, workingFolder, description, link) != 0) {
+    Miss("%s", link);
+  }
 }
 
 }  // namespace
@@ -129,13 +144,22 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
   char gameTarget[kShellPath];
   bool gameOk = IsSafeName(gameName, codePage) && IsSafeRelativePath(exeName, codePage) &&
                 Compose(gameTarget, sizeof gameTarget, "%s\\%s", targetFolder, exeName);
+  missedCount = 0;
+  const bool uninstallOk = IsSafeName(uninstallText, codePage);
   char programs[kShellPath];
-  if (GetProgramsFolder(nullptr, programs) && IsSafeName(companyName, codePage) && IsSafeName(gameName, codePage)) {
+  if (IsSafeName(companyName, codePage) && IsSafeName(gameName, codePage)) {
     char company[kShellPath], menu[kShellPath], link[kShellPath], target[kShellPath];
-    if (Compose(company, sizeof company, "%s\\%s", programs, companyName)) MakeMenuFolder(company);
-    if (Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName) && MakeMenuFolder(menu)) {
-      if (IsSafeName(uninstallText, codePage) &&
-          Compose(target, sizeof target, "%s\\uninstall.exe", targetFolder) &&
+    const bool menuOk = GetProgramsFolder(nullptr, programs) &&
+                        Compose(company, sizeof company, "%s\\%s", programs, companyName) &&
+                        (MakeMenuFolder(company), true) &&
+                        Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName) &&
+                        MakeMenuFolder(menu);
+    if (!menuOk) {
+      // No folder to save them in: named as the Programs menu shows them.
+      if (uninstallOk) Miss("Programs\\%s\\%s\\%s.lnk", companyName, gameName, uninstallText);
+      if (gameOk) Miss("Programs\\%s\\%s\\%s.lnk", companyName, gameName, gameName);
+    } else {
+      if (uninstallOk && Compose(target, sizeof target, "%s\\uninstall.exe", targetFolder) &&
           Compose(link, sizeof link, "%s\\%s.lnk", menu, uninstallText)) {
         SaveLoggedLink(target, nullptr, 2, targetFolder, uninstallText, link);
       }
@@ -144,10 +168,11 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
       }
     }
   }
-  if (!onDesktop) return;
+  if (!onDesktop || !gameOk) return;
   char desktop[kShellPath], link[kShellPath];
-  if (!GetDesktopFolder(nullptr, desktop)) return;
-  if (gameOk && Compose(link, sizeof link, "%s\\%s.lnk", desktop, gameName)) {
+  if (!GetDesktopFolder(nullptr, desktop)) {
+    Miss("Desktop\\%s.lnk", gameName);
+  } else if (Compose(link, sizeof link, "%s\\%s.lnk", desktop, gameName)) {
     SaveLoggedLink(gameTarget, nullptr, 2, targetFolder, gameName, link);
   }
 }
@@ -155,9 +180,21 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
 void CopyWebLink() {
   char menu[kShellPath], destination[kShellPath];
   const char* name = Text(kUrlName);
-  if (!MenuFolder(menu) || !IsSafeName(name, plat::GetAnsiCodePage())) return;
-  if (!Compose(destination, sizeof destination, "%s\\%s", menu, name) || !installLog.Entry(disc::kLogLink, destination)) return;
-  CopyFileData(Text(kUrlFileName), destination);
+  if (!IsSafeName(name, plat::GetAnsiCodePage())) return;
+  // A disc without the link's file, or without its name, has no web link:
+  // nothing is missing then.
+  const char* source = Text(kUrlFileName);
+  FileHandle probe;
+  if (source[0] == '\0' || !probe.OpenRead(source)) return;
+  probe.Close();
+  if (!MenuFolder(menu)) {
+    Miss("Programs\\%s\\%s\\%s", setupState.header.companyName, setupState.header.gameName, name);
+    return;
+  }
+  if (!Compose(destination, sizeof destination, "%s\\%s", menu, name) || !installLog.Entry(disc::kLogLink, destination) ||
+      CopyFileData(source, destination) != 1) {
+    Miss("%s\\%s", menu, name);
+  }
 }
 
 void CreateExtraLinks() {
@@ -168,8 +205,27 @@ void CreateExtraLinks() {
     char target[kShellPath], menu[kShellPath], link[kShellPath];
     if (!IsSafeRelativePath(slot.file, codePage) || !IsSafeName(slot.name, codePage)) continue;
     if (!Compose(target, sizeof target, "%s\\%s", setupState.targetFolder, slot.file)) continue;
-    if (!MenuFolder(menu)) continue;
+    if (!MenuFolder(menu)) {
+      Miss("Programs\\%s\\%s\\%s.lnk", setupState.header.companyName, setupState.header.gameName, slot.name);
+      continue;
+    }
     if (!Compose(link, sizeof link, "%s\\%s.lnk", menu, slot.name)) continue;
     SaveLoggedLink(target, target, 0, setupState.targetFolder, slot.name, link);
   }
+}
+
+int MissedShortcuts(char* text, size_t size) {
+  if (size == 0) return missedCount;
+  text[0] = '\0';
+  size_t used = 0;
+  for (int k = 0; k < missedCount && k < kMissedShown; ++k) {
+    if (!Compose(text + used, size - used, "%s%s", k == 0 ? "" : "\n", missedNames[k])) break;
+    used += std::strlen(text + used);
+  }
+  if (missedCount > kMissedShown) {
+    char more[48];
+    Compose(more, sizeof more, "\nand %d more", missedCount - kMissedShown);
+    if (used + std::strlen(more) < size) std::memcpy(text + used, more, std::strlen(more) + 1);
+  }
+  return missedCount;
 }

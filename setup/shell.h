@@ -3,11 +3,13 @@
 // link and the extra shortcuts listed on the disc.
 //
 // No operation here shows a box; a step that fails leaves its item out and
-// the next is tried. Every folder, link and key made here is recorded in the
+// the next is tried, and the item is counted as missed (MissedShortcuts) so
+// that the closing box can name it. Every folder, link and key made here is recorded in the
 // install log, when one is open, before it is made. Names and relative paths that come from the disc are
 // checked first: one that would lead out of its folder is left out too.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform.h"
@@ -52,3 +54,10 @@ void CopyWebLink();
 // Reads the extra-shortcut rows of "setupdata\setupdata.ini" and makes a
 // shortcut in the game's menu folder for each.
 void CreateExtraLinks();
+
+// The shortcuts and the web link that the last CreateGameShortcuts and the
+// CopyWebLink and CreateExtraLinks after it tried to make and could not
+// (an item left out for a name from the disc that would leave its folder
+// does not count). Returns their number; `text` (`size` bytes) gets their
+// paths, one a line, the first few of them.
+int MissedShortcuts(char* text, size_t size);

@@ -44,6 +44,8 @@ unsigned CodePage();
 // program; ReleaseHeldFiles lets them all go.
 void HoldFile(const std::string& windowsPath);
 void ReleaseHeldFiles();
+// The host paths of the streams open now, oldest first.
+std::vector<std::string> OpenStreamPaths();
 
 // GetSystemDefaultLangID's answer (0x0409 by default). It sets the code page
 // too, to the one a system of that language runs under (AnsiCodePageOf); a

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_control.h"
@@ -32,6 +33,7 @@ struct State {
   bool refuseCopies = false;
   std::vector<std::string> removalsAtRestart;
   std::vector<std::string> heldFiles;  // host paths DeleteFile refuses
+  std::vector<std::pair<const void*, std::string>> openStreams;  // each open stream's host path
   bool skipSleeps = false;
   // The clock: each reading is `clockStep` milliseconds after the last.
   uint32_t clock = 0;

@@ -156,6 +156,12 @@ void HoldFile(const std::string& windowsPath) {
 
 void ReleaseHeldFiles() { state().heldFiles.clear(); }
 
+std::vector<std::string> OpenStreamPaths() {
+  std::vector<std::string> paths;
+  for (const auto& open : state().openStreams) paths.push_back(open.second);
+  return paths;
+}
+
 unsigned CodePage() { return state().codePage; }
 
 bool ToHostPath(const char* windowsPath, std::string* out) { return Resolve(windowsPath, out); }
@@ -195,7 +201,9 @@ Stream* StreamOpen(const char* path, const char* mode) {
   if (host::files().Info(hostPath, true, &info) && info.folder) return nullptr;
   host::OpenFile* f = host::files().Open(hostPath, mode);
   if (f == nullptr) return nullptr;
-  return new Stream{f, false};
+  Stream* stream = new Stream{f, false};
+  host::state().openStreams.emplace_back(stream, hostPath);
+  return stream;
 }
 
 size_t StreamRead(Stream* stream, void* buffer, size_t length) {
@@ -229,6 +237,13 @@ bool StreamFlush(Stream* stream) { return stream != nullptr && stream->file->Flu
 bool StreamClose(Stream* stream) {
   if (stream == nullptr) return false;
   const bool ok = stream->file->Close();
+  auto& open = host::state().openStreams;
+  for (auto it = open.begin(); it != open.end(); ++it) {
+    if (it->first == stream) {
+      open.erase(it);
+      break;
+    }
+  }
   delete stream;
   return !host::FaultHere(host::kFaultClose) && ok;
 }

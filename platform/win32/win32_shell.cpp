@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "platform.h"
 
@@ -75,14 +76,63 @@ long RegClose(RegKey* key) {
   return rc;
 }
 
+namespace {
+
+// `wide` in the ANSI code page, without best-fit guesses; false when a
+// character has no form there or the result does not fit `size` bytes.
+bool ToAnsi(const wchar_t* wide, int length, char* out, int size) {
+  BOOL lost = FALSE;
+  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, out, size - 1, nullptr, &lost);
+  if ((n == 0 && length != 0) || lost) return false;
+  out[n] = '\0';
+  return true;
+}
+
+// A folder's path as the A calls can take it. The player's own folders
+// hold the user's name, which the system's code page need not have (a
+// Chinese name on a Western system): the A call gives "?" for it, and every
+// folder and link made there fails. Each component that the code page
+// cannot hold is replaced by its short (8.3) name, which it always can.
+// False when a component has no short name either (their making is off on
+// some volumes) or the result does not fit MAX_PATH bytes.
+bool AnsiFormOf(const wchar_t* path, char* out) {
+  if (ToAnsi(path, -1, out, MAX_PATH)) return true;
+  wchar_t shortPath[MAX_PATH];
+  const DWORD n = ::GetShortPathNameW(path, shortPath, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  size_t used = 0;
+  const wchar_t* longPart = path;
+  const wchar_t* shortPart = shortPath;
+  for (;;) {
+    const wchar_t* longEnd = std::wcschr(longPart, L'\\');
+    const wchar_t* shortEnd = std::wcschr(shortPart, L'\\');
+    if ((longEnd == nullptr) != (shortEnd == nullptr)) return false;
+    const int longLength = static_cast<int>(longEnd ? longEnd - longPart : std::wcslen(longPart));
+    const int shortLength = static_cast<int>(shortEnd ? shortEnd - shortPart : std::wcslen(shortPart));
+    const int room = static_cast<int>(MAX_PATH - used);
+    if (!ToAnsi(longPart, longLength, out + used, room) && !ToAnsi(shortPart, shortLength, out + used, room)) {
+      return false;
+    }
+    used += std::strlen(out + used);
+    if (longEnd == nullptr) return true;
+    if (used + 1 >= MAX_PATH) return false;
+    out[used++] = '\\';
+    longPart = longEnd + 1;
+    shortPart = shortEnd + 1;
+  }
+}
+
+}  // namespace
+
 bool GetSpecialFolderPath(Window owner, int folder, char* out) {
   IMalloc* shellMalloc = nullptr;
   if (FAILED(::SHGetMalloc(&shellMalloc))) return false;
   LPITEMIDLIST items = nullptr;
   bool ok = false;
   if (SUCCEEDED(::SHGetSpecialFolderLocation(static_cast<HWND>(owner), folder, &items))) {
+    wchar_t wide[MAX_PATH];
     char path[MAX_PATH];
-    if (::SHGetPathFromIDListA(items, path)) {
+    if (::SHGetPathFromIDListW(items, wide) && AnsiFormOf(wide, path)) {
       std::memcpy(out, path, std::strlen(path) + 1);
       ok = true;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform.h"
+#include "win32_modules.h"
 
 #undef SendMessage
 #undef SetWindowText
@@ -41,11 +42,7 @@ INT_PTR CALLBACK Thunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 // run time: where it is missing there are no themes to switch off.
 void DrawProgressBarsClassic(HWND dialog) {
   using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-  static const SetWindowThemeFn setWindowTheme = [] {
-    HMODULE uxtheme = ::LoadLibraryA("uxtheme.dll");
-    FARPROC proc = uxtheme != nullptr ? ::GetProcAddress(uxtheme, "SetWindowTheme") : nullptr;
-    return reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(proc));
-  }();
+  static const SetWindowThemeFn setWindowTheme = win32::SystemProc<SetWindowThemeFn>("uxtheme.dll", "SetWindowTheme");
   if (setWindowTheme == nullptr || dialog == nullptr) return;
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
     char name[32];
@@ -61,8 +58,11 @@ Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner,
   // The progress bar's window class lives in the common controls library.
   static bool controlsReady = false;
   if (!controlsReady) {
-    INITCOMMONCONTROLSEX init = {sizeof init, ICC_PROGRESS_CLASS};
-    controlsReady = ::InitCommonControlsEx(&init) != FALSE;
+    // Loaded here, not imported: see win32_modules.h.
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const InitFn init = win32::SystemProc<InitFn>("comctl32.dll", "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+    controlsReady = init != nullptr && init(&classes) != FALSE;
   }
   HWND dialog = ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId), H(owner),
                                      Thunk, reinterpret_cast<LPARAM>(proc));

@@ -43,16 +43,6 @@ class ManifestFlowTest : public testsupport::FlowTest {
     EXPECT_EQ(Boxes()[0].caption, "Error");
     return Boxes()[0].text;
   }
-  // Everything a run leaves, cleared for the next one.
-  void Clean() {
-    fs::remove_all(Native("c\\Program Files"));
-    plat::host::ResetUi();
-    plat::host::ResetRegistry();
-    plat::box_script::Clear();
-    ResetEngine();
-    std::memset(&setupState, 0, sizeof setupState);
-    ASSERT_TRUE(plat::SetCurrentFolder(dir_.win.c_str()));
-  }
   std::vector<GameFile> data_;
 };
 
@@ -95,7 +85,7 @@ TEST_F(ManifestFlowTest, WhatDoesNotMatchTheListIsADamagedDisc) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Clean();
+    ResetRun();
     PutList(c.list);
     Put("disc\\data\\readme.txt", c.dataReadme.empty() ? "data readme wins\r\n" : c.dataReadme);
     const std::string told = Install(kExitFailed);
@@ -132,7 +122,7 @@ TEST_F(ManifestFlowTest, DiscOneIsAskedForAgainForItsDataFolder) {
   fs::copy(Native("disc"), Native("disc1"), fs::copy_options::recursive);
   for (int answer : {plat::kAnswerOk, plat::kAnswerCancel}) {
     SCOPED_TRACE(answer);
-    Clean();
+    ResetRun();
     fs::remove_all(Native("disc"));
     fs::copy(Native("disc1"), Native("disc"), fs::copy_options::recursive);
     for (size_t d = 1; d < discs_.size(); ++d) std::remove(Native("disc\\cd" + std::to_string(d + 1)).c_str());

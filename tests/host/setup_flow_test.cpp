@@ -2,6 +2,7 @@
 // search, the texts, the path dialog and the install run to the closing
 // message, with the user scripted and every outcome checked.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,23 +68,80 @@ TEST_F(SetupFlowTest, AFullInstallFromTheEntryPointToSuccess) {
   EXPECT_TRUE(path->destroyed);
 }
 
+// Each disc is taken out of the drive and the next put in, as with a real
+// drive: while setup asks, it holds no file and no current folder there.
 TEST_F(SetupFlowTest, DiscChangesAreAnsweredByInsertingTheNextDisc) {
   discs_.clear();
   LayDisc(150000);  // discs are filled to the byte: 370,000 bytes of noise take three
   ASSERT_EQ(discs_.size(), 3u);
   std::remove(Native("disc\\cd2").c_str());
   std::remove(Native("disc\\cd3").c_str());
-  for (int n : {2, 3}) {
-    plat::box_script::PushResponder([this, n](const plat::BoxRecord& box) {
-      EXPECT_EQ(box.text, "Insert disc " + std::to_string(n));
+  const std::string drive = Native("disc");
+  std::vector<std::pair<std::string, std::string>> firstDisc;
+  for (const plat::host::HostEntry& entry : plat::host::ListHostTree(drive)) {
+    std::string bytes;
+    if (!entry.folder && plat::host::ReadHostFile(entry.path, &bytes)) firstDisc.emplace_back(entry.path, bytes);
+  }
+  auto change = [&](const plat::BoxRecord& box, int n) {
+    EXPECT_EQ(box.text, "Insert disc " + std::to_string(n));
+    char current[260];
+    ASSERT_GT(plat::GetCurrentFolder(current, sizeof current), 0u);
+    EXPECT_NE(current[0], 'E') << "the current folder is on the drive: " << current;
+    for (const std::string& open : plat::host::OpenStreamPaths()) {
+      EXPECT_NE(open.compare(0, drive.size(), drive), 0) << "open on the drive: " << open;
+    }
+    plat::host::RemoveHostTree(drive);
+    if (n == 1) {
+      for (const auto& file : firstDisc) plat::host::WriteHostFile(file.first, file.second);
+    } else {
       Put("disc\\cd" + std::to_string(n), discs_[static_cast<size_t>(n - 1)]);
+    }
+  };
+  for (int n : {2, 3, 1}) {
+    plat::box_script::PushResponder([&change, n](const plat::BoxRecord& box) {
+      change(box, n);
       return plat::kAnswerOk;
     });
   }
   plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
   EXPECT_EQ(Run(), kExitInstalled);
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Insert disc 2", "Insert disc 3", "Sucess!!"}));
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Insert disc 2", "Insert disc 3", "Insert disc 1", "Sucess!!"}));
   ExpectArchiveFiles();
+  EXPECT_EQ(Game("readme.txt"), "data readme wins\r\n") << "disc 1's data folder, after it came back";
+}
+
+// A shortcut that cannot be made is named in place of "Sucess!!"; the game
+// is installed and registered all the same.
+TEST_F(SetupFlowTest, AShortcutThatCannotBeMadeIsToldNotSucceeded) {
+  const std::string menu = folders_.programs + "\\Maker\\Game\\";
+  const struct {
+    const char* what;
+    std::function<void()> spoil;
+    std::vector<std::string> named;
+  } cases[] = {
+      {"a link that is not saved", [] { plat::host::FailCall(plat::host::kFaultLink, 1); },
+       {menu + "Uninstall Game.lnk"}},
+      {"no Programs folder", [] { plat::host::SetSpecialFolder(plat::kFolderPrograms, "C:\\" + std::string(300, 'p')); },
+       {"Programs\\Maker\\Game\\Uninstall Game.lnk", "Programs\\Maker\\Game\\Game.lnk",
+        "Programs\\Maker\\Game\\Home page.url", "Programs\\Maker\\Game\\Read me.lnk"}},
+      {"no desktop", [] { plat::host::SetSpecialFolder(plat::kFolderDesktop, "C:\\" + std::string(300, 'd')); },
+       {"Desktop\\Game.lnk"}},
+  };
+  for (const auto& c : cases) {
+    ResetRun();
+    c.spoil();
+    plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 0);
+    EXPECT_EQ(Run(), kExitShortcutsMissing) << c.what;
+    ASSERT_EQ(Boxes().size(), 1u) << c.what;
+    EXPECT_EQ(Boxes()[0].caption, "Setup") << c.what;
+    std::string expected = "The game was installed in C:\\Program Files\\Maker\\Game, but ";
+    expected += c.named.size() == 1 ? "this shortcut" : "these shortcuts";
+    expected += " could not be made:";
+    for (const std::string& name : c.named) expected += "\n" + name;
+    EXPECT_EQ(Boxes()[0].text, expected + "\n\nStart the game from that folder.") << c.what;
+    EXPECT_EQ(Game("uninstall.dat"), discs_[0].substr(80, 40)) << c.what;
+    EXPECT_TRUE(Registered()) << c.what;
+  }
 }
 
 TEST_F(SetupFlowTest, CancelInThePathDialogInstallsNothing) {

@@ -77,6 +77,20 @@ class FlowTest : public CopyTest {
     for (size_t i = 0; i < discs_.size(); ++i) Put("disc\\cd" + std::to_string(i + 1), discs_[i]);
   }
 
+  // Everything a run leaves, cleared for the next one.
+  void ResetRun() {
+    plat::host::RemoveHostTree(Native("c\\Program Files"));
+    plat::host::RemoveHostTree(Native("shell"));
+    folders_ = testsupport::PrepareShellFolders(dir_);
+    plat::host::ResetRegistry();
+    plat::host::ResetUi();
+    plat::host::ResetFaults();
+    plat::box_script::Clear();
+    ResetEngine();
+    std::memset(&setupState, 0, sizeof setupState);
+    ASSERT_TRUE(plat::SetCurrentFolder(dir_.win.c_str()));
+  }
+
   int Run() {
     char noArguments[] = "";
     return setup::WinMain(nullptr, nullptr, noArguments, 1);
