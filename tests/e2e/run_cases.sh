@@ -409,7 +409,7 @@ check_absent() {
 path_dialog_steps() {
   steps <<EOF
 timeout $((60 * slowdown))
-start "$(winpath "$setup_exe")"
+start "${setup_start:-$(winpath "$setup_exe")}"
 window path "$PROGRAM_NAME" 1006
 text path 1006 "$TARGET"
 text path 1004 "OK"
@@ -729,6 +729,64 @@ case_uninstall_cancelled() {
   compare_snapshots before after "" "after uninstalling a stopped install"
 }
 
+# DLLs named as ones that are not KnownDLLs, planted where a program
+# without rights can write: beside setup.exe on a copied disc, started from
+# there, and in the user's temporary folder, where the uninstaller's copy
+# ran. Wine is told to look for native DLLs of those names first, along
+# Windows' search order. A whole install and a whole removal must end as
+# usual, and no planted DLL may have been loaded.
+case_planted_dlls() {
+  begin_case english en_US.UTF-8 || return
+  local planted=${E2E_PLANTED_DLL:-} name folder
+  [ -f "$planted" ] || { fail "no planted DLL (E2E_PLANTED_DLL)"; return; }
+  cp "$setup_exe" "$case_dir/disc/setup.exe"
+  for folder in "$case_dir/disc" "$drive_c"/users/*/Temp; do
+    for name in comctl32 uxtheme dwmapi cryptbase; do cp "$planted" "$folder/$name.dll"; done
+  done
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;comctl32,uxtheme,dwmapi,cryptbase=n,b"
+  setup_start='E:\setup.exe'
+  whole_install
+  setup_start=
+  : >"$steps"
+  uninstall_steps YES "$GAME was removed from this computer." 0
+  drive
+  await_uninstaller_gone
+  if [ -e "$drive_c/planted.log" ]; then
+    fail "planted DLLs were loaded:"
+    iconv -f CP1252 -t UTF-8 "$drive_c/planted.log" | tr -d '\r' | sed 's/^/  /'
+  else
+    ok "no planted DLL was loaded (beside setup.exe on the disc, in the temporary folder)"
+  fi
+}
+
+# A player whose user name the system's code page cannot hold (Chinese on
+# an English system): the prefix is made for that user. The shortcuts must
+# be in that user's own Programs menu and desktop, and the uninstaller must
+# remove them.
+case_foreign_user() {
+  begin_case english en_US.UTF-8 || return
+  export USER=張偉
+  rm -rf "$prefix"
+  if ! WINE_BASE_PREFIX= "$scripts/wine-prefix.sh" "$prefix" >"$case_dir/prefix.log" 2>&1; then
+    fail "a prefix for the user $USER could not be made: $(tail -n 3 "$case_dir/prefix.log")"
+    return
+  fi
+  ln -sfn "$case_dir/disc" "$prefix/dosdevices/e:"
+  if [ ! -d "$drive_c/users/$USER/Desktop" ]; then fail "the prefix has no folders for $USER"; return; fi
+  whole_install
+  : >"$steps"
+  uninstall_steps YES "$GAME was removed from this computer." 0
+  drive
+  await_uninstaller_gone
+  local menu
+  menu="$drive_c/users/$USER/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$COMPANY"
+  if [ -e "$menu" ] || [ -e "$drive_c/users/$USER/Desktop/$GAME.lnk" ]; then
+    fail "the uninstaller left shortcuts of $USER: $(find "$menu" "$drive_c/users/$USER/Desktop" 2>/dev/null | tr '\n' ' ')"
+  else
+    ok "the uninstaller removed the menu folder and the desktop shortcut of $USER"
+  fi
+}
+
 # A real full disk: a small tmpfs where the game folder goes.
 case_disk_full() {
   begin_case english en_US.UTF-8 || return
@@ -809,6 +867,7 @@ EOF
 run_case() {
   case_name=$1
   local start=$SECONDS
+  export USER=$run_user
   failures=0
   skipped=0
   prefix=
@@ -830,6 +889,7 @@ run_case() {
   say "== $case_name: passed ($((SECONDS - start)) s)"
 }
 
+run_user=${USER:-$(id -un)}
 slowdown=${E2E_SLOWDOWN:-1}
 [[ $slowdown =~ ^[1-9][0-9]*$ ]] || { say "E2E_SLOWDOWN must be a whole number, not '$slowdown'"; exit 2; }
 [ $# -ge 1 ] || usage

@@ -590,12 +590,12 @@ class Driver {
     if (code != expected) throw Failure("exit code should be " + std::to_string(expected));
   }
 
-  // The link is read through the shell's link object; the path and the texts
-  // it gives back are in the system's code page.
+  // The link is read through the shell's link object by its whole path; the
+  // texts it gives back are in the system's code page.
   void ExpectLink(const std::vector<std::string>& w) {
     const std::string& file = w[1];
     testsupport::LinkInfo link;
-    if (!testsupport::ReadLink(Narrow(Wide(file), CP_ACP), &link)) throw Failure("cannot read link " + file);
+    if (!testsupport::ReadLinkWide(Wide(file).c_str(), &link)) throw Failure("cannot read link " + file);
     auto utf8 = [](const std::string& acp) { return Narrow(Wide(acp, CP_ACP)); };
     const std::string seen = "target=\"" + utf8(link.target) + "\" folder=\"" + utf8(link.workingFolder) +
                              "\" description=\"" + utf8(link.description) +

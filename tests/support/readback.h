@@ -30,6 +30,8 @@ struct LinkInfo {
 };
 // Reads a link file back.
 bool ReadLink(const std::string& linkPath, LinkInfo* link);
+// The same by its UTF-16 path (Windows only): a path the code page cannot hold.
+bool ReadLinkWide(const wchar_t* linkPath, LinkInfo* link);
 
 // Gives the shell's Programs menu and desktop folders for a test: on the
 // host, folders below `dir` that the stand-in is told about; on Windows,

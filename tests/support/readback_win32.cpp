@@ -2,6 +2,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -42,10 +43,20 @@ bool ReadRegistryDword(const std::string& key, const std::string& name, uint32_t
 void DeleteRegistryKey(const std::string& key) { RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str()); }
 
 bool ReadLink(const std::string& linkPath, LinkInfo* link) {
+  wchar_t wide[MAX_PATH];
+  if (MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) == 0) return false;
+  return ReadLinkWide(wide, link);
+}
+
+bool ReadLinkWide(const wchar_t* linkPath, LinkInfo* link) {
   // The show command is read from the file's header: IShellLink's getter has
   // been seen to answer 1 for a link that stores 2.
-  std::ifstream in(linkPath, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  if (FILE* in = _wfopen(linkPath, L"rb")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, n);
+    std::fclose(in);
+  }
   if (bytes.size() < 0x4C) return false;
   auto le32 = [&bytes](size_t at) {
     return static_cast<int>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8 |
@@ -62,9 +73,7 @@ bool ReadLink(const std::string& linkPath, LinkInfo* link) {
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                  reinterpret_cast<void**>(&shellLink))) &&
       SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+    if (SUCCEEDED(file->Load(linkPath, STGM_READ))) {
       char text[MAX_PATH * 2];
       WIN32_FIND_DATAA data;
       if (SUCCEEDED(shellLink->GetPath(text, MAX_PATH, &data, SLGP_RAWPATH))) link->target = text;
