@@ -125,6 +125,8 @@ begin_case() {
 }
 
 end_case() {
+  if [ -n "${watcher:-}" ]; then kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null; fi
+  watcher=
   if [ -n "$prefix" ]; then "$WINESERVER" -k 2>/dev/null; fi
   if [ -n "$mounted" ]; then umount "$mounted" || fail "cannot unmount $mounted"; fi
   mounted=
@@ -549,16 +551,48 @@ case_decline_disc() {
   check_not_finished
 }
 
+# While setup asks for the next disc (the driver says so by a file), what
+# every process holds on the drive is looked at from outside; check_drive_free
+# reads the verdict after the run.
+watch_drive_at_prompt() {
+  rm -f "$case_dir/asking" "$case_dir/looked" "$case_dir/held.txt"
+  (
+    for ((i = 0; i < 3000 * slowdown; i++)); do
+      [ -e "$case_dir/asking" ] && break
+      sleep 0.1
+    done
+    [ -e "$case_dir/asking" ] || exit 0
+    "$here/held_on_drive.sh" "$case_dir/disc" >"$case_dir/held.txt" 2>&1
+    echo "exit $?" >>"$case_dir/held.txt"
+    touch "$case_dir/looked"
+  ) &
+  watcher=$!
+}
+
+check_drive_free() {
+  wait "$watcher" 2>/dev/null
+  if grep -qx 'exit 0' "$case_dir/held.txt" 2>/dev/null; then
+    ok "at the question for disc 2, nothing is held on the drive (no file, no current folder)"
+  else
+    fail "at the question for disc 2 the drive is held:"
+    sed 's/^/  /' "$case_dir/held.txt" 2>/dev/null
+  fi
+}
+
 # The English game on two discs: the disc prompt, then everything a finished
 # install leaves.
 # The steps of a two-disc install to "Sucess!!", disc 2 put in when asked.
 two_disc_install_steps() {
+  watch_drive_at_prompt
   path_dialog_steps
   steps <<EOF
 click path 1004
 box "Next Disc" "${NEXT_CD}2" OKCANCEL
 window progress "$PROGRAM_NAME" 1009
 text progress 1011 "$STATUS_AFTER_DISC1"
+# The drive can open: nothing is held on it, the current folder neither.
+copy "$(winpath "$steps")" "$(winpath "$case_dir/asking")"
+await "$(winpath "$case_dir/looked")"
 copy "$(winpath "$set_dir/spare/cd2")" "$(winpath "$case_dir/disc/cd2")"
 answer OK
 box "" "Sucess!!" OK
@@ -573,6 +607,7 @@ case_two_discs() {
   two_disc_install_steps
   link_steps
   drive
+  check_drive_free
   check_installed
 }
 

@@ -28,6 +28,8 @@
 //                            the box is then the window "box"
 //   answer OK|CANCEL         presses that button of the last box
 //   copy FROM TO             copies a file (puts the next disc in the drive)
+//   await FILE               waits until FILE exists (a check made from
+//                            outside, meanwhile, has ended)
 //   gone NAME                waits until window NAME has been taken down
 //   exit CODE                waits for the program to end with exit code CODE
 //   link FILE TARGET FOLDER DESCRIPTION SHOW ICON INDEX
@@ -358,6 +360,10 @@ class Driver {
       Answer(w[1]);
     } else if (op == "copy" && w.size() == 3) {
       Copy(w[1], w[2]);
+    } else if (op == "await" && w.size() == 2) {
+      const std::wstring file = Wide(w[1]);
+      Await(w[1], true, false, [&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; });
+      Say("[await] " + w[1]);
     } else if (op == "gone" && w.size() == 2) {
       AwaitGone(w[1]);
     } else if (op == "exit" && w.size() == 2) {
