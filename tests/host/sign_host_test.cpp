@@ -153,7 +153,7 @@ TEST_F(SignTest, AFailedSigningWritesNothing) {
   };
   const Case cases[] = {
       {"wrong password", "cert.pfx", "wrong.txt", "", "(Wrong password?)"},
-      {"no password", "cert.pfx", "", "", "(Wrong password?)"},
+      {"no password", "cert.pfx", "", "", "(no password was given: --sign-password-file FILE or"},
       {"no certificate", "missing.pfx", "password.txt", "", "cannot read the certificate"},
       {"no certificate in the file", "junk.pfx", "password.txt", "", "osslsigncode could not sign setup.exe"},
       {"no password file", "cert.pfx", "missing.txt", "", "cannot read the password file"},

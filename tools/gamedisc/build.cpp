@@ -309,19 +309,21 @@ bool Builder::SignPrograms() {
                 " bytes; osslsigncode reads at most " + std::to_string(kMaxPassword));
   }
   signer_.reset(new ProgramSigner(key));
+  const std::string hint = key.password.empty() ? " (no password was given: --sign-password-file FILE or "
+                                                  "GAMEDISC_SIGN_PASSWORD)" : "";
   std::string why;
   std::string signedNames;
   if (!setupExe_.empty()) {
     const std::string given = setupExe_;
     if (!signer_->Sign(given, "setup.exe", "Game setup", project_.webLink, &setupExe_, &why)) {
-      return Fail("cannot sign the installer " + DisplayPath(options_.setupExe) + ": " + why);
+      return Fail("cannot sign the installer " + DisplayPath(options_.setupExe) + hint + ": " + why);
     }
     signedNames = "setup.exe";
   }
   if (!uninstaller_.empty()) {
     const std::string given = uninstaller_;
     if (!signer_->Sign(given, kUninstallerName, "Game uninstaller", project_.webLink, &uninstaller_, &why)) {
-      return Fail("cannot sign the uninstaller " + DisplayPath(given) + ": " + why);
+      return Fail("cannot sign the uninstaller " + DisplayPath(given) + hint + ": " + why);
     }
     const int64_t size = DiskFileSize(uninstaller_);
     if (size < 0) return Fail("cannot read the signed copy " + DisplayPath(uninstaller_));
