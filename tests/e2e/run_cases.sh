@@ -455,6 +455,23 @@ case_english() {
   whole_install
 }
 
+# The English set installed by a copy of setup.exe signed as gamedisc build
+# --sign signs it: exactly as by the unsigned one. (The set's uninstall.exe
+# was packed when the discs were laid out, unsigned.)
+case_signed() {
+  begin_case english en_US.UTF-8 || return
+  local setup_exe=$setup_exe
+  if "$here/sign_copies.sh" "$case_dir/signed" "$setup_exe" >"$case_dir/signing.log" 2>&1; then
+    ok "$(tail -n 1 "$case_dir/signing.log")"
+  else
+    fail "setup.exe could not be signed:"
+    sed 's/^/  /' "$case_dir/signing.log"
+    return
+  fi
+  setup_exe=$case_dir/signed/setup.exe
+  whole_install
+}
+
 case_three_discs() {
   begin_case threedisc en_US.UTF-8 || return
   path_dialog_steps

@@ -34,6 +34,8 @@ constexpr char kWebLinkFile[] = "website.url";
 constexpr size_t kMaxHeaderText = 39;  // a 40-byte field keeps its zero
 constexpr size_t kMaxMessageText = 63;
 constexpr size_t kMaxLinkText = 255;
+// osslsigncode reads no more of a password.
+constexpr size_t kMaxPassword = 4095;
 
 const unsigned kLanguageCodePages[kLanguageCount] = {plat::kCodePageBig5, plat::kCodePageGbk,
                                                      plat::kCodePageAscii};
@@ -89,6 +91,7 @@ class Builder {
   bool ScanGame(const std::string& relative);
   bool PickDataFiles();
   bool PickUninstaller();
+  bool SignPrograms();
   bool CheckPaths();
   bool MessageTexts();
   bool ExtraLinks();
@@ -119,6 +122,9 @@ class Builder {
   std::string uninstaller_;  // the file packed as \uninstall.exe; empty when the game has its own
   uint64_t uninstallerBytes_ = 0;
   std::string uninstallerSaid_;  // which one the install gets, as the build tells it
+  std::string setupExe_;         // the file that goes onto disc 1 as setup.exe; may be empty
+  std::unique_ptr<ProgramSigner> signer_;  // holds the signed copies until the build ends
+  std::string signedSaid_;       // what was signed, as the build tells it
   std::vector<std::vector<std::string>> messageRows_;
   std::vector<std::vector<std::string>> linkRows_;
   std::vector<discformat::PackageEntry> setupdata_;  // names and bytes, in disc order
@@ -280,6 +286,60 @@ bool Builder::PickUninstaller() {
   archiveBytes_ += uninstallerBytes_;
   uninstallerSaid_ =
       std::string(kUninstallerName) + ": " + DisplayPath(chosen) + (besideSetup ? " (beside setup.exe)" : "");
+  return true;
+}
+
+// Before anything is written, so that a failure leaves nothing behind; the
+// sizes the discs are laid out with are the signed copies'.
+bool Builder::SignPrograms() {
+  if (options_.signing.certificate.empty()) return true;
+  SigningKey key = options_.signing;
+  const std::string certificate = DisplayPath(key.certificate);
+  if (DiskFileSize(key.certificate) < 0) return Fail("cannot read the certificate " + certificate);
+  if (!options_.signingPasswordFile.empty() && !ReadDiskFile(options_.signingPasswordFile, &key.password)) {
+    return Fail("cannot read the password file " + DisplayPath(options_.signingPasswordFile));
+  }
+  // As osslsigncode reads a password file: the line break an editor ends
+  // it with is no part of the password.
+  while (!key.password.empty() && (key.password.back() == '\n' || key.password.back() == '\r')) {
+    key.password.pop_back();
+  }
+  if (key.password.size() > kMaxPassword) {
+    return Fail("the certificate's password takes " + std::to_string(key.password.size()) +
+                " bytes; osslsigncode reads at most " + std::to_string(kMaxPassword));
+  }
+  signer_.reset(new ProgramSigner(key));
+  const std::string hint = key.password.empty() ? " (no password was given: --sign-password-file FILE or "
+                                                  "GAMEDISC_SIGN_PASSWORD)" : "";
+  std::string why;
+  std::string signedNames;
+  if (!setupExe_.empty()) {
+    const std::string given = setupExe_;
+    if (!signer_->Sign(given, "setup.exe", "Game setup", project_.webLink, &setupExe_, &why)) {
+      return Fail("cannot sign the installer " + DisplayPath(options_.setupExe) + hint + ": " + why);
+    }
+    signedNames = "setup.exe";
+  }
+  if (!uninstaller_.empty()) {
+    const std::string given = uninstaller_;
+    if (!signer_->Sign(given, kUninstallerName, "Game uninstaller", project_.webLink, &uninstaller_, &why)) {
+      return Fail("cannot sign the uninstaller " + DisplayPath(given) + hint + ": " + why);
+    }
+    const int64_t size = DiskFileSize(uninstaller_);
+    if (size < 0) return Fail("cannot read the signed copy " + DisplayPath(uninstaller_));
+    archiveBytes_ = archiveBytes_ - uninstallerBytes_ + static_cast<uint64_t>(size);
+    uninstallerBytes_ = static_cast<uint64_t>(size);
+    uninstallerSaid_ += ", signed";
+    signedNames += std::string(signedNames.empty() ? "" : " and ") + kUninstallerName;
+  } else {
+    uninstallerSaid_ += ", left as the game gives it (unsigned by this build)";
+  }
+  if (signedNames.empty()) {
+    Warn("--sign signed nothing: there is no --setup, and the game's own uninstall.exe is packed as it is");
+    return true;
+  }
+  signedSaid_ = "signed " + signedNames + " with " + certificate +
+                (key.timestampUrl.empty() ? " (no time stamp)" : ", time-stamped by " + key.timestampUrl);
   return true;
 }
 
@@ -463,9 +523,9 @@ bool Builder::ManifestRows() {
 
 bool Builder::Layout() {
   uint64_t plain = 0;
-  if (!options_.setupExe.empty()) {
-    int64_t size = DiskFileSize(options_.setupExe);
-    if (size < 0) return Fail("cannot read the installer " + DisplayPath(options_.setupExe));
+  if (!setupExe_.empty()) {
+    int64_t size = DiskFileSize(setupExe_);
+    if (size < 0) return Fail("cannot read the installer " + DisplayPath(setupExe_));
     plain += SectorBytes(static_cast<uint64_t>(size));
   }
   for (const GameItem& item : items_) {
@@ -519,7 +579,7 @@ bool Builder::FinishManifest(int discCount) {
 bool Builder::WriteDiscOne() {
   const std::string disc = JoinPath(options_.out, "disc1");
   if (!MakeFolders(disc)) return Fail("cannot make the folder " + DisplayPath(disc));
-  if (!options_.setupExe.empty() && !CopyDiskFile(options_.setupExe, JoinPath(disc, "setup.exe"))) {
+  if (!setupExe_.empty() && !CopyDiskFile(setupExe_, JoinPath(disc, "setup.exe"))) {
     return Fail("cannot copy the installer to " + DisplayPath(disc));
   }
   const std::string data = JoinPath(disc, "data");
@@ -700,10 +760,11 @@ void Builder::MakeImages() {
 
 bool Builder::Run(std::string* error) {
   const auto start = std::chrono::steady_clock::now();
+  setupExe_ = options_.setupExe;
   bool ok = LoadProject() && HeaderTexts();
   if (ok && !IsFolder(options_.game)) ok = Fail("the game folder " + DisplayPath(options_.game) + " does not exist");
-  ok = ok && ScanGame("") && PickDataFiles() && PickUninstaller() && CheckPaths() && MessageTexts() && ExtraLinks() &&
-       SetupdataFiles() && ManifestRows() && Layout();
+  ok = ok && ScanGame("") && PickDataFiles() && PickUninstaller() && SignPrograms() && CheckPaths() && MessageTexts() &&
+       ExtraLinks() && SetupdataFiles() && ManifestRows() && Layout();
   if (ok && Exists(options_.out) && !ListFolder(options_.out).empty()) {
     ok = Fail("the output folder " + DisplayPath(options_.out) + " is not empty");
   }
@@ -713,6 +774,7 @@ bool Builder::Run(std::string* error) {
          " bytes to pack, " + Thousands(dataBytes_) + " plain) for discs of " + Thousands(project_.capacity) +
          " bytes");
     say_("  " + uninstallerSaid_);
+    if (!signedSaid_.empty()) say_("  " + signedSaid_);
   }
   ok = ok && WriteArchives() && WriteDiscOne();
   if (!ok) {

@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "tool_os.h"
+
 namespace gamedisc {
 
 struct BuildOptions {
@@ -40,6 +42,12 @@ struct BuildOptions {
   int jobs = 0;          // threads that pack the archives' pieces, 1 to
                          // kMaxJobs; 0: one per core. The bytes are the
                          // same for any count.
+  // With a certificate: setupExe and the uninstaller the build adds go onto
+  // the discs signed (a game's own uninstall.exe is packed as it is). The
+  // password is read from signingPasswordFile when that is given, else
+  // signing.password is used; trailing line breaks are no part of it.
+  SigningKey signing;
+  std::string signingPasswordFile;
 };
 constexpr int kMaxJobs = 64;
 
@@ -52,7 +60,9 @@ struct BuildResult {
 };
 
 // Builds the discs. `say` is told progress and a summary. False with
-// `error` set when the input is refused or a file cannot be written.
+// `error` set when the input is refused, a program cannot be signed or a
+// file cannot be written; every refusal and failure to sign comes before
+// anything is written.
 bool BuildDiscSet(const BuildOptions& options, const std::function<void(const std::string&)>& say,
                   BuildResult* result, std::string* error);
 

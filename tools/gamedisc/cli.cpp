@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "build.h"
 #include "discset.h"
@@ -22,6 +23,7 @@ const char kUsage[] =
     "  gamedisc build --project FILE --game FOLDER --out FOLDER [--setup SETUP.EXE]\n"
     "                 [--uninstall FILE] [--capacity cd650|cd700|BYTES]\n"
     "                 [--jobs N] [--iso] [--quiet]\n"
+    "                 [--sign CERT.pfx [--sign-password-file FILE] [--sign-timestamp URL]]\n"
     "  gamedisc list DISCS...\n"
     "  gamedisc verify [--quiet] DISCS...\n"
     "  gamedisc extract [--list | --test] [--names CODEPAGE] [--force] [--quiet]\n"
@@ -58,7 +60,22 @@ const char kBuildHelp[] =
     "  --jobs N          pack on N threads (1 to 64; default: one per core). The\n"
     "                    discs come out the same, byte for byte, for any N.\n"
     "  --iso             also write OUT/discN.iso (needs xorriso or genisoimage)\n"
-    "  --quiet           print only warnings and errors\n";
+    "  --quiet           print only warnings and errors\n"
+    "  --sign CERT.pfx   sign setup.exe and the uninstaller the build adds with\n"
+    "                    Authenticode (SHA-256) before they go onto the discs,\n"
+    "                    with osslsigncode (Linux build only). A game's own\n"
+    "                    uninstall.exe is packed as the game gives it.\n"
+    "  --sign-password-file FILE\n"
+    "                    the certificate's password: the file's bytes, less a\n"
+    "                    trailing line break. Without it, the environment\n"
+    "                    variable GAMEDISC_SIGN_PASSWORD; without either, the\n"
+    "                    certificate must have no password. The password is\n"
+    "                    never taken from the command line, and reaches\n"
+    "                    osslsigncode through a pipe.\n"
+    "  --sign-timestamp URL\n"
+    "                    have the signatures time-stamped by this RFC 3161\n"
+    "                    service, so that they stay valid after the\n"
+    "                    certificate expires (needs the network)\n";
 
 const char kListHelp[] =
     "gamedisc list DISCS...\n"
@@ -114,6 +131,10 @@ const char kPackHelp[] =
     "\n"
     "pack writes the files of FOLDER as a package (a subfolder becomes a package\n"
     "inside it); unpack writes a package's entries into FOLDER.\n";
+
+// Where build --sign takes the certificate's password from, without
+// --sign-password-file.
+constexpr char kPasswordVariable[] = "GAMEDISC_SIGN_PASSWORD";
 
 void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 void Quiet(const std::string&) {}
@@ -179,7 +200,15 @@ struct Arguments {
 int Build(const std::vector<std::string>& args) {
   Arguments a;
   std::string problem;
-  if (!a.Parse(args, {"--project", "--game", "--out", "--setup", "--uninstall", "--capacity", "--jobs"},
+  for (const std::string& arg : args) {
+    if (arg == "--sign-password") {
+      return Usage("the password is never taken from the command line, where every user of the machine sees it: "
+                   "give --sign-password-file FILE or set " + std::string(kPasswordVariable));
+    }
+  }
+  if (!a.Parse(args,
+               {"--project", "--game", "--out", "--setup", "--uninstall", "--capacity", "--jobs", "--sign",
+                "--sign-password-file", "--sign-timestamp"},
                {"--iso", "--quiet"}, &problem)) {
     return Usage(problem);
   }
@@ -195,6 +224,17 @@ int Build(const std::vector<std::string>& args) {
   if (!a.Value("--setup").empty()) o.setupExe = PathArgument(a.Value("--setup"));
   if (!a.Value("--uninstall").empty()) o.uninstallExe = PathArgument(a.Value("--uninstall"));
   o.capacity = a.Value("--capacity");
+  if (!a.Value("--sign").empty()) {
+    o.signing.certificate = PathArgument(a.Value("--sign"));
+    if (!a.Value("--sign-password-file").empty()) {
+      o.signingPasswordFile = PathArgument(a.Value("--sign-password-file"));
+    } else if (const char* password = std::getenv(kPasswordVariable)) {
+      o.signing.password = password;
+    }
+    o.signing.timestampUrl = a.Value("--sign-timestamp");
+  } else if (!a.Value("--sign-password-file").empty() || !a.Value("--sign-timestamp").empty()) {
+    return Usage("--sign-password-file and --sign-timestamp go with --sign CERT.pfx");
+  }
   o.iso = a.Has("--iso");
   for (const auto& option : a.options) {
     if (option.first != "--jobs") continue;

@@ -15,4 +15,13 @@ bool MakeIsoImage(const std::string&, const std::string&, const std::string&, st
   return false;
 }
 
+ProgramSigner::~ProgramSigner() {}
+
+bool ProgramSigner::Sign(const std::string&, const std::string&, const std::string&, const std::string&,
+                         std::string*, std::string* message) {
+  *message = "--sign needs the Linux build of this tool, with osslsigncode (Debian: apt-get install "
+             "osslsigncode); the Windows build signs nothing";
+  return false;
+}
+
 }  // namespace gamedisc
