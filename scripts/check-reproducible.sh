@@ -30,7 +30,8 @@ for program in setup/setup.exe setup/uninstall.exe tools/gamedisc/gamedisc.exe; 
     *) echo "$(basename "$program"): carries a link time: $stamp"; status=1 ;;
   esac
 done
-if "$objdump" -p "$build/setup/setup.exe" | grep -q 'copy to swap file if on removable media'; then
+headers=$("$objdump" -p "$build/setup/setup.exe")
+if [[ $headers == *'copy to swap file if on removable media'* ]]; then
   echo "setup.exe: IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP set"
 else
   echo "setup.exe: IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP is not set"
