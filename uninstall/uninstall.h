@@ -13,10 +13,10 @@
 // process to end, deletes uninstall.exe and the empty folders setup made for
 // the game, and goes itself with its folder when it ends.
 //
-// It never removes anything outside the game's folder but the logged
-// shortcut and web-link files (in the Programs menu or on the desktop), the
-// empty menu folders and folders above the game's folder that setup made,
-// and the game's key below the list of installed programs. An entry that
+// It never removes anything outside the game's folder but its copy's
+// folder, the logged shortcut and web-link files (in the Programs menu or on
+// the desktop), the empty menu folders and folders above the game's folder
+// that setup made, and the game's key below the list of installed programs. An entry that
 // would leave its folder (the rules of stored paths) is refused, and nothing
 // below a junction or symbolic link is touched. A missing or damaged log
 // removes nothing.
