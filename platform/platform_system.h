@@ -62,17 +62,41 @@ Date GetLocalDate();
 // GetModuleFileNameA of the program's own file into `out` (`size` bytes).
 // False when it does not fit.
 bool GetProgramPath(char* out, unsigned size);
-// GetTempPathA: the temporary folder, ending in "\". False when it cannot be
-// had or does not fit `size` bytes.
-bool GetTempFolder(char* out, unsigned size);
 // GetCurrentProcessId.
 unsigned GetProcessId();
-// Starts a copy of the program's own file, made at `copyPath`, with the
-// command line `"copyPath" arguments`, and arranges that the copy is deleted
-// when it ends (it is opened for deletion on close, and the copy inherits
-// that handle), its current folder the one it lies in. True when the copy
-// runs; false leaves no copy behind.
-bool StartCopyOfProgram(const char* copyPath, const char* arguments);
+
+// A copy of the program's own file for an elevated program to start in its
+// place (the uninstaller, which cannot delete its own file while it runs),
+// made where no one without administrator rights can change it or put
+// anything beside it. Owned by its user until StartPrivateCopy or
+// DropPrivateCopy.
+struct PrivateCopy;
+// Makes a new folder "STEM-HEX" (STEM: `fileName` up to its last ".", HEX: 32
+// random hexadecimal digits from the system's generator) in the system's
+// temporary folder (the Windows folder's Temp), granting only Administrators
+// and SYSTEM access and nothing inherited; writes the program's own file into
+// it as `fileName`; and holds the copy open, shared for reading and deleting
+// but not writing, to be deleted when its last handle closes. Null when any step fails (no such temporary
+// folder, no space, no rights); nothing is then left behind.
+PrivateCopy* MakePrivateCopy(const char* fileName);
+// The copy's whole path, while `copy` is held.
+const char* PrivateCopyPath(const PrivateCopy* copy);
+// Starts the copy with the command line `"path" arguments`, its current
+// folder the system folder, hands it the hold on its file (as its standard
+// input), and releases `copy`. True when it runs: its file is deleted when
+// its process ends, and its folder goes when it calls LeavePrivateFolder.
+// False: the file and the folder are deleted. A null `copy` gives false.
+bool StartPrivateCopy(PrivateCopy* copy, const char* arguments);
+// Releases `copy` without starting it: its file and its folder are deleted.
+void DropPrivateCopy(PrivateCopy* copy);
+// The last step of a program started by StartPrivateCopy: moves its own file
+// (through the handed hold, so that it is still deleted when the process
+// ends) out of its folder to "STEM-HEX" plus the file's extension beside the
+// folder, and removes the folder; where either fails, the folder is removed
+// when the system next starts. False, and nothing done, when the program was
+// not started so; false too when the folder can neither go now nor be
+// scheduled.
+bool LeavePrivateFolder();
 // Waits until process `processId` has ended, at most `timeoutMs`. True when
 // it has ended or no such process exists.
 bool WaitForProcessEnd(unsigned processId, unsigned timeoutMs);

@@ -321,7 +321,9 @@ int Main(plat::Instance instance, const char* commandLine) {
   const std::vector<std::string> words = Words(commandLine != nullptr ? commandLine : "");
   if (!words.empty() && words[0] == "/finish") {
     const char* rest = std::strstr(commandLine, "/finish") + std::strlen("/finish");
-    return Finish(rest);
+    const int code = Finish(rest);
+    plat::LeavePrivateFolder();
+    return code;
   }
   char self[600];
   if (!plat::GetProgramPath(self, sizeof self)) return kExitNothingRemoved;
@@ -332,17 +334,12 @@ int Main(plat::Instance instance, const char* commandLine) {
   const int result = RemoveGame(instance, folder.c_str(), self, &folders);
   if (result != kExitRemoved && result != kExitPartly) return result;
 
-  // The program cannot delete its own file: a copy in the temporary folder
-  // waits for this process to end and does it, then goes itself.
-  char temp[600];
-  char copy[700];
-  const unsigned pid = plat::GetProcessId();
-  const std::string arguments = "/finish " + std::to_string(pid) + " \"" + self + "\"" + folders;
-  if (plat::GetTempFolder(temp, sizeof temp) &&
-      std::snprintf(copy, sizeof copy, "%suninstall-%u.exe", temp, pid) < static_cast<int>(sizeof copy) &&
-      plat::StartCopyOfProgram(copy, arguments.c_str())) {
-    return result;
-  }
+  // The program cannot delete its own file: a copy, in a folder only
+  // administrators can change, waits for this process to end and does it,
+  // then goes itself with its folder.
+  const std::string arguments =
+      "/finish " + std::to_string(plat::GetProcessId()) + " \"" + self + "\"" + folders;
+  if (plat::StartPrivateCopy(plat::MakePrivateCopy(kUninstallerName), arguments.c_str())) return result;
   // No copy could run: the system removes them when it next starts.
   plat::RemoveAtRestart(self);
   for (const std::string& f : Words(folders.c_str())) plat::RemoveAtRestart(f.c_str());

@@ -8,14 +8,15 @@
 // (deepest first), the Programs-menu folders setup made if empty, and the
 // registry key, then uninstall.dat and the log; files it did not log (saved
 // games, settings) stay, with their folders, and the closing box says which
-// and where. A copy of the program in the temporary folder then waits for
-// this process to end, deletes uninstall.exe and the empty folders setup
-// made for the game, and goes itself when it ends.
+// and where. A copy of the program, in a new folder of the system's
+// temporary folder that only administrators can change, then waits for this
+// process to end, deletes uninstall.exe and the empty folders setup made for
+// the game, and goes itself with its folder when it ends.
 //
-// It never removes anything outside the game's folder but the logged
-// shortcut and web-link files (in the Programs menu or on the desktop), the
-// empty menu folders and folders above the game's folder that setup made,
-// and the game's key below the list of installed programs. An entry that
+// It never removes anything outside the game's folder but its copy's
+// folder, the logged shortcut and web-link files (in the Programs menu or on
+// the desktop), the empty menu folders and folders above the game's folder
+// that setup made, and the game's key below the list of installed programs. An entry that
 // would leave its folder (the rules of stored paths) is refused, and nothing
 // below a junction or symbolic link is touched. A missing or damaged log
 // removes nothing.
@@ -36,8 +37,10 @@ enum ExitCode : int {
 };
 
 // The whole program. With no arguments: RemoveGame on the folder the program
-// lies in, then the copy that removes the program itself. With "/finish PID
-// "PROGRAM" "FOLDER"...": the copy's part (Finish). Returns the exit code.
+// lies in, then the copy that removes the program itself (where no copy can
+// be started, the program and those folders are removed at the next
+// restart). With "/finish PID "PROGRAM" "FOLDER"...": the copy's part
+// (Finish), then it leaves its private folder. Returns the exit code.
 int Main(plat::Instance instance, const char* commandLine);
 
 // Asks, removes and tells, for the game installed in `gameFolder`. `self` is

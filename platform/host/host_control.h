@@ -71,12 +71,13 @@ void SkipSleeps(bool skip);
 void SetClockStep(uint32_t ms);
 // GetProgramPath's answer, a Windows path (none by default: it fails).
 void SetProgramPath(const std::string& windowsPath);
-// GetTempFolder's answer, a Windows path ending in "\" (none by default).
-void SetTempFolder(const std::string& windowsPath);
-// What StartCopyOfProgram was asked to start, in order; nothing runs. With
-// `refuse`, later calls fail.
+// What StartPrivateCopy was asked to start, in order: the copy's file name
+// and arguments, and whether it then left its folder (LeavePrivateFolder
+// marks the last one; with none started it fails). Nothing runs. With
+// `refuse`, later MakePrivateCopy calls fail.
 struct StartedCopy {
-  std::string copyPath, arguments;
+  std::string fileName, arguments;
+  bool leftFolder = false;
 };
 const std::vector<StartedCopy>& StartedCopies();
 void ResetProcesses(bool refuse = false);

@@ -28,7 +28,7 @@ struct State {
   uint16_t language = 0x0409;
   bool hasDate = false;
   Date date{};
-  std::string programPath, tempFolder;
+  std::string programPath;
   std::vector<StartedCopy> startedCopies;
   bool refuseCopies = false;
   std::vector<std::string> removalsAtRestart;

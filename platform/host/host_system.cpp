@@ -47,8 +47,6 @@ void SetLocalDate(const Date& date) {
 
 void SetProgramPath(const std::string& windowsPath) { state().programPath = windowsPath; }
 
-void SetTempFolder(const std::string& windowsPath) { state().tempFolder = windowsPath; }
-
 void SkipSleeps(bool skip) { state().skipSleeps = skip; }
 
 void SetClockStep(uint32_t ms) { state().clockStep = ms; }
@@ -102,13 +100,35 @@ bool CopyOut(const std::string& text, char* out, unsigned size) {
 
 bool GetProgramPath(char* out, unsigned size) { return CopyOut(host::state().programPath, out, size); }
 
-bool GetTempFolder(char* out, unsigned size) { return CopyOut(host::state().tempFolder, out, size); }
-
 unsigned GetProcessId() { return static_cast<unsigned>(getpid()); }
 
-bool StartCopyOfProgram(const char* copyPath, const char* arguments) {
-  if (host::state().refuseCopies) return false;
-  host::state().startedCopies.push_back(host::StartedCopy{copyPath, arguments});
+// A name and a path only: no file is written.
+struct PrivateCopy {
+  std::string fileName, path;
+};
+
+PrivateCopy* MakePrivateCopy(const char* fileName) {
+  if (host::state().refuseCopies) return nullptr;
+  const std::string name = fileName;
+  const std::string folder = "C:\\Windows\\Temp\\" + name.substr(0, name.find_last_of('.')) + "-" +
+                             std::to_string(host::state().startedCopies.size());
+  return new PrivateCopy{name, folder + "\\" + name};
+}
+
+const char* PrivateCopyPath(const PrivateCopy* copy) { return copy->path.c_str(); }
+
+bool StartPrivateCopy(PrivateCopy* copy, const char* arguments) {
+  if (copy == nullptr) return false;
+  host::state().startedCopies.push_back(host::StartedCopy{copy->fileName, arguments});
+  delete copy;
+  return true;
+}
+
+void DropPrivateCopy(PrivateCopy* copy) { delete copy; }
+
+bool LeavePrivateFolder() {
+  if (host::state().startedCopies.empty()) return false;
+  host::state().startedCopies.back().leftFolder = true;
   return true;
 }
 

@@ -30,7 +30,6 @@ class UninstallTest : public testsupport::FlowTest {
     ASSERT_EQ(Run(), kExitInstalled);
     plat::box_script::Clear();
     plat::host::SetProgramPath(std::string(kGame) + "\\uninstall.exe");
-    plat::host::SetTempFolder("C:\\Temp\\");
   }
 
   virtual void BeforeInstall() {}
@@ -49,15 +48,14 @@ class UninstallTest : public testsupport::FlowTest {
   }
 
   // Runs the uninstaller as its shortcut does, answering its question with
-  // `answer`, and then its copy's part.
+  // `answer`, and then its copy as started.
   int Uninstall(int answer = plat::kAnswerYes) {
     plat::box_script::PushAnswer(answer);
-    char noArguments[] = "";
-    int code = uninstall::Main(nullptr, noArguments);
+    int code = uninstall::Main(nullptr, "");
     if (!plat::host::StartedCopies().empty()) {
       const std::string& args = plat::host::StartedCopies().back().arguments;
       EXPECT_EQ(args.rfind("/finish ", 0), 0u) << args;
-      uninstall::Finish(args.c_str() + 8);
+      uninstall::Main(nullptr, args.c_str());
     }
     return code;
   }
@@ -86,7 +84,25 @@ TEST_F(UninstallTest, YesRemovesAllTheInstallMadeAndKeepsSavedGames) {
   }
   EXPECT_EQ(Snapshot(), expected);
   ASSERT_EQ(plat::host::StartedCopies().size(), 1u);
-  EXPECT_EQ(plat::host::StartedCopies()[0].copyPath, "C:\\Temp\\uninstall-" + std::to_string(plat::GetProcessId()) + ".exe");
+  const plat::host::StartedCopy& copy = plat::host::StartedCopies()[0];
+  EXPECT_EQ(copy.fileName, "uninstall.exe");
+  EXPECT_EQ(copy.arguments.rfind("/finish " + std::to_string(plat::GetProcessId()) + " \"" + kGame +
+                                     "\\uninstall.exe\" \"" + kGame + "\"",
+                                 0),
+            0u)
+      << copy.arguments;
+  EXPECT_TRUE(copy.leftFolder);
+}
+
+// Where no private copy can be made, the program and the folders it would
+// have removed go when the system next starts.
+TEST_F(UninstallTest, WithoutACopyTheRestGoesAtRestart) {
+  plat::host::ResetProcesses(true);
+  EXPECT_EQ(Uninstall(), uninstall::kExitRemoved);
+  EXPECT_EQ(plat::host::RemovalsAtRestart(),
+            (std::vector<std::string>{std::string(kGame) + "\\uninstall.exe", kGame, "C:\\Program Files\\Maker",
+                                      "C:\\Program Files"}));
+  EXPECT_TRUE(GameHas("uninstall.exe"));
 }
 
 TEST_F(UninstallTest, WithNothingOfItsOwnTheMachineIsAsBefore) {
