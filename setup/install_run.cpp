@@ -79,7 +79,7 @@ int RunInstall() {
     if (written) {
       progressView.finished = 1;
       UpdateProgress(100);
-      char missed[1024];
+      char missed[kMissedShortcutsText];
       const int missedCount = MissedShortcuts(missed, sizeof missed);
       if (missedCount == 0) {
         plat::MessageBox(progressView.dialog, "Sucess!!", "", plat::kBoxOk);
@@ -87,7 +87,7 @@ int RunInstall() {
       } else {
         // The game is in place and can be removed, but the player would look
         // for it where nothing is: told, instead of a success.
-        char text[1400];
+        char text[kMissedShortcutsText + kTargetFolderSize + 160];
         Compose(text, sizeof text,
                 "The game was installed in %s, but %s could not be made:\n%s\n\nStart the game from that folder.",
                 setupState.targetFolder, missedCount == 1 ? "this shortcut" : "these shortcuts", missed);

@@ -20,7 +20,7 @@ constexpr uint32_t kWriteFault = 29;           // ERROR_WRITE_FAULT
 
 // The shortcuts this install tried to make and could not: the closing box
 // names them, so that a missing shortcut is never taken for a made one.
-constexpr int kMissedShown = 4;
+constexpr int kMissedShown = kMissedShortcutsShown;
 int missedCount = 0;
 char missedNames[kMissedShown][kShellPath];
 
@@ -149,11 +149,12 @@ void CreateGameShortcuts(const char* targetFolder, const char* companyName, cons
   char programs[kShellPath];
   if (IsSafeName(companyName, codePage) && IsSafeName(gameName, codePage)) {
     char company[kShellPath], menu[kShellPath], link[kShellPath], target[kShellPath];
-    const bool menuOk = GetProgramsFolder(nullptr, programs) &&
-                        Compose(company, sizeof company, "%s\\%s", programs, companyName) &&
-                        (MakeMenuFolder(company), true) &&
-                        Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName) &&
-                        MakeMenuFolder(menu);
+    bool menuOk = GetProgramsFolder(nullptr, programs) &&
+                  Compose(company, sizeof company, "%s\\%s", programs, companyName);
+    // The company's folder may be there already, another game's.
+    if (menuOk) MakeMenuFolder(company);
+    menuOk = menuOk && Compose(menu, sizeof menu, "%s\\%s\\%s", programs, companyName, gameName) &&
+             MakeMenuFolder(menu);
     if (!menuOk) {
       // No folder to save them in: named as the Programs menu shows them.
       if (uninstallOk) Miss("Programs\\%s\\%s\\%s.lnk", companyName, gameName, uninstallText);

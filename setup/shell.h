@@ -59,5 +59,8 @@ void CreateExtraLinks();
 // CopyWebLink and CreateExtraLinks after it tried to make and could not
 // (an item left out for a name from the disc that would leave its folder
 // does not count). Returns their number; `text` (`size` bytes) gets their
-// paths, one a line, the first few of them.
+// paths, one a line, the first kMissedShortcutsShown of them, then "and N
+// more": kMissedShortcutsText bytes hold every path.
+constexpr int kMissedShortcutsShown = 4;
+constexpr size_t kMissedShortcutsText = kMissedShortcutsShown * 261 + 32;
 int MissedShortcuts(char* text, size_t size);

@@ -126,6 +126,13 @@ TEST_F(SetupFlowTest, AShortcutThatCannotBeMadeIsToldNotSucceeded) {
         "Programs\\Maker\\Game\\Home page.url", "Programs\\Maker\\Game\\Read me.lnk"}},
       {"no desktop", [] { plat::host::SetSpecialFolder(plat::kFolderDesktop, "C:\\" + std::string(300, 'd')); },
        {"Desktop\\Game.lnk"}},
+      {"neither",
+       [] {
+         plat::host::SetSpecialFolder(plat::kFolderPrograms, "C:\\" + std::string(300, 'p'));
+         plat::host::SetSpecialFolder(plat::kFolderDesktop, "C:\\" + std::string(300, 'd'));
+       },
+       {"Programs\\Maker\\Game\\Uninstall Game.lnk", "Programs\\Maker\\Game\\Game.lnk", "Desktop\\Game.lnk",
+        "Programs\\Maker\\Game\\Home page.url", "and 1 more"}},
   };
   for (const auto& c : cases) {
     ResetRun();
