@@ -1,7 +1,7 @@
 // The project file: what the tool needs to know about a game beyond its
 // files. A UTF-8 text of "name = value" lines; blank lines and lines
 // starting with "#" are skipped; a value wrapped in double quotes keeps its
-// spaces. See the README for every setting.
+// spaces. See docs/gamedisc.md for every setting.
 #pragma once
 
 #include <cstdint>
