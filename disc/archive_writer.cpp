@@ -6,7 +6,7 @@
 
 #include "piece_packer.h"
 
-namespace discformat {
+namespace disc {
 
 bool MemorySink::Begin(int) {
   discs.emplace_back();
@@ -166,7 +166,7 @@ class ReadAhead {
   std::string carry_;     // read of the open file, not yet in a piece
 };
 
-ArchiveWriter::ArchiveWriter(ArchiveSink* sink, std::function<uint64_t(int)> budget, size_t piece)
+ArchiveWriter::ArchiveWriter(ArchiveOutput* sink, std::function<uint64_t(int)> budget, size_t piece)
     : sink_(sink), budget_(std::move(budget)), piece_(std::min(std::max<size_t>(piece, 1), kMaxPieceBytes)) {
   if (!sink_->Begin(0)) {
     Fail(sink_->Error());
@@ -217,7 +217,7 @@ bool ArchiveWriter::Put(const std::string& record) {
 }
 
 bool ArchiveWriter::Folder(const std::string& path) {
-  return Put(Record(kTagFolder, Deflate(path + std::string(1, '\0'))));
+  return Put(RecordBytes(kTagFolder, Deflate(path + std::string(1, '\0'))));
 }
 
 size_t ArchiveWriter::CutPiece(const std::string& piece, uint64_t room, std::string* record) const {
@@ -245,7 +245,7 @@ size_t ArchiveWriter::CutPiece(const std::string& piece, uint64_t room, std::str
     size_t foundBytes = 0;
     while (lo < hi) {
       size_t mid = lo + (hi - lo + 1) / 2;
-      std::string candidate = Record(kTagFileData, Deflate(piece.substr(0, mid)));
+      std::string candidate = RecordBytes(kTagFileData, Deflate(piece.substr(0, mid)));
       if (candidate.size() + 1 <= room) {
         lo = mid;
         found.swap(candidate);
@@ -295,7 +295,7 @@ bool ArchiveWriter::Files(FileFeed* feed) {
   while (ReadAhead::Step* step = ahead.Front()) {
     switch (step->kind) {
       case ReadAhead::Step::kStart:
-        if (!Put(Record(kTagFileStart, Deflate(feed->Path(step->file) + std::string(1, '\0'))))) return false;
+        if (!Put(RecordBytes(kTagFileStart, Deflate(feed->Path(step->file) + std::string(1, '\0'))))) return false;
         feed->Started(step->file, discCount());
         ahead.Pop();
         break;
@@ -303,7 +303,7 @@ bool ArchiveWriter::Files(FileFeed* feed) {
         if (!PutPiece(&ahead, &packer, feed->Path(step->file))) return false;
         break;
       case ReadAhead::Step::kEnd:
-        if (!Put(Record(kTagFileEnd, ""))) return false;
+        if (!Put(RecordBytes(kTagFileEnd, ""))) return false;
         ahead.Pop();
         break;
       case ReadAhead::Step::kFailure:
@@ -319,7 +319,7 @@ bool ArchiveWriter::File(const std::string& path, const std::string& content) {
   return Files(&feed);
 }
 
-bool ArchiveWriter::Finish(SetupHeader header) {
+bool ArchiveWriter::Finish(HeaderTexts header) {
   if (!error_.empty()) return false;
   if (Left() >= 1 && !sink_->Append(std::string(1, static_cast<char>(kTagDiscEnd)))) return Fail(sink_->Error());
   if (!sink_->End()) return Fail(sink_->Error());
@@ -328,4 +328,4 @@ bool ArchiveWriter::Finish(SetupHeader header) {
   return true;
 }
 
-}  // namespace discformat
+}  // namespace disc

@@ -9,15 +9,15 @@
 
 #include "records.h"
 
-namespace discformat {
+namespace disc {
 
 class PiecePacker;
 class ReadAhead;
 
 // Where the archives go.
-class ArchiveSink {
+class ArchiveOutput {
  public:
-  virtual ~ArchiveSink() = default;
+  virtual ~ArchiveOutput() = default;
   // Starts archive `disc` (0 for cd1).
   virtual bool Begin(int disc) = 0;
   // Appends to the archive begun last.
@@ -31,7 +31,7 @@ class ArchiveSink {
 };
 
 // Keeps the archives in memory.
-class MemorySink : public ArchiveSink {
+class MemorySink : public ArchiveOutput {
  public:
   bool Begin(int disc) override;
   bool Append(const std::string& bytes) override;
@@ -98,7 +98,7 @@ class ArchiveWriter {
  public:
   // `budget(disc)`: the bytes archive `disc` may hold, cd1's header included;
   // 0 for no limit.
-  ArchiveWriter(ArchiveSink* sink, std::function<uint64_t(int)> budget, size_t piece = kMaxPieceBytes);
+  ArchiveWriter(ArchiveOutput* sink, std::function<uint64_t(int)> budget, size_t piece = kMaxPieceBytes);
 
   bool Folder(const std::string& path);
   // The files of `feed`, one after the other. Their pieces are packed on
@@ -109,7 +109,7 @@ class ArchiveWriter {
   bool Files(FileFeed* feed);
   bool File(const std::string& path, const std::string& content);
   // Ends the last disc and puts the header, with the disc count filled in.
-  bool Finish(SetupHeader header);
+  bool Finish(HeaderTexts header);
 
   int discCount() const { return disc_ + 1; }
   const std::string& error() const { return error_; }
@@ -132,7 +132,7 @@ class ArchiveWriter {
   size_t CutPiece(const std::string& piece, uint64_t room, std::string* record) const;
   bool Fail(const std::string& why);
 
-  ArchiveSink* sink_;
+  ArchiveOutput* sink_;
   std::function<uint64_t(int)> budget_;
   size_t piece_;
   int disc_ = 0;
@@ -141,4 +141,4 @@ class ArchiveWriter {
   std::string error_;
 };
 
-}  // namespace discformat
+}  // namespace disc

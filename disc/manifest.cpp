@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int32_t kMaxDiscs = discformat::kManifestMaxDiscs;
+constexpr int32_t kMaxDiscs = disc::kManifestMaxDiscs;
 
 bool ParseNumber(const char* text, uint64_t limit, uint64_t* out) {
   if (*text == '\0') return false;

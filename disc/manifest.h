@@ -82,7 +82,7 @@ struct FileSum {
 // "1,234 bytes, CRC-32 0A1B2C3D", as the damaged-disc box tells a file.
 std::string DescribeSum(uint64_t size, uint32_t crc);
 
-namespace discformat {
+namespace disc {
 
 // The list's name inside the setupdata folder.
 constexpr char kManifestName[] = "manifest.ini";
@@ -105,4 +105,4 @@ struct ManifestEntry {
 // the same paths and sizes give a text of the same length.
 std::string ManifestText(int discCount, const std::vector<ManifestEntry>& entries);
 
-}  // namespace discformat
+}  // namespace disc

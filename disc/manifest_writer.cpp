@@ -5,7 +5,7 @@
 #include "manifest.h"
 #include "text_rows.h"
 
-namespace discformat {
+namespace disc {
 
 namespace {
 
@@ -35,4 +35,4 @@ std::string ManifestText(int discCount, const std::vector<ManifestEntry>& entrie
   return TextRows(rows);
 }
 
-}  // namespace discformat
+}  // namespace disc

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "le.h"
+#include "little_endian.h"
 
-namespace discformat {
+namespace disc {
 
 std::string Complement(const std::string& bytes) {
   std::string out(bytes.size(), '\0');
@@ -35,4 +35,4 @@ std::string BuildPackage(const std::vector<PackageEntry>& entries) {
   return out;
 }
 
-}  // namespace discformat
+}  // namespace disc

@@ -8,7 +8,7 @@
 
 #include "package_format.h"
 
-namespace discformat {
+namespace disc {
 
 using disc::kPackageEntryBytes;
 using disc::kPackageHeaderBytes;
@@ -25,4 +25,4 @@ std::string BuildPackage(const std::vector<PackageEntry>& entries);
 // Bytes complemented, as package data is stored.
 std::string Complement(const std::string& bytes);
 
-}  // namespace discformat
+}  // namespace disc

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "le.h"
+#include "little_endian.h"
 #include "records.h"
 
-namespace discformat {
+namespace disc {
 
 std::string PictureRecord(const std::string& attributes, uint32_t unpackedSize,
                           uint32_t packedSize, const std::string& packed) {
@@ -189,4 +189,4 @@ bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* e
   return true;
 }
 
-}  // namespace discformat
+}  // namespace disc

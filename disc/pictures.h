@@ -8,7 +8,7 @@
 
 #include "picture_format.h"
 
-namespace discformat {
+namespace disc {
 
 using disc::kPictureAttributeBytes;
 
@@ -56,4 +56,4 @@ bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, Pictur
 // when the bytes are no such bitmap or its headers do not fit the file.
 bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* error);
 
-}  // namespace discformat
+}  // namespace disc

@@ -5,7 +5,7 @@
 
 #include "records.h"
 
-namespace discformat {
+namespace disc {
 
 class PiecePacker::Piece {
  public:
@@ -99,4 +99,4 @@ void PiecePacker::Drop(const Handle& piece) {
   if (at != queue_.end()) queue_.erase(at);
 }
 
-}  // namespace discformat
+}  // namespace disc

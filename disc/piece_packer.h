@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace discformat {
+namespace disc {
 
 class PiecePacker {
  public:
@@ -54,4 +54,4 @@ class PiecePacker {
   std::vector<std::thread> threads_;
 };
 
-}  // namespace discformat
+}  // namespace disc

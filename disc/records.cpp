@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "le.h"
+#include "little_endian.h"
 #include "setup_header.h"
 
-namespace discformat {
+namespace disc {
 
-std::string SetupHeaderBytes(const SetupHeader& h) {
+std::string SetupHeaderBytes(const HeaderTexts& h) {
   disc::SetupHeader stored{};
   disc::SetHeaderText(stored.companyName, h.companyName);
   disc::SetHeaderText(stored.gameName, h.gameName);
@@ -57,7 +57,7 @@ std::string StoredZlib(const char* data, size_t length, size_t blocks) {
   return out;
 }
 
-std::string Record(int8_t tag, const std::string& payload) {
+std::string RecordBytes(int8_t tag, const std::string& payload) {
   std::string out(1, static_cast<char>(tag));
   if (tag == kTagFolder || tag == kTagFileStart || tag == kTagFileData) {
     out += Le32(static_cast<uint32_t>(payload.size()));
@@ -67,11 +67,11 @@ std::string Record(int8_t tag, const std::string& payload) {
 }
 
 std::string StoredRecord(const char* data, size_t length, size_t blocks) {
-  return Record(kTagFileData, StoredZlib(data, length, blocks));
+  return RecordBytes(kTagFileData, StoredZlib(data, length, blocks));
 }
 
 std::string PieceRecord(const std::string& piece) {
-  std::string record = Record(kTagFileData, Deflate(piece));
+  std::string record = RecordBytes(kTagFileData, Deflate(piece));
   const size_t blocks = MinStoredBlocks(piece.size());
   if (kRecordHeadBytes + StoredZlibSize(piece.size(), blocks) < record.size()) {
     record = StoredRecord(piece.data(), piece.size(), blocks);
@@ -117,4 +117,4 @@ void AddFile(RecordStream* stream, const std::string& path, const std::string& c
   stream->FileEnd();
 }
 
-}  // namespace discformat
+}  // namespace disc

@@ -19,10 +19,9 @@
 #include "disc_format.h"
 #include "setup_header.h"
 
-namespace discformat {
+namespace disc {
 
 constexpr size_t kSetupHeaderBytes = kSetupHeaderSize;
-constexpr size_t kHeaderTextBytes = disc::kHeaderTextBytes;
 constexpr size_t kMaxPieceBytes = kUnpackedBufferSize;  // unpacked payload of one record
 constexpr size_t kMaxPackedBytes = kPackedBufferSize;   // packed payload of one record
 using ::RecordTag;
@@ -34,7 +33,7 @@ using ::kTagDiscEnd;
 
 // The setup header as the tool composes it (setup_header.h has its layout):
 // the texts may be longer than their fields, which cut them at 40 bytes.
-struct SetupHeader {
+struct HeaderTexts {
   std::string companyName;
   std::string gameName;
   std::string uninstallKey;
@@ -42,7 +41,7 @@ struct SetupHeader {
   int32_t discCount = 1;
   uint32_t installSize = 0;
 };
-std::string SetupHeaderBytes(const SetupHeader& header);
+std::string SetupHeaderBytes(const HeaderTexts& header);
 
 // zlib's compress of `plain` at the best level; deterministic for a given
 // zlib.
@@ -56,7 +55,7 @@ size_t StoredZlibSize(size_t length, size_t blocks);
 size_t MinStoredBlocks(size_t length);
 
 // A record with `tag` and `payload` as it is (tags 1 to 3 get the length).
-std::string Record(int8_t tag, const std::string& payload);
+std::string RecordBytes(int8_t tag, const std::string& payload);
 constexpr size_t kRecordHeadBytes = 5;  // tag and length
 
 // A FileData record keeping the `length` bytes at `data` in `blocks` stored
@@ -92,4 +91,4 @@ class RecordStream {
 void AddFile(RecordStream* stream, const std::string& path, const std::string& content,
              size_t piece = kMaxPieceBytes);
 
-}  // namespace discformat
+}  // namespace disc

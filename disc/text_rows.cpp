@@ -1,6 +1,6 @@
 #include "text_rows.h"
 
-namespace discformat {
+namespace disc {
 
 std::string TextRows(const std::vector<std::vector<std::string>>& rows) {
   std::string out;
@@ -21,4 +21,4 @@ std::string CellFor(const std::string& text) {
 
 bool FitsInCell(const std::string& text) { return text.find_first_of("\t\r\n") == std::string::npos; }
 
-}  // namespace discformat
+}  // namespace disc

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace discformat {
+namespace disc {
 
 // The rows joined: cells by TAB, each row followed by CR LF. Cells are taken
 // as they are (see CellFor).
@@ -19,4 +19,4 @@ std::string CellFor(const std::string& text);
 // True when `text` can stand in a cell at all: no TAB, CR or LF.
 bool FitsInCell(const std::string& text);
 
-}  // namespace discformat
+}  // namespace disc

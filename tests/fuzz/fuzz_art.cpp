@@ -8,14 +8,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  discformat::PictureData picture;
+  disc::PictureData picture;
   std::string error;
   if (!gamedisc::PictureFromFile(bytes, &picture, &error)) {
     if (error.empty()) std::abort();
     return 0;
   }
-  discformat::PictureShape shape;
-  if (!discformat::PictureShapeOf(picture.attributes, static_cast<uint32_t>(picture.pixels.size()), &shape)) {
+  disc::PictureShape shape;
+  if (!disc::PictureShapeOf(picture.attributes, static_cast<uint32_t>(picture.pixels.size()), &shape)) {
     std::abort();
   }
   return 0;

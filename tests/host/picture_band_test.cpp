@@ -10,7 +10,7 @@
 #include "copy_test.h"
 #include "flow_test.h"
 #include "host_control.h"
-#include "le.h"
+#include "little_endian.h"
 #include "path_dialog.h"
 #include "records.h"
 #include "resource_ids.h"
@@ -84,16 +84,16 @@ class BannerTest : public testsupport::SetupTest {
 TEST_F(BannerTest, PictureZeroIsShownAboveTheControlsOrTheDialogStaysAsItsTemplate) {
   // The template's client area is 355 pixels wide; a band may take a third
   // of the 768-pixel screen.
-  std::string damaged = discformat::PictureRecord(Quarters(100, 40, 24));
+  std::string damaged = disc::PictureRecord(Quarters(100, 40, 24));
   damaged.resize(damaged.size() - 6);
-  discformat::PutLe32(&damaged, 18, static_cast<uint32_t>(damaged.size() - 22));
+  disc::PutLe32(&damaged, 18, static_cast<uint32_t>(damaged.size() - 22));
   const TestPicture lying = [] {
     TestPicture p = Quarters(100, 40, 24);
     p.pixels.resize(100 * 39 * 3);
     return p;
   }();
-  const TestPicture eightBits{discformat::PictureAttributes(100, 40, 8), std::string(4000, '\x11')};
-  const TestPicture noPixels{discformat::PictureAttributes(100, 40, 24), ""};
+  const TestPicture eightBits{disc::PictureAttributes(100, 40, 8), std::string(4000, '\x11')};
+  const TestPicture noPixels{disc::PictureAttributes(100, 40, 24), ""};
   struct Case {
     const char* what;
     std::vector<TestPicture> set;  // empty: no set on the disc
@@ -121,7 +121,7 @@ TEST_F(BannerTest, PictureZeroIsShownAboveTheControlsOrTheDialogStaysAsItsTempla
     plat::host::RemoveHostTree(Native("setupdata"));
     if (!c.record0.empty()) {
       testsupport::WritePictureSet(Native("setupdata\\setup"),
-                                   {"PIC1" + c.record0, discformat::PictureIndex(1, {4}), {4}});
+                                   {"PIC1" + c.record0, disc::PictureIndex(1, {4}), {4}});
     } else if (!c.set.empty()) {
       testsupport::WritePictureSet(Native("setupdata\\setup"), BuildPictureSet(c.set));
     }
@@ -253,7 +253,7 @@ TEST_F(SlideshowTest, EachPercentageShowsItsPictureAndOnlyChangesAreDrawn) {
 
 TEST_F(SlideshowTest, APictureThatCannotBeShownLeavesTheBandAsItIs) {
   std::vector<TestPicture> set = {testsupport::PaintedPicture(20, 6, 16, [](int, int) { return ColourOf(0); }),
-                                  {discformat::PictureAttributes(20, 6, 24), "lies"},
+                                  {disc::PictureAttributes(20, 6, 24), "lies"},
                                   testsupport::PaintedPicture(20, 6, 32, [](int, int) { return kBlue; })};
   testsupport::WritePictureSet(Native("setupdata\\progress"), BuildPictureSet(set));
   LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
@@ -274,7 +274,7 @@ TEST_F(SlideshowTest, APictureThatCannotBeShownLeavesTheBandAsItIs) {
 class ArtFlowTest : public testsupport::FlowTest {};
 
 TEST_F(ArtFlowTest, ArtIsShownAndDamagedArtIsPassedOverWithTheSameInstall) {
-  std::string damaged = discformat::PictureRecord(Quarters(100, 40, 24));
+  std::string damaged = disc::PictureRecord(Quarters(100, 40, 24));
   damaged[damaged.size() - 2] ^= 0x55;
   struct Case {
     const char* what;
@@ -292,7 +292,7 @@ TEST_F(ArtFlowTest, ArtIsShownAndDamagedArtIsPassedOverWithTheSameInstall) {
     } else {
       for (const char* set : {"setup", "progress"}) {
         testsupport::WritePictureSet(Native(std::string("disc\\setupdata\\") + set),
-                                     {"PIC1" + c.damagedRecord, discformat::PictureIndex(1, {4}), {4}});
+                                     {"PIC1" + c.damagedRecord, disc::PictureIndex(1, {4}), {4}});
       }
     }
     plat::host::ScriptClick(IDD_PATH, IDC_PATH_OK, 2);

@@ -2,14 +2,14 @@
 // helpers for tests that build or patch headers by hand.
 #pragma once
 
-#include "le.h"
+#include "little_endian.h"
 #include "package.h"
 
 namespace testsupport {
 
-using discformat::BuildPackage;
-using discformat::Le32;
-using discformat::PackageEntry;
-using discformat::PutLe32;
+using disc::BuildPackage;
+using disc::Le32;
+using disc::PackageEntry;
+using disc::PutLe32;
 
 }  // namespace testsupport

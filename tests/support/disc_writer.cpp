@@ -8,10 +8,10 @@
 namespace testsupport {
 
 std::string SetupHeaderBytes(const SetupHeaderFields& f) {
-  std::string out = discformat::SetupHeaderBytes(f);
+  std::string out = disc::SetupHeaderBytes(f);
   const size_t key = 80;  // the uninstall key's field
-  if (f.uninstallKey.size() + 1 < discformat::kHeaderTextBytes && !f.uninstallKeyTail.empty()) {
-    std::string tail = f.uninstallKeyTail.substr(0, discformat::kHeaderTextBytes - 1 - f.uninstallKey.size());
+  if (f.uninstallKey.size() + 1 < disc::kHeaderTextBytes && !f.uninstallKeyTail.empty()) {
+    std::string tail = f.uninstallKeyTail.substr(0, disc::kHeaderTextBytes - 1 - f.uninstallKey.size());
     out.replace(key + f.uninstallKey.size() + 1, tail.size(), tail);
   }
   return out;
@@ -29,13 +29,13 @@ std::string Pattern(size_t size, unsigned seed) {
 
 std::vector<std::string> BuildDiscs(SetupHeaderFields header, const std::vector<std::string>& folders,
                                     const std::vector<GameFile>& files, size_t discCapacity, size_t piece) {
-  discformat::MemorySink sink;
-  discformat::ArchiveWriter writer(&sink, [discCapacity](int) { return discCapacity; }, piece);
+  disc::MemorySink sink;
+  disc::ArchiveWriter writer(&sink, [discCapacity](int) { return discCapacity; }, piece);
   for (const std::string& f : folders) writer.Folder(f);
   for (const GameFile& f : files) writer.File(f.path, f.content);
   if (!writer.Finish(header)) std::abort();  // a test asked for a disc too small for one record
   header.discCount = writer.discCount();
-  sink.discs[0].replace(0, discformat::kSetupHeaderBytes, SetupHeaderBytes(header));
+  sink.discs[0].replace(0, disc::kSetupHeaderBytes, SetupHeaderBytes(header));
   return sink.discs;
 }
 
@@ -44,7 +44,7 @@ std::string ManifestFor(const std::vector<std::string>& discs, const std::vector
   std::map<std::string, int> discOf;
   for (size_t d = 0; d < discs.size(); ++d) {
     const std::string& a = discs[d];
-    for (size_t at = d == 0 ? discformat::kSetupHeaderBytes : 0; at < a.size();) {
+    for (size_t at = d == 0 ? disc::kSetupHeaderBytes : 0; at < a.size();) {
       const int tag = static_cast<signed char>(a[at++]);
       if (tag < 1 || tag > 3) continue;
       if (at + 4 > a.size()) break;
@@ -66,11 +66,11 @@ std::string ManifestFor(const std::vector<std::string>& discs, const std::vector
   auto crc = [](const std::string& bytes) {
     return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
   };
-  std::vector<discformat::ManifestEntry> entries;
+  std::vector<disc::ManifestEntry> entries;
   for (const GameFile& f : files) entries.push_back({false, discOf.count(f.path) ? discOf[f.path] : 1, f.path,
                                                      f.content.size(), crc(f.content)});
   for (const GameFile& f : data) entries.push_back({true, 0, f.path, f.content.size(), crc(f.content)});
-  return discformat::ManifestText(static_cast<int>(discs.size()), entries);
+  return disc::ManifestText(static_cast<int>(discs.size()), entries);
 }
 
 }  // namespace testsupport

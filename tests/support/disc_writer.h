@@ -13,11 +13,11 @@
 
 namespace testsupport {
 
-using discformat::AddFile;
-using discformat::Deflate;
-using discformat::RecordStream;
+using disc::AddFile;
+using disc::Deflate;
+using disc::RecordStream;
 
-struct SetupHeaderFields : discformat::SetupHeader {
+struct SetupHeaderFields : disc::HeaderTexts {
   // Bytes after the uninstall key's terminator, to see that they are carried
   // over.
   std::string uninstallKeyTail;
@@ -42,7 +42,7 @@ struct GameFile {
 // of discs.
 std::vector<std::string> BuildDiscs(SetupHeaderFields header, const std::vector<std::string>& folders,
                                     const std::vector<GameFile>& files, size_t discCapacity = 0,
-                                    size_t piece = discformat::kMaxPieceBytes);
+                                    size_t piece = disc::kMaxPieceBytes);
 
 // The disc's list of files for a set laid by BuildDiscs (each file's disc
 // found where its FileStart record is) and the data folder's `data` (paths

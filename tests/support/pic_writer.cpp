@@ -21,7 +21,7 @@ std::vector<TestPicture> SamplePictures(int n) {
 
 TestPicture PaintedPicture(int width, int height, int bits, const std::function<uint32_t(int, int)>& colour) {
   TestPicture picture;
-  picture.attributes = discformat::PictureAttributes(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
+  picture.attributes = disc::PictureAttributes(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
                                                      static_cast<uint16_t>(bits));
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {

@@ -11,11 +11,11 @@
 
 namespace testsupport {
 
-using TestPicture = discformat::PictureData;
-using discformat::BuildPictureSet;
-using discformat::PictureIndex;
-using discformat::PictureRecord;
-using discformat::PictureSet;
+using TestPicture = disc::PictureData;
+using disc::BuildPictureSet;
+using disc::PictureIndex;
+using disc::PictureRecord;
+using disc::PictureSet;
 
 // Writes set.pic1 and set.idx1 beside each other as NATIVEBASE.pic1 and
 // NATIVEBASE.idx1 (missing folders are made).

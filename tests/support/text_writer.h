@@ -9,7 +9,7 @@
 
 namespace testsupport {
 
-using discformat::TextRows;
+using disc::TextRows;
 
 // "安裝程式" in Big5: four double-byte characters, eight bytes.
 constexpr char kBig5Setup[] = "\xA6\x77\xB8\xCB\xB5\x7B\xA6\xA1";

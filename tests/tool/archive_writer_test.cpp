@@ -10,13 +10,13 @@
 #include "a_mem.h"
 #include "archive_writer.h"
 #include "disc_writer.h"
-#include "le.h"
+#include "little_endian.h"
 #include "records.h"
 
 namespace {
 
-using discformat::ArchiveWriter;
-using discformat::MemorySink;
+using disc::ArchiveWriter;
+using disc::MemorySink;
 using testsupport::Pattern;
 
 std::string UnpackAll(const std::string& packed, size_t room) {
@@ -36,28 +36,28 @@ std::map<std::string, std::string> ReadBack(const std::vector<std::string>& disc
   std::string open;
   for (size_t d = 0; d < discs.size(); ++d) {
     const std::string& disc = discs[d];
-    size_t at = d == 0 ? discformat::kSetupHeaderBytes : 0;
+    size_t at = d == 0 ? disc::kSetupHeaderBytes : 0;
     while (at < disc.size()) {
       int8_t tag = static_cast<int8_t>(disc[at++]);
-      if (tag == discformat::kTagDiscEnd) {
+      if (tag == disc::kTagDiscEnd) {
         EXPECT_EQ(at, disc.size()) << "nothing follows DiscEnd";
         break;
       }
-      if (tag == discformat::kTagFileEnd) {
+      if (tag == disc::kTagFileEnd) {
         open.clear();
         continue;
       }
       EXPECT_TRUE(tag >= 1 && tag <= 3) << "tag " << int(tag);
       if (!(tag >= 1 && tag <= 3) || at + 4 > disc.size()) return files;
-      uint32_t length = discformat::LoadLe32(disc.data() + at);
-      EXPECT_LE(length, discformat::kMaxPackedBytes);
+      uint32_t length = disc::LoadLe32(disc.data() + at);
+      EXPECT_LE(length, disc::kMaxPackedBytes);
       EXPECT_LE(at + 4 + length, disc.size());
-      std::string payload = UnpackAll(disc.substr(at + 4, length), discformat::kMaxPieceBytes);
+      std::string payload = UnpackAll(disc.substr(at + 4, length), disc::kMaxPieceBytes);
       at += 4 + length;
-      if (tag == discformat::kTagFileStart) {
+      if (tag == disc::kTagFileStart) {
         open = payload.c_str();
         files[open];
-      } else if (tag == discformat::kTagFileData) {
+      } else if (tag == disc::kTagFileData) {
         EXPECT_FALSE(open.empty()) << "data with no file";
         files[open] += payload;
       }
@@ -72,12 +72,12 @@ std::vector<std::string> Lay(const std::vector<std::pair<std::string, std::strin
   MemorySink sink;
   ArchiveWriter writer(&sink, [capacity](int) { return capacity; });
   for (const auto& f : files) writer.File(f.first, f.second);
-  discformat::SetupHeader header;
+  disc::HeaderTexts header;
   header.gameName = "Game";
   bool ok = writer.Finish(header);
   if (error != nullptr) *error = writer.error();
   if (!ok) return {};
-  EXPECT_EQ(static_cast<int32_t>(discformat::LoadLe32(sink.discs[0].data() + 160)), writer.discCount());
+  EXPECT_EQ(static_cast<int32_t>(disc::LoadLe32(sink.discs[0].data() + 160)), writer.discCount());
   return sink.discs;
 }
 
@@ -85,10 +85,10 @@ TEST(StoredZlib, UnpacksToItsInputAndHasTheSizeForetold) {
   const std::string data = Pattern(204800, 3);
   for (size_t length : {size_t(0), size_t(1), size_t(65535), size_t(65536), size_t(131070), size_t(204800)}) {
     for (size_t extra : {size_t(0), size_t(2)}) {
-      size_t blocks = discformat::MinStoredBlocks(length) + extra;
-      std::string z = discformat::StoredZlib(data.data(), length, blocks);
-      EXPECT_EQ(z.size(), discformat::StoredZlibSize(length, blocks)) << length << " in " << blocks;
-      EXPECT_EQ(UnpackAll(z, discformat::kMaxPieceBytes), data.substr(0, length)) << length << " in " << blocks;
+      size_t blocks = disc::MinStoredBlocks(length) + extra;
+      std::string z = disc::StoredZlib(data.data(), length, blocks);
+      EXPECT_EQ(z.size(), disc::StoredZlibSize(length, blocks)) << length << " in " << blocks;
+      EXPECT_EQ(UnpackAll(z, disc::kMaxPieceBytes), data.substr(0, length)) << length << " in " << blocks;
     }
   }
 }
@@ -132,7 +132,7 @@ TEST(ArchiveWriter, APieceThatExactlyFillsADiscStaysWhole) {
   const uint64_t exact = one[0].size() - 2;  // without FileEnd and DiscEnd
   std::vector<std::string> discs = Lay({{"\\a.bin", content}}, exact);
   ASSERT_EQ(discs.size(), 2u);
-  EXPECT_EQ(discs[0], one[0].substr(0, exact).replace(160, 4, discformat::Le32(2))) << "disc 1 as before, whole";
+  EXPECT_EQ(discs[0], one[0].substr(0, exact).replace(160, 4, disc::Le32(2))) << "disc 1 as before, whole";
   EXPECT_EQ(discs[1], std::string("\x04\x05", 2));
   EXPECT_EQ(ReadBack(discs)["\\a.bin"], content);
 
@@ -147,12 +147,12 @@ TEST(ArchiveWriter, EmptyFilesAndFoldersAndTheHeader) {
   ArchiveWriter writer(&sink, [](int) { return uint64_t{0}; });
   EXPECT_TRUE(writer.Folder("\\save"));
   EXPECT_TRUE(writer.File("\\empty.txt", ""));
-  discformat::SetupHeader header{"Maker", "Game", "Key", "game.exe", 0, 1234};
+  disc::HeaderTexts header{"Maker", "Game", "Key", "game.exe", 0, 1234};
   ASSERT_TRUE(writer.Finish(header));
   ASSERT_EQ(sink.discs.size(), 1u);
   header.discCount = 1;
-  EXPECT_EQ(sink.discs[0].substr(0, 168), discformat::SetupHeaderBytes(header));
-  discformat::RecordStream expected;
+  EXPECT_EQ(sink.discs[0].substr(0, 168), disc::SetupHeaderBytes(header));
+  disc::RecordStream expected;
   expected.Folder("\\save").FileStart("\\empty.txt").FileEnd().DiscEnd();
   EXPECT_EQ(sink.discs[0].substr(168), expected.bytes());
 }
@@ -166,12 +166,12 @@ TEST(ArchiveWriter, ADiscTooSmallForAnyRecordIsRefused) {
   ArchiveWriter writer(&sink, [](int) { return uint64_t{200}; });
   EXPECT_FALSE(writer.Folder("\\" + Pattern(300, 9)));
   EXPECT_NE(writer.error().find("cannot hold a record"), std::string::npos) << writer.error();
-  EXPECT_FALSE(writer.Finish(discformat::SetupHeader())) << "a failed writer stays failed";
+  EXPECT_FALSE(writer.Finish(disc::HeaderTexts())) << "a failed writer stays failed";
 }
 
 // A feed that fails at file `failAt`: on opening it, or after `readable`
 // bytes of it.
-class FailingFeed : public discformat::MemoryFeed {
+class FailingFeed : public disc::MemoryFeed {
  public:
   FailingFeed(size_t failAt, bool onOpen, size_t readable) : failAt_(failAt), onOpen_(onOpen), readable_(readable) {}
   bool Open(size_t index, std::string* why) override {
@@ -244,7 +244,7 @@ TEST(ArchiveWriter, FilesComeOutTheSameOnAnyNumberOfJobs) {
       EXPECT_EQ(writer.Files(&feed), whole);
       EXPECT_NE(writer.error().find(c.error), std::string::npos) << writer.error();
       if (whole) {
-        ASSERT_TRUE(writer.Finish(discformat::SetupHeader()));
+        ASSERT_TRUE(writer.Finish(disc::HeaderTexts()));
         EXPECT_GE(sink.discs.size(), 20u);
         auto back = ReadBack(sink.discs);
         for (const auto& f : files) EXPECT_TRUE(back[f.first] == f.second) << f.first;

@@ -67,7 +67,7 @@ TEST_F(PackageToolTest, NamesAPackageCannotHoldAreRefused) {
 
 TEST_F(PackageToolTest, DamagedAndHostilePackagesAreRefusedWhole) {
   using testsupport::BuildPackage;
-  std::vector<discformat::PackageEntry> entries;
+  std::vector<disc::PackageEntry> entries;
   std::string error;
   std::string good = BuildPackage({{"a.txt", "abc"}, {"b.txt", "de"}});
 

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "le.h"
+#include "little_endian.h"
 #include "picture_input.h"
 #include "tool_test.h"
 #include "zlib.h"
 
 namespace {
 
-using discformat::Le16;
-using discformat::Le32;
+using disc::Le16;
+using disc::Le32;
 
 // A bitmap of `bits` bits and `compression`, its info header `infoSize`
 // bytes; `masks` follow a 40-byte header or lie inside a longer one.
@@ -70,7 +70,7 @@ struct Case {
 void ExpectRead(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    discformat::PictureData picture;
+    disc::PictureData picture;
     std::string error;
     const bool ok = gamedisc::PictureFromFile(c.file, &picture, &error);
     if (c.bits == 0) {
@@ -79,7 +79,7 @@ void ExpectRead(const std::vector<Case>& cases) {
       continue;
     }
     ASSERT_TRUE(ok) << error;
-    EXPECT_EQ(picture.attributes, discformat::PictureAttributes(static_cast<uint16_t>(c.width),
+    EXPECT_EQ(picture.attributes, disc::PictureAttributes(static_cast<uint16_t>(c.width),
                                                                 static_cast<uint16_t>(c.height),
                                                                 static_cast<uint16_t>(c.bits)));
     EXPECT_EQ(picture.pixels, c.pixelsOrError);

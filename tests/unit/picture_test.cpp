@@ -295,7 +295,7 @@ TEST(PictureShapeTest, OnlyAttributesThatAgreeWithThePixelsCanBeShown) {
       {10, 10, 24, 301, false},
   };
   for (const auto& c : cases) {
-    const std::string attributes = discformat::PictureAttributes(c.width, c.height, c.bits);
+    const std::string attributes = disc::PictureAttributes(c.width, c.height, c.bits);
     disc::PictureShape shape;
     EXPECT_EQ(disc::PictureShapeFrom(attributes.data(), c.unpackedSize, &shape), c.shown)
         << c.width << " x " << c.height << ", " << c.bits << " bits, " << c.unpackedSize << " bytes";
@@ -306,7 +306,7 @@ TEST(PictureShapeTest, OnlyAttributesThatAgreeWithThePixelsCanBeShown) {
   // The tool's form of the check takes attributes of any length: too short
   // to hold a shape, it is no picture and the shape stays zero.
   disc::PictureShape shape{1, 1, 16};
-  EXPECT_FALSE(discformat::PictureShapeOf(discformat::PictureAttributes(1, 1, 16).substr(0, 5), 2, &shape));
+  EXPECT_FALSE(disc::PictureShapeOf(disc::PictureAttributes(1, 1, 16).substr(0, 5), 2, &shape));
   EXPECT_EQ(shape.width, 0);
   EXPECT_EQ(shape.bitsPerPixel, 0);
 }

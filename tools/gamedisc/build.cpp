@@ -101,7 +101,7 @@ class Builder {
   bool ManifestRows();
   bool Layout();
   bool WriteArchives();
-  bool CopyDataFile(const GameItem& item, const std::string& to, discformat::ManifestEntry* row);
+  bool CopyDataFile(const GameItem& item, const std::string& to, disc::ManifestEntry* row);
   bool FinishManifest(int discCount);
   bool WriteDiscOne();
   void MakeImages();
@@ -114,7 +114,7 @@ class Builder {
 
   Project project_;
   std::string projectFolder_;
-  discformat::SetupHeader header_;
+  disc::HeaderTexts header_;
   std::string targetFolder_;  // the installer's default, for the length checks
   std::vector<GameItem> items_;
   uint64_t archiveBytes_ = 0;  // content of the packed files
@@ -127,10 +127,10 @@ class Builder {
   std::string signedSaid_;       // what was signed, as the build tells it
   std::vector<std::vector<std::string>> messageRows_;
   std::vector<std::vector<std::string>> linkRows_;
-  std::vector<discformat::PackageEntry> setupdata_;  // names and bytes, in disc order
+  std::vector<disc::PackageEntry> setupdata_;  // names and bytes, in disc order
   // The rows of the list of files: the packed files in archive order, then
   // the data folder's. Discs and CRCs are filled in as the files are written.
-  std::vector<discformat::ManifestEntry> manifest_;
+  std::vector<disc::ManifestEntry> manifest_;
   size_t manifestIndex_ = 0;  // the list's entry in setupdata_
   uint64_t discOneFiles_ = 0;  // sectors of disc 1's plain files
 };
@@ -385,7 +385,7 @@ bool Builder::MessageTexts() {
     if (!Convert(kLanguageCodePages[t.language], t.text, kMaxMessageText, what, &texts[t.key][t.language])) {
       return false;
     }
-    if (!discformat::FitsInCell(texts[t.key][t.language])) return Fail(what + " holds a tab or line break");
+    if (!disc::FitsInCell(texts[t.key][t.language])) return Fail(what + " holds a tab or line break");
     given[t.key][t.language] = true;
   }
   if (!project_.webLink.empty()) {
@@ -405,7 +405,7 @@ bool Builder::MessageTexts() {
   for (int k = 0; k < kMessageKeyCount; ++k) {
     for (int l = 0; l < kLanguageCount; ++l) {
       if (given[k][l]) {
-        messageRows_.push_back({std::string(kMessageKeyNames[k]) + kLanguageSuffixes[l], discformat::CellFor(texts[k][l])});
+        messageRows_.push_back({std::string(kMessageKeyNames[k]) + kLanguageSuffixes[l], disc::CellFor(texts[k][l])});
       }
     }
   }
@@ -436,14 +436,14 @@ bool Builder::ExtraLinks() {
     if (!IsSafeRelativePath(file.c_str(), cp) || FindFile(file) == nullptr) {
       return Fail(where + ": \"" + link.file + "\" is no file of the game folder");
     }
-    if (!discformat::FitsInCell(name) || !discformat::FitsInCell(file)) return Fail(where + " holds a tab or line break");
-    linkRows_.push_back({kExtraLinkKey + std::to_string(k), discformat::CellFor(file), discformat::CellFor(name)});
+    if (!disc::FitsInCell(name) || !disc::FitsInCell(file)) return Fail(where + " holds a tab or line break");
+    linkRows_.push_back({kExtraLinkKey + std::to_string(k), disc::CellFor(file), disc::CellFor(name)});
   }
   return true;
 }
 
 bool Builder::Pictures(const std::vector<std::string>& files, const char* set, int bandWidth) {
-  std::vector<discformat::PictureData> pictures;
+  std::vector<disc::PictureData> pictures;
   for (const std::string& file : files) {
     std::string path = JoinPath(projectFolder_, file);
     for (char& c : path) {
@@ -451,15 +451,15 @@ bool Builder::Pictures(const std::vector<std::string>& files, const char* set, i
     }
     const std::string which = std::string(set) + " picture " + std::to_string(pictures.size());
     std::string bytes, why;
-    discformat::PictureData picture;
-    discformat::PictureShape shape;
+    disc::PictureData picture;
+    disc::PictureShape shape;
     if (!ReadDiskFile(path, &bytes)) return Fail("cannot read the picture " + DisplayPath(path));
     if (!PictureFromFile(bytes, &picture, &why)) return Fail(which + ", " + DisplayPath(path) + ": " + why);
     if (picture.pixels.size() > kMaxPictureBytes) {
       return Fail(which + ", " + DisplayPath(path) + ": its pixels take " + Thousands(picture.pixels.size()) +
                   " bytes; setup loads at most " + Thousands(kMaxPictureBytes));
     }
-    discformat::PictureShapeOf(picture.attributes, static_cast<uint32_t>(picture.pixels.size()), &shape);
+    disc::PictureShapeOf(picture.attributes, static_cast<uint32_t>(picture.pixels.size()), &shape);
     const std::string size = std::to_string(shape.width) + " x " + std::to_string(shape.height);
     say_(which + ": " + file + ", " + size + ", " + std::to_string(shape.bitsPerPixel) + " bits");
     std::string scaled;
@@ -479,15 +479,15 @@ bool Builder::Pictures(const std::vector<std::string>& files, const char* set, i
   // Without pictures the set holds one record without pixels: setup loads
   // it and shows its dialog as the template has it.
   if (pictures.empty()) pictures.emplace_back();
-  discformat::PictureSet built = discformat::BuildPictureSet(pictures);
+  disc::PictureSet built = disc::BuildPictureSet(pictures);
   setupdata_.push_back({std::string(set) + ".pic1", built.pic1});
   setupdata_.push_back({std::string(set) + ".idx1", built.idx1});
   return true;
 }
 
 bool Builder::SetupdataFiles() {
-  setupdata_.push_back({kMessageFileName, discformat::TextRows(messageRows_)});
-  setupdata_.push_back({kLinksFileName, discformat::TextRows(linkRows_)});
+  setupdata_.push_back({kMessageFileName, disc::TextRows(messageRows_)});
+  setupdata_.push_back({kLinksFileName, disc::TextRows(linkRows_)});
   if (project_.progressPictures.size() > static_cast<size_t>(kMaxProgressPictures)) {
     Warn("progress_pictures lists " + std::to_string(project_.progressPictures.size()) +
          " pictures: setup shows one by the whole percent, so no more than " +
@@ -517,7 +517,7 @@ bool Builder::ManifestRows() {
   // of the files do not change: it is laid out with every file on disc 1
   // and rewritten once the archives are packed.
   manifestIndex_ = setupdata_.size();
-  setupdata_.push_back({discformat::kManifestName, discformat::ManifestText(1, manifest_)});
+  setupdata_.push_back({disc::kManifestName, disc::ManifestText(1, manifest_)});
   return true;
 }
 
@@ -532,19 +532,19 @@ bool Builder::Layout() {
     if (item.data && !item.folder) plain += SectorBytes(item.size);
   }
   if (project_.packageSetupdata) {
-    plain += SectorBytes(discformat::BuildPackage(setupdata_).size());
+    plain += SectorBytes(disc::BuildPackage(setupdata_).size());
   } else {
-    for (const discformat::PackageEntry& e : setupdata_) plain += SectorBytes(e.data.size());
+    for (const disc::PackageEntry& e : setupdata_) plain += SectorBytes(e.data.size());
   }
   discOneFiles_ = plain;
-  if (plain + SectorBytes(discformat::kSetupHeaderBytes) > project_.capacity) {
+  if (plain + SectorBytes(disc::kSetupHeaderBytes) > project_.capacity) {
     return Fail("disc 1's plain files (setup.exe, data, setupdata) take " + Thousands(plain) +
                 " bytes: no room for cd1 in a capacity of " + Thousands(project_.capacity));
   }
   return true;
 }
 
-bool Builder::CopyDataFile(const GameItem& item, const std::string& to, discformat::ManifestEntry* row) {
+bool Builder::CopyDataFile(const GameItem& item, const std::string& to, disc::ManifestEntry* row) {
   const std::string from = JoinPath(options_.game, item.path);
   InputFile in(from);
   OutputFile out;
@@ -566,7 +566,7 @@ bool Builder::CopyDataFile(const GameItem& item, const std::string& to, discform
 
 bool Builder::FinishManifest(int discCount) {
   std::string& text = setupdata_[manifestIndex_].data;
-  const std::string real = discformat::ManifestText(discCount, manifest_);
+  const std::string real = disc::ManifestText(discCount, manifest_);
   if (real.size() != text.size()) {
     return Fail("the list of files came out " + std::to_string(real.size()) + " bytes long, not the " +
                 std::to_string(text.size()) + " disc 1 was laid out for");
@@ -598,11 +598,11 @@ bool Builder::WriteDiscOne() {
   }
   if (!FinishManifest(result_->discCount)) return false;
   if (project_.packageSetupdata) {
-    if (!WriteDiskFile(JoinPath(disc, "setupdata.apkg"), discformat::BuildPackage(setupdata_))) {
+    if (!WriteDiskFile(JoinPath(disc, "setupdata.apkg"), disc::BuildPackage(setupdata_))) {
       return Fail("cannot write " + DisplayPath(JoinPath(disc, "setupdata.apkg")));
     }
   } else {
-    for (const discformat::PackageEntry& e : setupdata_) {
+    for (const disc::PackageEntry& e : setupdata_) {
       const std::string to = JoinPath(JoinPath(disc, "setupdata"), e.name);
       if (!WriteDiskFile(to, e.data)) return Fail("cannot write " + DisplayPath(to));
     }
@@ -612,12 +612,12 @@ bool Builder::WriteDiscOne() {
 
 // Writes each archive as discN\cdN below the output folder, making the
 // disc's folder.
-class DiscFileSink : public discformat::ArchiveSink {
+class DiscFileSink : public disc::ArchiveOutput {
  public:
   explicit DiscFileSink(const std::string& out) : out_(out) {}
   bool Begin(int disc) override {
-    if (disc >= discformat::kManifestMaxDiscs) {
-      error_ = "the game takes more than " + std::to_string(discformat::kManifestMaxDiscs) +
+    if (disc >= disc::kManifestMaxDiscs) {
+      error_ = "the game takes more than " + std::to_string(disc::kManifestMaxDiscs) +
                " discs of this capacity; the disc's list of files numbers no more";
       return false;
     }
@@ -659,14 +659,14 @@ class DiscFileSink : public discformat::ArchiveSink {
 
 // The packed files in the order of the list of files. Each is read once:
 // its CRC is taken from what the writer reads.
-class PackFeed : public discformat::FileFeed {
+class PackFeed : public disc::FileFeed {
  public:
   struct Source {
     std::string from;  // the file on disk
     std::string what;  // what it is, for the message when it cannot be read
   };
   // `rows` are the list's rows, the packed files first in `sources`' order.
-  PackFeed(std::vector<discformat::ManifestEntry>* rows, std::vector<Source> sources)
+  PackFeed(std::vector<disc::ManifestEntry>* rows, std::vector<Source> sources)
       : rows_(rows), sources_(std::move(sources)) {}
   size_t Count() const override { return sources_.size(); }
   const std::string& Path(size_t index) const override { return (*rows_)[index].path; }
@@ -689,10 +689,10 @@ class PackFeed : public discformat::FileFeed {
   void Started(size_t index, int disc) override { (*rows_)[index].disc = disc; }
 
  private:
-  std::vector<discformat::ManifestEntry>* rows_;
+  std::vector<disc::ManifestEntry>* rows_;
   std::vector<Source> sources_;
   std::unique_ptr<InputFile> file_;
-  discformat::ManifestEntry* row_ = nullptr;
+  disc::ManifestEntry* row_ = nullptr;
   FileSum sum_;
 };
 
@@ -700,7 +700,7 @@ bool Builder::WriteArchives() {
   const uint64_t capacity = project_.capacity / kSectorBytes * kSectorBytes;
   const uint64_t first = (project_.capacity - discOneFiles_) / kSectorBytes * kSectorBytes;
   DiscFileSink sink(options_.out);
-  discformat::ArchiveWriter writer(&sink, [&](int disc) { return disc == 0 ? first : capacity; });
+  disc::ArchiveWriter writer(&sink, [&](int disc) { return disc == 0 ? first : capacity; });
   writer.jobs = options_.jobs > 0 ? options_.jobs : DefaultJobs();
   // Progress only where a build takes a while.
   constexpr uint64_t kLongBuild = 16 * 1024 * 1024;

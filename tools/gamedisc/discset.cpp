@@ -9,7 +9,7 @@
 #include "a_util.h"
 #include "manifest.h"
 #include "message_keys.h"
-#include "le.h"
+#include "little_endian.h"
 #include "pack.h"
 #include "picture_format.h"
 #include "record_reader.h"
@@ -24,9 +24,9 @@ namespace gamedisc {
 
 namespace {
 
-using discformat::kMaxPackedBytes;
-using discformat::kMaxPieceBytes;
-using discformat::kSetupHeaderBytes;
+using disc::kMaxPackedBytes;
+using disc::kMaxPieceBytes;
+using disc::kSetupHeaderBytes;
 
 
 std::string ArchiveName(int disc) { return "cd" + std::to_string(disc); }
@@ -169,7 +169,7 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
   if (open_ >= 0) {
     return Fail(offset, contents_->files[static_cast<size_t>(open_)].path + " has no end before " + path);
   }
-  if (tag == discformat::kTagFolder) {
+  if (tag == disc::kTagFolder) {
     contents_->folders.push_back({path, disc_});
     if (sink_ != nullptr && !sink_->Folder(contents_->folders.back())) return Fail(offset, "");
   } else {
@@ -181,7 +181,7 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
 }
 
 bool ArchiveReader::Record(const disc::Record& record) {
-  using namespace discformat;
+  using namespace disc;
   const int64_t offset = record.offset;
   const int8_t tag = record.tag;
   // Any other tag is a record of one byte, which setup passes over.
@@ -233,7 +233,7 @@ bool ArchiveReader::ReadDisc() {
     }
     // The end of the file ends the disc.
     if (next == disc::NextResult::kEnd) break;
-    if (record.tag == discformat::kTagDiscEnd) {
+    if (record.tag == disc::kTagDiscEnd) {
       if (record.offset + 1 < size) {
         return Fail(record.offset + 1, std::to_string(size - record.offset - 1) + " bytes follow the end-of-disc record");
       }
@@ -296,9 +296,9 @@ void ListPlain(const std::string& root, const std::string& relative, int disc, s
     const size_t n = path.size();
     if (n > 5 && EqualsIgnoringCase(path.substr(n - 5), ".apkg")) {
       std::string bytes, error;
-      std::vector<discformat::PackageEntry> entries;
+      std::vector<disc::PackageEntry> entries;
       if (ReadDiskFile(JoinPath(root, path), &bytes) && ReadPackage(bytes, &entries, &error)) {
-        for (const discformat::PackageEntry& e : entries) out->push_back({path + ":" + e.name, e.data.size(), disc});
+        for (const disc::PackageEntry& e : entries) out->push_back({path + ":" + e.name, e.data.size(), disc});
       }
     }
   }
@@ -385,7 +385,7 @@ bool CheckSetupFiles(const DiscSet& set, DiscContents* contents, Fault* fault) {
   const std::string package = JoinPath(root, "setupdata.apkg");
   if (Exists(package)) {
     std::string bytes;
-    std::vector<discformat::PackageEntry> entries;
+    std::vector<disc::PackageEntry> entries;
     fault->file = package;
     if (!ReadDiskFile(package, &bytes) || !ReadPackage(bytes, &entries, &fault->reason)) return false;
   }

@@ -446,14 +446,14 @@ bool Extractor::ReadManifest() {
   bool found = false;
   if (!ReadSmallFile("setupdata.apkg", &package, &found)) return false;
   if (!found) return true;
-  std::vector<discformat::PackageEntry> entries;
+  std::vector<disc::PackageEntry> entries;
   std::string problem;
   if (!ReadPackage(package, &entries, &problem)) {
     error_ = "disc 1 (" + discs_.Disc(1)->Name() + "): setupdata.apkg: " + problem;
     return false;
   }
-  for (const discformat::PackageEntry& e : entries) {
-    if (disc::SameFolded(e.name, std::string(discformat::kManifestName), disc::PackageChars())) {
+  for (const disc::PackageEntry& e : entries) {
+    if (disc::SameFolded(e.name, std::string(disc::kManifestName), disc::PackageChars())) {
       listText_ = e.data;
       hasList_ = true;
       break;

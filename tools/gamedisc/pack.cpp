@@ -12,12 +12,12 @@
 namespace gamedisc {
 
 bool PackFolder(const std::string& folder, std::string* package, std::string* error) {
-  std::vector<discformat::PackageEntry> entries;
+  std::vector<disc::PackageEntry> entries;
   std::set<std::string> seen;
   for (const FolderItem& item : ListFolder(folder)) {
     const std::string path = JoinPath(folder, item.name);
-    discformat::PackageEntry entry{item.folder ? item.name + ".apkg" : item.name, ""};
-    if (entry.name.size() >= discformat::kPackageNameBytes) {
+    disc::PackageEntry entry{item.folder ? item.name + ".apkg" : item.name, ""};
+    if (entry.name.size() >= disc::kPackageNameBytes) {
       *error = DisplayPath(path) + ": a package entry's name holds at most 31 bytes";
       return false;
     }
@@ -38,11 +38,11 @@ bool PackFolder(const std::string& folder, std::string* package, std::string* er
     }
     entries.push_back(entry);
   }
-  *package = discformat::BuildPackage(entries);
+  *package = disc::BuildPackage(entries);
   return true;
 }
 
-bool ReadPackage(const std::string& bytes, std::vector<discformat::PackageEntry>* entries, std::string* error) {
+bool ReadPackage(const std::string& bytes, std::vector<disc::PackageEntry>* entries, std::string* error) {
   entries->clear();
   disc::PackageHeader header{};
   if (bytes.size() >= disc::kPackageHeaderBytes) header = disc::LoadPackageHeader(bytes.data());
@@ -68,7 +68,7 @@ bool ReadPackage(const std::string& bytes, std::vector<discformat::PackageEntry>
       *error = "entry " + std::to_string(i) + " (" + name + ") lies outside the file";
       return false;
     }
-    entries->push_back({name, discformat::Complement(bytes.substr(static_cast<size_t>(offset), static_cast<size_t>(size)))});
+    entries->push_back({name, disc::Complement(bytes.substr(static_cast<size_t>(offset), static_cast<size_t>(size)))});
   }
   return true;
 }
@@ -80,7 +80,7 @@ bool UnpackPackage(const std::string& package, const std::string& folder,
     *error = "cannot read " + DisplayPath(package);
     return false;
   }
-  std::vector<discformat::PackageEntry> entries;
+  std::vector<disc::PackageEntry> entries;
   if (!ReadPackage(bytes, &entries, error)) {
     *error = DisplayPath(package) + ": " + *error;
     return false;
@@ -90,7 +90,7 @@ bool UnpackPackage(const std::string& package, const std::string& folder,
     return false;
   }
   std::set<std::string> seen;
-  for (const discformat::PackageEntry& e : entries) {
+  for (const disc::PackageEntry& e : entries) {
     // The entry becomes a file of this machine's file system, which reads
     // the name in this system's code page.
     if (e.name.empty() || !IsSafeName(e.name.c_str(), plat::GetAnsiCodePage())) {

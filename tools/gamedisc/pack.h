@@ -19,7 +19,7 @@ bool PackFolder(const std::string& folder, std::string* package, std::string* er
 // The entries of the package `bytes`, checked as untrusted input: the
 // directory and every entry's data must lie inside the file. Entries keep
 // their data plain.
-bool ReadPackage(const std::string& bytes, std::vector<discformat::PackageEntry>* entries, std::string* error);
+bool ReadPackage(const std::string& bytes, std::vector<disc::PackageEntry>* entries, std::string* error);
 
 // Writes every entry of the package file `package` into `folder` (made when
 // missing); refuses names that are no plain file names and files that exist

@@ -8,15 +8,15 @@ constexpr char kPngSignature[] = "\x89PNG\r\n\x1A\n";
 
 }  // namespace
 
-bool PictureFromFile(const std::string& bytes, discformat::PictureData* picture, std::string* error) {
+bool PictureFromFile(const std::string& bytes, disc::PictureData* picture, std::string* error) {
   if (bytes.compare(0, sizeof kPngSignature - 1, kPngSignature) != 0) {
-    if (bytes.compare(0, 2, "BM") == 0) return discformat::PictureFromBmp(bytes, picture, error);
+    if (bytes.compare(0, 2, "BM") == 0) return disc::PictureFromBmp(bytes, picture, error);
     *error = "neither a PNG file nor a Windows bitmap (.bmp)";
     return false;
   }
   BgraImage image;
   if (!DecodePng(bytes, &image, error)) return false;
-  picture->attributes = discformat::PictureAttributes(static_cast<uint16_t>(image.width),
+  picture->attributes = disc::PictureAttributes(static_cast<uint16_t>(image.width),
                                                       static_cast<uint16_t>(image.height), 24);
   picture->pixels.clear();
   picture->pixels.reserve(image.pixels.size() / 4 * 3);

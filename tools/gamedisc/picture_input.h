@@ -15,7 +15,7 @@ constexpr unsigned kDialogFace = 0xF0;
 // A PNG file (by its signature) or a bitmap (PictureFromBmp). A PNG becomes
 // a 24-bit picture; where it is transparent, the face colour shows through.
 // False with `error` set when the bytes are neither or cannot be read.
-bool PictureFromFile(const std::string& bytes, discformat::PictureData* picture, std::string* error);
+bool PictureFromFile(const std::string& bytes, disc::PictureData* picture, std::string* error);
 
 // Rows of 8-bit B G R A pixels, top first, without padding; A is straight
 // (not multiplied into the colours).

@@ -82,7 +82,7 @@ bool DecodePng(const std::string& bytes, BgraImage* image, std::string* error) {
     *error = std::string("not a PNG file that can be read (") + source.message + ")";
     return false;
   }
-  if (!discformat::PictureSidesFit(width, height, error)) return false;
+  if (!disc::PictureSidesFit(width, height, error)) return false;
   image->width = static_cast<int>(width);
   image->height = static_cast<int>(height);
   const size_t rowBytes = size_t{width} * 4;

@@ -62,7 +62,7 @@ bool DecodePng(const std::string& bytes, BgraImage* image, std::string* error) {
       Failed(frame.p->GetSize(&width, &height), "found no size", error)) {
     return false;
   }
-  if (!discformat::PictureSidesFit(width, height, error)) return false;
+  if (!disc::PictureSidesFit(width, height, error)) return false;
   const UINT stride = width * 4;
   image->width = static_cast<int>(width);
   image->height = static_cast<int>(height);
