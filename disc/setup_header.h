@@ -19,6 +19,11 @@
 namespace disc {
 
 constexpr int kHeaderTextBytes = 40;
+// Where each field lies in the 168 bytes: the four texts in their order
+// (company, game, uninstall key, executable), then the two numbers.
+constexpr int kHeaderExeAt = 3 * kHeaderTextBytes;
+constexpr int kHeaderDiscCountAt = 4 * kHeaderTextBytes;
+constexpr int kHeaderInstallSizeAt = kHeaderDiscCountAt + 4;
 
 // A plain record: value-initialise it (`SetupHeader header{}`) for all zeros.
 struct SetupHeader {

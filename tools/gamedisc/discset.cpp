@@ -123,14 +123,15 @@ bool ArchiveReader::ReadHeader() {
                                                               {"game", &contents_->gameName},
                                                               {"uninstall key", &contents_->uninstallKey},
                                                               {"executable", &contents_->exeName}};
-  for (size_t i = 0; i < 4; ++i) {
+  for (int i = 0; i < 4; ++i) {
     const std::string& t = *texts[i].second;
-    if (t.empty()) return Fail(static_cast<int64_t>(40 * i), std::string("the header's ") + texts[i].first + " is empty");
+    const int64_t at = disc::kHeaderTextBytes * i;
+    if (t.empty()) return Fail(at, std::string("the header's ") + texts[i].first + " is empty");
     for (unsigned char c : t) {
-      if (c < 0x20) return Fail(static_cast<int64_t>(40 * i), std::string("the header's ") + texts[i].first + " holds a control byte");
+      if (c < 0x20) return Fail(at, std::string("the header's ") + texts[i].first + " holds a control byte");
     }
   }
-  if (contents_->discCount < 1) return Fail(160, "the header gives " + std::to_string(contents_->discCount) + " discs");
+  if (contents_->discCount < 1) return Fail(disc::kHeaderDiscCountAt, "the header gives " + std::to_string(contents_->discCount) + " discs");
   return true;
 }
 
@@ -561,7 +562,7 @@ bool CheckInstalledFiles(const DiscSet& set, const DiscContents& contents, Fault
   }
   fault->file = JoinPath(root, "cd1");
   if (!exeFound) {
-    fault->offset = 120;
+    fault->offset = disc::kHeaderExeAt;
     fault->reason = "the header's executable " + contents.exeName + " is not among the installed files";
     return false;
   }
@@ -571,7 +572,7 @@ bool CheckInstalledFiles(const DiscSet& set, const DiscContents& contents, Fault
     return false;
   }
   if (total != contents.installSize) {
-    fault->offset = 164;
+    fault->offset = disc::kHeaderInstallSizeAt;
     fault->reason = "the header's install size is " + std::to_string(contents.installSize) + " bytes; the files take " +
                     std::to_string(total);
     return false;
