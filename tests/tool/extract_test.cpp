@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "code_pages.h"
 #include "disc_writer.h"
 #include "extract_test.h"
 
@@ -138,6 +139,19 @@ TEST_F(ExtractTest, NamesAreReadInTheirCodePageAndWrittenInUnicode) {
     EXPECT_EQ(fs::file_size(written), 4u) << c.what;
     EXPECT_NE(o.warned.find("nothing could be cross-checked"), std::string::npos) << c.what;
   }
+}
+
+TEST(DiscCodePages, NamesAndNumbersReadAsTheOptionsTakeThem) {
+  const std::pair<const char*, unsigned> cases[] = {{"950", 950}, {"big5", 950}, {"BIG5", 950}, {"Big5", 950},
+                                                    {"936", 936}, {"gbk", 936}, {"GBK", 936}, {"1252", 1252},
+                                                    {"ascii", 0}, {"", 0}, {"9500", 0}, {"big", 0}, {"western", 0}};
+  for (const auto& c : cases) {
+    const disc::DiscCodePage* page = disc::DiscCodePageNamed(c.first);
+    EXPECT_EQ(page != nullptr ? page->number : 0u, c.second) << c.first;
+  }
+  EXPECT_EQ(disc::DescribeDiscCodePage(*disc::FindDiscCodePage(950)), "950 (Big5, traditional Chinese)");
+  EXPECT_EQ(disc::DescribeDiscCodePage(*disc::FindDiscCodePage(1252)), "1252 (Western)");
+  EXPECT_EQ(disc::FindDiscCodePage(932), nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "build.h"
+#include "code_pages.h"
 #include "discset.h"
 #include "extract.h"
 #include "output_tree.h"
@@ -313,12 +314,8 @@ int Extract(const std::vector<std::string>& args) {
   if (o.mode != ExtractMode::kWrite && !a.Value("--out").empty()) return Usage("--list and --test write nothing: no --out");
   if (!a.Value("--out").empty()) o.out = PathArgument(a.Value("--out"));
   const std::string names = a.Value("--names");
-  if (names == "950" || names == "big5" || names == "BIG5" || names == "Big5") {
-    o.codePage = 950;
-  } else if (names == "936" || names == "gbk" || names == "GBK") {
-    o.codePage = 936;
-  } else if (names == "1252") {
-    o.codePage = 1252;
+  if (const disc::DiscCodePage* page = disc::DiscCodePageNamed(names)) {
+    o.codePage = page->number;
   } else if (!names.empty()) {
     return Usage("--names takes 950 (big5), 936 (gbk) or 1252, not " + names);
   }

@@ -1,12 +1,14 @@
 #include "discset.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "a_file.h"
 #include "a_inflate.h"
 #include "a_mem.h"
 #include "a_pic.h"
 #include "a_util.h"
+#include "code_pages.h"
 #include "manifest.h"
 #include "message_keys.h"
 #include "little_endian.h"
@@ -149,14 +151,17 @@ bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, un
   }
   std::string refusedOn;
   PathVerdict western = PathVerdict::kSafe;
-  for (unsigned codePage : {plat::kCodePageWestern, plat::kCodePageBig5, plat::kCodePageGbk}) {
+  size_t refusals = 0;
+  for (const disc::DiscCodePage& page : disc::kDiscCodePages) {
     if (codePage_ != 0) break;
-    PathVerdict verdict = CheckStoredPath(name, length, codePage);
+    PathVerdict verdict = CheckStoredPath(name, length, page.number);
     if (verdict == PathVerdict::kSafe) continue;
-    if (codePage == plat::kCodePageWestern) western = verdict;
-    refusedOn += (refusedOn.empty() ? "" : ", ") + std::to_string(codePage);
+    if (page.number == plat::kCodePageWestern) western = verdict;
+    refusedOn += (refusedOn.empty() ? "" : ", ") + std::to_string(page.number);
+    ++refusals;
   }
-  if (refusedOn == "1252, 950, 936") return Fail(offset, DescribeVerdict(western));
+  // Refused on every system: a damaged disc.
+  if (refusals == std::size(disc::kDiscCodePages)) return Fail(offset, DescribeVerdict(western));
   const std::string path(name);
   if (!refusedOn.empty()) {
     contents_->notes.push_back("disc " + std::to_string(disc_) + ", offset " + std::to_string(offset) + ": " + path +

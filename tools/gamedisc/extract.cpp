@@ -9,6 +9,7 @@
 #include "a_name.h"
 #include "a_util.h"
 #include "cli.h"
+#include "code_pages.h"
 #include "discset.h"
 #include "fold_case.h"
 #include "manifest.h"
@@ -25,14 +26,8 @@ namespace gamedisc {
 namespace {
 
 std::string CodePageName(unsigned codePage) {
-  switch (codePage) {
-    case plat::kCodePageBig5:
-      return "950 (Big5, traditional Chinese)";
-    case plat::kCodePageGbk:
-      return "936 (GBK, simplified Chinese)";
-    default:
-      return "1252 (Western)";
-  }
+  const disc::DiscCodePage* page = disc::FindDiscCodePage(codePage);
+  return disc::DescribeDiscCodePage(page != nullptr ? *page : disc::kDiscCodePages[0]);
 }
 
 bool HasHighBytes(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "code_pages.h"
 #include "host_control.h"
 #include "output_tree.h"
 #include "platform_system.h"
@@ -18,16 +19,8 @@ namespace {
 
 // glibc's names of the code pages a disc's names come in.
 const char* IconvName(unsigned codePage) {
-  switch (codePage) {
-    case plat::kCodePageBig5:
-      return "CP950";
-    case plat::kCodePageGbk:
-      return "CP936";
-    case plat::kCodePageWestern:
-      return "CP1252";
-    default:
-      return nullptr;
-  }
+  const disc::DiscCodePage* page = disc::FindDiscCodePage(codePage);
+  return page != nullptr ? page->iconv : nullptr;
 }
 
 bool Convert(iconv_t cd, const std::string& bytes, std::string* utf8) {

@@ -1,0 +1,28 @@
+#include "code_pages.h"
+
+#include "fold_case.h"
+
+namespace disc {
+
+const DiscCodePage* FindDiscCodePage(unsigned number) {
+  for (const DiscCodePage& page : kDiscCodePages) {
+    if (page.number == number) return &page;
+  }
+  return nullptr;
+}
+
+const DiscCodePage* DiscCodePageNamed(const std::string& text) {
+  for (const DiscCodePage& page : kDiscCodePages) {
+    if (text == std::to_string(page.number)) return &page;
+    if (page.word != nullptr && SameFolded(text, page.word, AsciiChars{})) return &page;
+  }
+  return nullptr;
+}
+
+std::string DescribeDiscCodePage(const DiscCodePage& page) {
+  std::string text = std::to_string(page.number) + " (" + page.name;
+  if (page.language != nullptr) text += std::string(", ") + page.language;
+  return text + ")";
+}
+
+}  // namespace disc
