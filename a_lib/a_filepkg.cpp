@@ -12,15 +12,15 @@ namespace {
 void MakeUpperField(char* field, size_t size) {
   size_t length = 0;
   while (length < size && field[length] != '\0') ++length;
-  disc::FoldCase(field, length, disc::PackageChars{});
+  alib::FoldCase(field, length, alib::PackageChars{});
 }
 
 // The stored name is the field up to its first zero, or all 32 bytes.
 bool NameEquals(const char* field, const char* name) {
   size_t length = std::strlen(name);
-  if (length > disc::kPackageNameBytes) return false;
+  if (length > alib::kPackageNameBytes) return false;
   if (std::memcmp(field, name, length) != 0) return false;
-  return length == disc::kPackageNameBytes || field[length] == '\0';
+  return length == alib::kPackageNameBytes || field[length] == '\0';
 }
 
 }  // namespace
@@ -30,11 +30,11 @@ void MakeUpper(char* text) { MakeUpperField(text, std::strlen(text)); }
 int PackageReader::Open(const char* packagePath, char* entryName) {
   if (!file.OpenRead(packagePath)) return 0;
 
-  constexpr int kHeaderBytes = static_cast<int>(disc::kPackageHeaderBytes);
-  constexpr int64_t kEntryBytes = static_cast<int64_t>(disc::kPackageEntryBytes);
+  constexpr int kHeaderBytes = static_cast<int>(alib::kPackageHeaderBytes);
+  constexpr int64_t kEntryBytes = static_cast<int64_t>(alib::kPackageEntryBytes);
   unsigned char bytes[kHeaderBytes];
-  disc::PackageHeader header{};
-  if (file.Read(bytes, kHeaderBytes) == kHeaderBytes) header = disc::LoadPackageHeader(bytes);
+  alib::PackageHeader header{};
+  if (file.Read(bytes, kHeaderBytes) == kHeaderBytes) header = alib::LoadPackageHeader(bytes);
   if (!header.magic) {
     file.Close();
     return 0;
@@ -61,10 +61,10 @@ int PackageReader::Open(const char* packagePath, char* entryName) {
   int found = 0;
   for (int64_t i = 0; i < entryCount; ++i) {
     unsigned char* record = table + i * kEntryBytes;
-    char* name = reinterpret_cast<char*>(record + disc::kPackageEntryNameAt);
-    MakeUpperField(name, disc::kPackageNameBytes);
+    char* name = reinterpret_cast<char*>(record + alib::kPackageEntryNameAt);
+    MakeUpperField(name, alib::kPackageNameBytes);
     if (!NameEquals(name, entryName)) continue;
-    const disc::PackageEntryFields entry = disc::LoadPackageEntry(record);
+    const alib::PackageEntryFields entry = alib::LoadPackageEntry(record);
     const int64_t offset = static_cast<int32_t>(entry.dataOffset);
     const int64_t length = static_cast<int32_t>(entry.dataSize);
     // The first entry of that name is the one; if its data does not lie

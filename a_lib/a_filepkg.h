@@ -1,5 +1,5 @@
 // Package files (".apkg"): the contents of one folder bundled in one file,
-// laid out as disc/package_format.h describes; a package may itself be an
+// laid out as package_format.h describes; a package may itself be an
 // entry of another package.
 //
 // The package is untrusted input: its numbers are taken as signed, and a

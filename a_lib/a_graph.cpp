@@ -66,7 +66,7 @@ struct Rgb {
 
 Rgb ReadPixel(const unsigned char* p, int bits) {
   if (bits == 16) {
-    const unsigned word = disc::LoadLe16(p);
+    const unsigned word = alib::LoadLe16(p);
     const unsigned r = word >> 11, g = (word >> 5) & 63, b = word & 31;
     // Bit replication, so that 31 and 63 come back as 255.
     return Rgb{static_cast<float>(r << 3 | r >> 2), static_cast<float>(g << 2 | g >> 4),
@@ -103,7 +103,7 @@ double SpanStart(int i, int count, int sourceCount) {
 
 // Source row `row`, averaged over the columns each of `width` target pixels
 // covers, into `out` (width entries).
-void ResampleRow(const unsigned char* row, const PictureShape& shape, int width, Rgb* out) {
+void ResampleRow(const unsigned char* row, const alib::PictureShape& shape, int width, Rgb* out) {
   const int bytes = shape.bitsPerPixel / 8;
   for (int x = 0; x < width; ++x) {
     const double from = SpanStart(x, width, shape.width);
@@ -135,7 +135,7 @@ void FillSurface(Surface* surface, uint32_t rgb) {
 }
 
 bool DrawPicture(Surface* target, int x, int y, int width, int height, const unsigned char* pixels,
-                 const PictureShape& shape) {
+                 const alib::PictureShape& shape) {
   if (target->pixels == nullptr || pixels == nullptr || !Drawable(target->bitsPerPixel) ||
       !Drawable(shape.bitsPerPixel) || shape.width < 1 || shape.height < 1) {
     return false;

@@ -44,7 +44,7 @@ class Surface {
 };
 
 // Colours below are 0xRRGGBB. Surfaces of 16, 24 and 32 bits per pixel hold
-// their pixels as pictures do (see PictureShape): RGB 5-6-5 words, B G R
+// their pixels as pictures do (see alib::PictureShape): RGB 5-6-5 words, B G R
 // bytes, or B G R and one unused byte.
 
 // Fills a surface of 16, 24 or 32 bits per pixel with `rgb`; a surface of
@@ -60,7 +60,7 @@ void FillSurface(Surface* surface, uint32_t rgb);
 // lie inside the surface, a depth is not one of the three, or memory for
 // the working rows cannot be had.
 bool DrawPicture(Surface* target, int x, int y, int width, int height, const unsigned char* pixels,
-                 const PictureShape& shape);
+                 const alib::PictureShape& shape);
 
 // The pixels of a surface as the seam draws them.
 plat::PixelBlock PixelsOf(const Surface& surface);

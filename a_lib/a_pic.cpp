@@ -17,7 +17,7 @@ int32_t picfree_count = 0;
 
 namespace {
 
-constexpr int kRecordHeaderBytes = static_cast<int>(disc::kPictureRecordHeaderBytes);
+constexpr int kRecordHeaderBytes = static_cast<int>(alib::kPictureRecordHeaderBytes);
 
 bool checkRegistered = false;
 
@@ -35,7 +35,7 @@ int OpenIndex(FileHandle* index, const char* base) {
   if (!SetPath(path, base, ".idx1") || !index->OpenRead(path)) return -1;
   unsigned char field[4];
   int32_t count = 0;
-  if (index->Read(field, 4) == 4) count = static_cast<int32_t>(disc::LoadLe32(field));
+  if (index->Read(field, 4) == 4) count = static_cast<int32_t>(alib::LoadLe32(field));
   const int size = index->Size();
   const int32_t held = size >= 4 ? (size - 4) / 4 : 0;
   if (count > held) count = held;
@@ -60,7 +60,7 @@ int PictureOffset(const char* base, int index, int* offset) {
   unsigned char field[4];
   int found = index >= 0 && index < count && file.Seek(4 + 4 * index) &&
               file.Read(field, 4) == 4;
-  if (found) *offset = static_cast<int32_t>(disc::LoadLe32(field));
+  if (found) *offset = static_cast<int32_t>(alib::LoadLe32(field));
   file.Close();
   return found;
 }
@@ -109,7 +109,7 @@ int Picture::Load(const char* base, int index, void* buffer) {
   unsigned char* packed = nullptr;
   uint32_t packedSize = 0;
   if (ok) {
-    const disc::PictureRecordHeader record = disc::LoadPictureRecordHeader(fields);
+    const alib::PictureRecordHeader record = alib::LoadPictureRecordHeader(fields);
     std::memcpy(header.attributes, record.attributes, sizeof header.attributes);
     header.unpackedSize = record.unpackedSize;
     packedSize = record.packedSize;
@@ -153,10 +153,10 @@ int Picture::Load(const char* base, int index, void* buffer) {
   return 1;
 }
 
-bool ShapeOfPicture(const Picture& picture, PictureShape* shape) {
+bool ShapeOfPicture(const Picture& picture, alib::PictureShape* shape) {
   if (picture.pixels == nullptr || !picture.complete) return false;
-  PictureShape found;
-  if (!disc::PictureShapeFrom(picture.header.attributes, picture.header.unpackedSize, &found)) return false;
+  alib::PictureShape found;
+  if (!alib::PictureShapeFrom(picture.header.attributes, picture.header.unpackedSize, &found)) return false;
   *shape = found;
   return true;
 }

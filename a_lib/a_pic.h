@@ -1,6 +1,6 @@
 // Pictures stored in pairs of files sharing a base path: BASE.pic1 holds the
 // records, BASE.idx1 the offset of each record, laid out as
-// disc/picture_format.h describes. Both are read through OpenRead, so a pair
+// picture_format.h describes. Both are read through OpenRead, so a pair
 // may lie in a package. The pixel data is not interpreted here.
 //
 // Both files come from the disc and are untrusted: the count is limited to
@@ -25,7 +25,7 @@ constexpr uint32_t kMaxPictureBytes = 16u * 1024u * 1024u;
 // The attributes and unpacked size of a record (the file's layout has no
 // padding; this record may).
 struct PictureHeader {
-  unsigned char attributes[disc::kPictureAttributeBytes];  // kept as stored
+  unsigned char attributes[alib::kPictureAttributeBytes];  // kept as stored
   uint32_t unpackedSize;  // set from the record, then to the length unpacked
 };
 
@@ -58,17 +58,17 @@ struct Picture {
 };
 
 // How the authoring tool lays out a picture's pixels, as its attributes say
-// (see disc/picture_format.h).
-using disc::PictureShape;
+// (see picture_format.h).
+using alib::PictureShape;
 
 // True, with `*shape` filled, when `picture` holds pixels that can be shown:
 // it unpacked whole, its attributes give a size of 1 to
-// disc::kMaxPictureSide each way and 16, 24 or 32 bits per pixel, and
-// exactly that many bytes were unpacked (disc::PictureShapeFrom). False,
+// alib::kMaxPictureSide each way and 16, 24 or 32 bits per pixel, and
+// exactly that many bytes were unpacked (alib::PictureShapeFrom). False,
 // with `*shape` left as it was, for anything else: no pixels, a damaged
 // stream, or attributes that disagree with the pixels (pictures of other
 // makers).
-bool ShapeOfPicture(const Picture& picture, PictureShape* shape);
+bool ShapeOfPicture(const Picture& picture, alib::PictureShape* shape);
 
 // The number of pictures of the set `base`: the count of its .idx1 file,
 // limited to the offsets the file holds (a negative count gives 0). 0 when

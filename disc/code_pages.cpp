@@ -14,7 +14,7 @@ const DiscCodePage* FindDiscCodePage(unsigned number) {
 const DiscCodePage* DiscCodePageNamed(const std::string& text) {
   for (const DiscCodePage& page : kDiscCodePages) {
     if (text == std::to_string(page.number)) return &page;
-    if (page.word != nullptr && SameFolded(text, page.word, AsciiChars{})) return &page;
+    if (page.word != nullptr && alib::SameFolded(text, page.word, alib::AsciiChars{})) return &page;
   }
   return nullptr;
 }

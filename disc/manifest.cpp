@@ -53,7 +53,7 @@ bool ParseCrc(const char* text, uint32_t* out) {
 std::string FoldedKey(ManifestSource source, unsigned codePage, const char* path, size_t length) {
   std::string key(1, source == ManifestSource::kArchive ? 'A' : 'D');
   key.append(path, length);
-  disc::FoldCase(&key[1], length, disc::CodePageChars{codePage});
+  alib::FoldCase(&key[1], length, alib::CodePageChars{codePage});
   return key;
 }
 

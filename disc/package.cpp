@@ -16,20 +16,20 @@ std::string BuildPackage(const std::vector<PackageEntry>& entries) {
   std::string data;
   std::vector<uint32_t> offsets;
   for (const PackageEntry& e : entries) {
-    offsets.push_back(static_cast<uint32_t>(kPackageHeaderBytes + data.size()));
+    offsets.push_back(static_cast<uint32_t>(alib::kPackageHeaderBytes + data.size()));
     data += Complement(e.data);
   }
-  std::string out(kPackageHeaderBytes, '\0');
-  out.replace(0, disc::kPackageMagicBytes, disc::kPackageMagic);
-  PutLe32(&out, disc::kPackageDirectoryOffsetAt, static_cast<uint32_t>(kPackageHeaderBytes + data.size()));
-  PutLe32(&out, disc::kPackageEntryCountAt, static_cast<uint32_t>(entries.size()));
+  std::string out(alib::kPackageHeaderBytes, '\0');
+  out.replace(0, alib::kPackageMagicBytes, alib::kPackageMagic);
+  alib::PutLe32(&out, alib::kPackageDirectoryOffsetAt, static_cast<uint32_t>(alib::kPackageHeaderBytes + data.size()));
+  alib::PutLe32(&out, alib::kPackageEntryCountAt, static_cast<uint32_t>(entries.size()));
   out += data;
   for (size_t i = 0; i < entries.size(); ++i) {
-    std::string record(kPackageEntryBytes, '\0');
-    record.replace(disc::kPackageEntryNameAt, std::min(entries[i].name.size(), kPackageNameBytes), entries[i].name, 0,
-                   kPackageNameBytes);
-    PutLe32(&record, disc::kPackageEntryDataOffsetAt, offsets[i]);
-    PutLe32(&record, disc::kPackageEntryDataSizeAt, static_cast<uint32_t>(entries[i].data.size()));
+    std::string record(alib::kPackageEntryBytes, '\0');
+    record.replace(alib::kPackageEntryNameAt, std::min(entries[i].name.size(), alib::kPackageNameBytes), entries[i].name, 0,
+                   alib::kPackageNameBytes);
+    alib::PutLe32(&record, alib::kPackageEntryDataOffsetAt, offsets[i]);
+    alib::PutLe32(&record, alib::kPackageEntryDataSizeAt, static_cast<uint32_t>(entries[i].data.size()));
     out += record;
   }
   return out;

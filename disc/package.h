@@ -10,9 +10,9 @@
 
 namespace disc {
 
-using disc::kPackageEntryBytes;
-using disc::kPackageHeaderBytes;
-using disc::kPackageNameBytes;
+using alib::kPackageEntryBytes;
+using alib::kPackageHeaderBytes;
+using alib::kPackageNameBytes;
 
 struct PackageEntry {
   std::string name;  // stored as given (at most 32 bytes; 32 leaves no zero)

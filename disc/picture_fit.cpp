@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-void FitPicture(const disc::PictureShape& shape, int maxWidth, int maxHeight, int* width, int* height) {
+void FitPicture(const alib::PictureShape& shape, int maxWidth, int maxHeight, int* width, int* height) {
   int64_t w = shape.width, h = shape.height;
   const auto scaled = [](int64_t side, int64_t to, int64_t from) {
     const int64_t n = (side * to + from / 2) / from;

@@ -11,4 +11,4 @@ constexpr int kBandScreenShare = 3;
 // The size at which a picture of `shape` is shown in a band of at most
 // `maxWidth` x `maxHeight`: its own, or scaled down to fit, its aspect kept
 // (never below 1 x 1).
-void FitPicture(const disc::PictureShape& shape, int maxWidth, int maxHeight, int* width, int* height);
+void FitPicture(const alib::PictureShape& shape, int maxWidth, int maxHeight, int* width, int* height);

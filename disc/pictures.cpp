@@ -9,10 +9,10 @@ namespace disc {
 
 std::string PictureRecord(const std::string& attributes, uint32_t unpackedSize,
                           uint32_t packedSize, const std::string& packed) {
-  std::string out(disc::kPictureRecordHeaderBytes, '\0');
-  out.replace(0, std::min(attributes.size(), kPictureAttributeBytes), attributes, 0, kPictureAttributeBytes);
-  PutLe32(&out, disc::kPictureUnpackedSizeAt, unpackedSize);
-  PutLe32(&out, disc::kPicturePackedSizeAt, packedSize);
+  std::string out(alib::kPictureRecordHeaderBytes, '\0');
+  out.replace(0, std::min(attributes.size(), alib::kPictureAttributeBytes), attributes, 0, alib::kPictureAttributeBytes);
+  alib::PutLe32(&out, alib::kPictureUnpackedSizeAt, unpackedSize);
+  alib::PutLe32(&out, alib::kPicturePackedSizeAt, packedSize);
   out += packed;
   return out;
 }
@@ -25,8 +25,8 @@ std::string PictureRecord(const PictureData& picture) {
 }
 
 std::string PictureIndex(int32_t count, const std::vector<uint32_t>& offsets) {
-  std::string out = Le32(static_cast<uint32_t>(count));
-  for (uint32_t offset : offsets) out += Le32(offset);
+  std::string out = alib::Le32(static_cast<uint32_t>(count));
+  for (uint32_t offset : offsets) out += alib::Le32(offset);
   return out;
 }
 
@@ -42,24 +42,24 @@ PictureSet BuildPictureSet(const std::vector<PictureData>& pictures) {
 }
 
 std::string PictureAttributes(uint16_t width, uint16_t height, uint16_t bitsPerPixel) {
-  std::string out(kPictureAttributeBytes, '\0');
-  out.replace(disc::kPictureWidthAt, 2, Le16(width));
-  out.replace(disc::kPictureHeightAt, 2, Le16(height));
-  out.replace(disc::kPictureBitsAt, 2, Le16(bitsPerPixel));
+  std::string out(alib::kPictureAttributeBytes, '\0');
+  out.replace(alib::kPictureWidthAt, 2, alib::Le16(width));
+  out.replace(alib::kPictureHeightAt, 2, alib::Le16(height));
+  out.replace(alib::kPictureBitsAt, 2, alib::Le16(bitsPerPixel));
   return out;
 }
 
 bool PictureSidesFit(int64_t width, int64_t height, std::string* error) {
-  if (width >= 1 && width <= kMaxPictureSide && height >= 1 && height <= kMaxPictureSide) return true;
+  if (width >= 1 && width <= alib::kMaxPictureSide && height >= 1 && height <= alib::kMaxPictureSide) return true;
   *error = "a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels; setup takes 1 to " +
-           std::to_string(kMaxPictureSide) + " pixels each way";
+           std::to_string(alib::kMaxPictureSide) + " pixels each way";
   return false;
 }
 
-bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, PictureShape* shape) {
-  *shape = PictureShape();
-  if (attributes.size() < disc::kPictureShapeBytes) return false;
-  return disc::PictureShapeFrom(attributes.data(), unpackedSize, shape);
+bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, alib::PictureShape* shape) {
+  *shape = alib::PictureShape();
+  if (attributes.size() < alib::kPictureShapeBytes) return false;
+  return alib::PictureShapeFrom(attributes.data(), unpackedSize, shape);
 }
 
 namespace {
@@ -102,10 +102,10 @@ uint32_t Scale(uint32_t pixel, const Channel& c, uint32_t outMax) {
 void ConvertRow(const char* in, int width, int bits, const Channel (&rgb)[3], std::string* out) {
   for (int x = 0; x < width; ++x) {
     if (bits == 16) {
-      const uint32_t v = LoadLe16(in + 2 * x);
-      *out += Le16(static_cast<uint16_t>(Scale(v, rgb[0], 31) << 11 | Scale(v, rgb[1], 63) << 5 | Scale(v, rgb[2], 31)));
+      const uint32_t v = alib::LoadLe16(in + 2 * x);
+      *out += alib::Le16(static_cast<uint16_t>(Scale(v, rgb[0], 31) << 11 | Scale(v, rgb[1], 63) << 5 | Scale(v, rgb[2], 31)));
     } else {
-      const uint32_t v = LoadLe32(in + 4 * x);
+      const uint32_t v = alib::LoadLe32(in + 4 * x);
       *out += static_cast<char>(Scale(v, rgb[2], 255));
       *out += static_cast<char>(Scale(v, rgb[1], 255));
       *out += static_cast<char>(Scale(v, rgb[0], 255));
@@ -122,12 +122,12 @@ bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* e
     return false;
   }
   const char* p = bmp.data();
-  const uint32_t pixelOffset = LoadLe32(p + 10);
-  const uint32_t infoSize = LoadLe32(p + 14);
-  const int32_t width = static_cast<int32_t>(LoadLe32(p + 18));
-  const int32_t height = static_cast<int32_t>(LoadLe32(p + 22));
-  const uint16_t bits = LoadLe16(p + 28);
-  const uint32_t compression = LoadLe32(p + 30);
+  const uint32_t pixelOffset = alib::LoadLe32(p + 10);
+  const uint32_t infoSize = alib::LoadLe32(p + 14);
+  const int32_t width = static_cast<int32_t>(alib::LoadLe32(p + 18));
+  const int32_t height = static_cast<int32_t>(alib::LoadLe32(p + 22));
+  const uint16_t bits = alib::LoadLe16(p + 28);
+  const uint32_t compression = alib::LoadLe32(p + 30);
   const bool bitfields = compression == kBiBitfields && (bits == 16 || bits == 32);
   if (infoSize < 40 || (compression != kBiRgb && !bitfields)) {
     *error = "a compressed or unusual bitmap; save it uncompressed";
@@ -164,7 +164,7 @@ bool PictureFromBmp(const std::string& bmp, PictureData* picture, std::string* e
   // 16 bits without masks are 5-5-5; 32 bits B G R and a byte unused.
   uint32_t masks[3] = {bits == 16 ? 0x7C00u : 0xFF0000u, bits == 16 ? 0x03E0u : 0xFF00u, bits == 16 ? 0x1Fu : 0xFFu};
   if (bitfields) {
-    for (int c = 0; c < 3; ++c) masks[c] = LoadLe32(p + kMasksAt + 4 * c);
+    for (int c = 0; c < 3; ++c) masks[c] = alib::LoadLe32(p + kMasksAt + 4 * c);
   }
   Channel rgb[3];
   const uint64_t pixelMax = bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;

@@ -10,7 +10,7 @@
 
 namespace disc {
 
-using disc::kPictureAttributeBytes;
+using alib::kPictureAttributeBytes;
 
 struct PictureData {
   std::string attributes;  // at most 14 bytes, zero-padded when stored
@@ -34,11 +34,11 @@ std::string PictureIndex(int32_t count, const std::vector<uint32_t>& offsets);
 // back to back, and their index.
 PictureSet BuildPictureSet(const std::vector<PictureData>& pictures);
 
-using disc::kMaxPictureSide;
-using disc::PictureShape;
+using alib::kMaxPictureSide;
+using alib::PictureShape;
 
 // True when a picture of `width` x `height` pixels is within 1 to
-// kMaxPictureSide each way; otherwise false with `error` saying so.
+// alib::kMaxPictureSide each way; otherwise false with `error` saying so.
 bool PictureSidesFit(int64_t width, int64_t height, std::string* error);
 
 // The attributes this tool writes.
@@ -46,9 +46,9 @@ std::string PictureAttributes(uint16_t width, uint16_t height, uint16_t bitsPerP
 
 // Fills `*shape` from `attributes` (all zeros when they are shorter than
 // its fields) and returns true when it is a picture the installer shows
-// (disc::PictureShapeFrom): 1 to kMaxPictureSide pixels each way, 16, 24 or
+// (alib::PictureShapeFrom): 1 to alib::kMaxPictureSide pixels each way, 16, 24 or
 // 32 bits per pixel, and exactly `unpackedSize` bytes of pixels.
-bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, PictureShape* shape);
+bool PictureShapeOf(const std::string& attributes, uint32_t unpackedSize, alib::PictureShape* shape);
 
 // Reads an uncompressed Windows bitmap of 16, 24 or 32 bits per pixel (with
 // colour masks of contiguous bits, or without: then 16 bits are 5-5-5) into

@@ -36,7 +36,7 @@ NextResult RecordReader::Next(Record* record) {
   if (source_->Read(lengthBytes, 4) != 4) {
     return source_->Failed() ? NextResult::kUnreadable : Damaged(RecordDamage::kCut);
   }
-  record->packedLength = LoadLe32(lengthBytes);
+  record->packedLength = alib::LoadLe32(lengthBytes);
   if (record->packedLength > static_cast<uint32_t>(kPackedBufferSize)) return Damaged(RecordDamage::kTooLong);
   const int length = static_cast<int>(record->packedLength);
   if (source_->Read(packed_, length) != length) {

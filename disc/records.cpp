@@ -46,8 +46,8 @@ std::string StoredZlib(const char* data, size_t length, size_t blocks) {
     size_t share = (length - at) / (blocks - b) + ((length - at) % (blocks - b) != 0 ? 1 : 0);
     share = std::min(share, kStoredBlockMax);
     out += static_cast<char>(b + 1 == blocks ? 1 : 0);  // BFINAL, BTYPE 00 (stored)
-    out += Le16(static_cast<uint16_t>(share));
-    out += Le16(static_cast<uint16_t>(~share & 0xFFFF));
+    out += alib::Le16(static_cast<uint16_t>(share));
+    out += alib::Le16(static_cast<uint16_t>(~share & 0xFFFF));
     out.append(data + at, share);
     at += share;
   }
@@ -60,7 +60,7 @@ std::string StoredZlib(const char* data, size_t length, size_t blocks) {
 std::string RecordBytes(int8_t tag, const std::string& payload) {
   std::string out(1, static_cast<char>(tag));
   if (tag == kTagFolder || tag == kTagFileStart || tag == kTagFileData) {
-    out += Le32(static_cast<uint32_t>(payload.size()));
+    out += alib::Le32(static_cast<uint32_t>(payload.size()));
     out += payload;
   }
   return out;
@@ -81,7 +81,7 @@ std::string PieceRecord(const std::string& piece) {
 
 RecordStream& RecordStream::Packed(int8_t tag, const std::string& payload) {
   bytes_ += static_cast<char>(tag);
-  bytes_ += Le32(static_cast<uint32_t>(payload.size()));
+  bytes_ += alib::Le32(static_cast<uint32_t>(payload.size()));
   bytes_ += payload;
   return *this;
 }

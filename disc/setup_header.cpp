@@ -11,10 +11,10 @@ bool SetupHeader::Load(ByteSource* source) {
   for (char* text : {companyName, gameName, uninstallKey, exeName}) got += source->Read(text, kHeaderTextBytes);
   unsigned char number[4] = {};
   int n = source->Read(number, 4);
-  if (n == 4) discCount = static_cast<int32_t>(LoadLe32(number));
+  if (n == 4) discCount = static_cast<int32_t>(alib::LoadLe32(number));
   got += n;
   n = source->Read(number, 4);
-  if (n == 4) installSize = LoadLe32(number);
+  if (n == 4) installSize = alib::LoadLe32(number);
   got += n;
   return got == kSetupHeaderSize;
 }

@@ -15,8 +15,8 @@ std::string SetupHeader::Bytes() const {
     std::memcpy(&bytes[at], text, kHeaderTextBytes);
     at += kHeaderTextBytes;
   }
-  StoreLe32(&bytes[at], static_cast<uint32_t>(discCount));
-  StoreLe32(&bytes[at + 4], installSize);
+  alib::StoreLe32(&bytes[at], static_cast<uint32_t>(discCount));
+  alib::StoreLe32(&bytes[at + 4], installSize);
   return bytes;
 }
 

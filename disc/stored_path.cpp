@@ -9,7 +9,7 @@
 namespace {
 
 bool EqualsIgnoringCase(const char* a, size_t length, const char* b) {
-  return std::strlen(b) == length && disc::SameFolded(a, b, length, disc::AsciiChars{});
+  return std::strlen(b) == length && alib::SameFolded(a, b, length, alib::AsciiChars{});
 }
 
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 are devices in every folder, with

@@ -108,7 +108,7 @@ PictureBand OpenBand(plat::Window dialog, const PictureBank& bank, int32_t count
   const int maxHeight = (screen.bottom - screen.top) / kBandScreenShare;
   if (count > bank.count) count = bank.count;
   for (int32_t k = 0; k < count; ++k) {
-    PictureShape shape;
+    alib::PictureShape shape;
     if (!ShapeOfPicture(bank.pictures[k], &shape)) continue;
     int w = 0, h = 0;
     FitPicture(shape, band.width, maxHeight, &w, &h);
@@ -122,7 +122,7 @@ PictureBand OpenBand(plat::Window dialog, const PictureBank& bank, int32_t count
 }
 
 bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, PictureBand* band) {
-  PictureShape shape;
+  alib::PictureShape shape;
   if (band->height <= 0 || bank.pictures == nullptr || index < 0 || index >= bank.count ||
       !ShapeOfPicture(bank.pictures[index], &shape)) {
     return false;

@@ -26,11 +26,11 @@ constexpr size_t kProgressFrom = 200;  // files from which a progress window sho
 // Byte for byte, ASCII letters without regard to case, double-byte
 // characters of the system's code page as they are.
 bool SameText(const char* a, const char* b, size_t length) {
-  return disc::SameFolded(a, b, length, disc::CodePageChars{plat::GetAnsiCodePage()});
+  return alib::SameFolded(a, b, length, alib::CodePageChars{plat::GetAnsiCodePage()});
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-  return disc::SameFolded(a, b, disc::CodePageChars{plat::GetAnsiCodePage()});
+  return alib::SameFolded(a, b, alib::CodePageChars{plat::GetAnsiCodePage()});
 }
 
 // Whether `path` lies below `folder` (a "\" after it).

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (error.empty()) std::abort();
     return 0;
   }
-  disc::PictureShape shape;
+  alib::PictureShape shape;
   if (!disc::PictureShapeOf(picture.attributes, static_cast<uint32_t>(picture.pixels.size()), &shape)) {
     std::abort();
   }

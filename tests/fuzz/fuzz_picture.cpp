@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     picture.Init();
     picture.Load("T:\\s", i, nullptr);
     picture.Load("T:\\s", i, nullptr);
-    PictureShape shape;
+    alib::PictureShape shape;
     if (ShapeOfPicture(picture, &shape)) {
       // The path dialog's client width, a third of a 768-line screen.
       PictureBand band{355, 0, -1};

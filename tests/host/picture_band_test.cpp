@@ -86,7 +86,7 @@ TEST_F(BannerTest, PictureZeroIsShownAboveTheControlsOrTheDialogStaysAsItsTempla
   // of the 768-pixel screen.
   std::string damaged = disc::PictureRecord(Quarters(100, 40, 24));
   damaged.resize(damaged.size() - 6);
-  disc::PutLe32(&damaged, 18, static_cast<uint32_t>(damaged.size() - 22));
+  alib::PutLe32(&damaged, 18, static_cast<uint32_t>(damaged.size() - 22));
   const TestPicture lying = [] {
     TestPicture p = Quarters(100, 40, 24);
     p.pixels.resize(100 * 39 * 3);

@@ -8,8 +8,8 @@
 namespace testsupport {
 
 using disc::BuildPackage;
-using disc::Le32;
+using alib::Le32;
 using disc::PackageEntry;
-using disc::PutLe32;
+using alib::PutLe32;
 
 }  // namespace testsupport

@@ -49,7 +49,7 @@ std::map<std::string, std::string> ReadBack(const std::vector<std::string>& disc
       }
       EXPECT_TRUE(tag >= 1 && tag <= 3) << "tag " << int(tag);
       if (!(tag >= 1 && tag <= 3) || at + 4 > disc.size()) return files;
-      uint32_t length = disc::LoadLe32(disc.data() + at);
+      uint32_t length = alib::LoadLe32(disc.data() + at);
       EXPECT_LE(length, disc::kMaxPackedBytes);
       EXPECT_LE(at + 4 + length, disc.size());
       std::string payload = UnpackAll(disc.substr(at + 4, length), disc::kMaxPieceBytes);
@@ -77,7 +77,7 @@ std::vector<std::string> Lay(const std::vector<std::pair<std::string, std::strin
   bool ok = writer.Finish(header);
   if (error != nullptr) *error = writer.error();
   if (!ok) return {};
-  EXPECT_EQ(static_cast<int32_t>(disc::LoadLe32(sink.discs[0].data() + 160)), writer.discCount());
+  EXPECT_EQ(static_cast<int32_t>(alib::LoadLe32(sink.discs[0].data() + 160)), writer.discCount());
   return sink.discs;
 }
 
@@ -132,7 +132,7 @@ TEST(ArchiveWriter, APieceThatExactlyFillsADiscStaysWhole) {
   const uint64_t exact = one[0].size() - 2;  // without FileEnd and DiscEnd
   std::vector<std::string> discs = Lay({{"\\a.bin", content}}, exact);
   ASSERT_EQ(discs.size(), 2u);
-  EXPECT_EQ(discs[0], one[0].substr(0, exact).replace(160, 4, disc::Le32(2))) << "disc 1 as before, whole";
+  EXPECT_EQ(discs[0], one[0].substr(0, exact).replace(160, 4, alib::Le32(2))) << "disc 1 as before, whole";
   EXPECT_EQ(discs[1], std::string("\x04\x05", 2));
   EXPECT_EQ(ReadBack(discs)["\\a.bin"], content);
 

@@ -94,8 +94,8 @@ TEST_F(DiscBuildTest, OneDiscRoundTrip) {
   for (const auto& f : SampleGame()) total += static_cast<uint32_t>(f.second.size());
   EXPECT_EQ(result_.installSize, total);
   std::string cd1 = Get("out\\disc1\\cd1");
-  EXPECT_EQ(disc::LoadLe32(cd1.data() + 164), total);
-  EXPECT_EQ(disc::LoadLe32(cd1.data() + 160), 1u);
+  EXPECT_EQ(alib::LoadLe32(cd1.data() + 164), total);
+  EXPECT_EQ(alib::LoadLe32(cd1.data() + 160), 1u);
   EXPECT_EQ(cd1.substr(0, 14), std::string("Harbor Makers\0", 14));
   EXPECT_EQ(cd1.substr(120, 12), std::string("kelvora.exe\0", 12));
   ExpectVerified();

@@ -14,21 +14,21 @@
 
 namespace {
 
-using disc::Le16;
-using disc::Le32;
+using alib::Le16;
+using alib::Le32;
 
 // A bitmap of `bits` bits and `compression`, its info header `infoSize`
 // bytes; `masks` follow a 40-byte header or lie inside a longer one.
 // `rows` are the stored pixel rows, padded by the caller.
 std::string Bmp(uint16_t bits, uint32_t compression, int32_t width, int32_t height, const std::string& rows,
                 const std::vector<uint32_t>& masks = {}, uint32_t infoSize = 40) {
-  std::string info = Le32(infoSize) + Le32(static_cast<uint32_t>(width)) + Le32(static_cast<uint32_t>(height)) +
-                     Le16(1) + Le16(bits) + Le32(compression);
+  std::string info = alib::Le32(infoSize) + alib::Le32(static_cast<uint32_t>(width)) + alib::Le32(static_cast<uint32_t>(height)) +
+                     alib::Le16(1) + alib::Le16(bits) + alib::Le32(compression);
   info.resize(40, '\0');
-  for (uint32_t m : masks) info += Le32(m);
+  for (uint32_t m : masks) info += alib::Le32(m);
   if (infoSize > 40) info.resize(infoSize, '\0');
-  return "BM" + Le32(static_cast<uint32_t>(14 + info.size() + rows.size())) + Le32(0) +
-         Le32(static_cast<uint32_t>(14 + info.size())) + info + rows;
+  return "BM" + alib::Le32(static_cast<uint32_t>(14 + info.size() + rows.size())) + alib::Le32(0) +
+         alib::Le32(static_cast<uint32_t>(14 + info.size())) + info + rows;
 }
 
 std::string Be32(uint32_t v) {
@@ -88,8 +88,8 @@ void ExpectRead(const std::vector<Case>& cases) {
 
 TEST(PictureInputTest, BitmapsOfEveryLayoutAreStoredAsSetupReadsThem) {
   const std::vector<uint32_t> k565 = {0xF800, 0x07E0, 0x001F}, k555 = {0x7C00, 0x03E0, 0x001F};
-  const std::string px555 = Le16(0x7C1F) + Le16(0x0200);  // red and blue full; green 16 of 31
-  const std::string px565 = Le16(0xF81F) + Le16(33 << 5);  // green 33 of 63
+  const std::string px555 = alib::Le16(0x7C1F) + alib::Le16(0x0200);  // red and blue full; green 16 of 31
+  const std::string px565 = alib::Le16(0xF81F) + alib::Le16(33 << 5);  // green 33 of 63
   const std::string bgrx = "\x10\x20\x30\xAB";
   const std::string bgr0 = std::string("\x10\x20\x30", 3) + '\0';
   const std::string bmp565 = Bmp(16, 3, 2, 1, px565, k565);
@@ -100,14 +100,14 @@ TEST(PictureInputTest, BitmapsOfEveryLayoutAreStoredAsSetupReadsThem) {
       {"16 bits without masks are 5-5-5", Bmp(16, 0, 2, 1, px555), 2, 1, 16, px565},
       {"16 bits, 5-6-5 masks kept", bmp565, 2, 1, 16, px565},
       {"16 bits, 5-5-5 masks", Bmp(16, 3, 2, 1, px555, k555), 2, 1, 16, px565},
-      {"16 bits, 4-4-4 masks", Bmp(16, 3, 1, 1, Le16(0x0F80) + Le16(0), {0x0F00, 0x00F0, 0x000F}), 1, 1, 16,
-       Le16(0xF800 | 34 << 5)},
+      {"16 bits, 4-4-4 masks", Bmp(16, 3, 1, 1, alib::Le16(0x0F80) + alib::Le16(0), {0x0F00, 0x00F0, 0x000F}), 1, 1, 16,
+       alib::Le16(0xF800 | 34 << 5)},
       {"32 bits without masks, X cleared", Bmp(32, 0, 1, 1, bgrx), 1, 1, 32, bgr0},
       {"32 bits, usual masks, X cleared", Bmp(32, 3, 1, 1, bgrx, {0xFF0000, 0xFF00, 0xFF}), 1, 1, 32, bgr0},
       {"32 bits, red and blue swapped", Bmp(32, 3, 1, 1, bgrx, {0xFF, 0xFF00, 0xFF0000}), 1, 1, 32,
        std::string("\x30\x20\x10", 3) + '\0'},
       {"32 bits, 10-10-10 masks in a V5 header",
-       Bmp(32, 3, 1, 1, Le32(0x3FF00000 | 0x200 << 10), {0x3FF00000, 0x000FFC00, 0x000003FF}, 124), 1, 1, 32,
+       Bmp(32, 3, 1, 1, alib::Le32(0x3FF00000 | 0x200 << 10), {0x3FF00000, 0x000FFC00, 0x000003FF}, 124), 1, 1, 32,
        std::string("\0\x80\xFF\0", 4)},
       {"masks not contiguous", Bmp(16, 3, 2, 1, px565, {0xA000, 0x07E0, 0x001F}), 0, 0, 0, "colour masks"},
       {"a mask empty", Bmp(16, 3, 2, 1, px565, {0xF800, 0, 0x001F}), 0, 0, 0, "colour masks"},
@@ -115,12 +115,12 @@ TEST(PictureInputTest, BitmapsOfEveryLayoutAreStoredAsSetupReadsThem) {
       {"a mask beyond 16 bits", Bmp(16, 3, 2, 1, px565, {0x1F0000, 0x07E0, 0x001F}), 0, 0, 0, "colour masks"},
       {"file ends inside the masks", bmp565.substr(0, 60), 0, 0, 0, "headers do not fit"},
       {"header too short for masks", Bmp(16, 3, 2, 1, px565, {}, 44), 0, 0, 0, "too short for its colour masks"},
-      {"header longer than the file", Bmp(24, 0, 1, 1, "\1\2\3\0").replace(14, 4, Le32(0x7FFFFFF0)), 0, 0, 0,
+      {"header longer than the file", Bmp(24, 0, 1, 1, "\1\2\3\0").replace(14, 4, alib::Le32(0x7FFFFFF0)), 0, 0, 0,
        "headers do not fit"},
-      {"pixels inside the headers", bmp565.substr(0, 10) + Le32(60) + bmp565.substr(14), 0, 0, 0,
+      {"pixels inside the headers", bmp565.substr(0, 10) + alib::Le32(60) + bmp565.substr(14), 0, 0, 0,
        "overlap its headers"},
       {"pixels cut short", bmp565.substr(0, bmp565.size() - 1), 0, 0, 0, "pixels do not fit"},
-      {"pixels far beyond the file", bmp565.substr(0, 10) + Le32(0xFFFFFFFF) + bmp565.substr(14), 0, 0, 0,
+      {"pixels far beyond the file", bmp565.substr(0, 10) + alib::Le32(0xFFFFFFFF) + bmp565.substr(14), 0, 0, 0,
        "pixels do not fit"},
       {"no width", Bmp(24, 0, 0, 1, ""), 0, 0, 0, "0 x 1 pixels"},
       {"too tall", Bmp(24, 0, 1, 5000, ""), 0, 0, 0, "1 x 5000 pixels; setup takes 1 to 4096"},
@@ -241,7 +241,7 @@ TEST_F(PictureBuildTest, NoPicturesGiveAnEmptyRecordAndVerifyNotesPicturesSetupW
   ASSERT_TRUE(Build()) << error_;
   for (const char* set : {"setup", "progress"}) {
     EXPECT_EQ(Get(std::string("out\\disc1\\setupdata\\") + set + ".pic1"), "PIC1" + std::string(22, '\0'));
-    EXPECT_EQ(Get(std::string("out\\disc1\\setupdata\\") + set + ".idx1"), Le32(1) + Le32(4));
+    EXPECT_EQ(Get(std::string("out\\disc1\\setupdata\\") + set + ".idx1"), alib::Le32(1) + alib::Le32(4));
   }
   gamedisc::DiscContents contents;
   gamedisc::Fault fault;
@@ -252,7 +252,7 @@ TEST_F(PictureBuildTest, NoPicturesGiveAnEmptyRecordAndVerifyNotesPicturesSetupW
   WriteProject("setup_pictures = art/p\n");
   ASSERT_TRUE(Build("shown")) << error_;
   std::string pic1 = Get("shown\\disc1\\setupdata\\setup.pic1");
-  pic1.replace(4, 2, Le16(999));
+  pic1.replace(4, 2, alib::Le16(999));
   Put("shown\\disc1\\setupdata\\setup.pic1", pic1);
   contents = gamedisc::DiscContents();
   ASSERT_TRUE(gamedisc::VerifyDiscSet(Discs("shown"), &contents, &fault)) << gamedisc::DescribeFault(fault);

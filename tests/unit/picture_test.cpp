@@ -296,8 +296,8 @@ TEST(PictureShapeTest, OnlyAttributesThatAgreeWithThePixelsCanBeShown) {
   };
   for (const auto& c : cases) {
     const std::string attributes = disc::PictureAttributes(c.width, c.height, c.bits);
-    disc::PictureShape shape;
-    EXPECT_EQ(disc::PictureShapeFrom(attributes.data(), c.unpackedSize, &shape), c.shown)
+    alib::PictureShape shape;
+    EXPECT_EQ(alib::PictureShapeFrom(attributes.data(), c.unpackedSize, &shape), c.shown)
         << c.width << " x " << c.height << ", " << c.bits << " bits, " << c.unpackedSize << " bytes";
     EXPECT_EQ(shape.width, c.width);
     EXPECT_EQ(shape.height, c.height);
@@ -305,7 +305,7 @@ TEST(PictureShapeTest, OnlyAttributesThatAgreeWithThePixelsCanBeShown) {
   }
   // The tool's form of the check takes attributes of any length: too short
   // to hold a shape, it is no picture and the shape stays zero.
-  disc::PictureShape shape{1, 1, 16};
+  alib::PictureShape shape{1, 1, 16};
   EXPECT_FALSE(disc::PictureShapeOf(disc::PictureAttributes(1, 1, 16).substr(0, 5), 2, &shape));
   EXPECT_EQ(shape.width, 0);
   EXPECT_EQ(shape.bitsPerPixel, 0);

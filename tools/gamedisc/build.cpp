@@ -452,7 +452,7 @@ bool Builder::Pictures(const std::vector<std::string>& files, const char* set, i
     const std::string which = std::string(set) + " picture " + std::to_string(pictures.size());
     std::string bytes, why;
     disc::PictureData picture;
-    disc::PictureShape shape;
+    alib::PictureShape shape;
     if (!ReadDiskFile(path, &bytes)) return Fail("cannot read the picture " + DisplayPath(path));
     if (!PictureFromFile(bytes, &picture, &why)) return Fail(which + ", " + DisplayPath(path) + ": " + why);
     if (picture.pixels.size() > kMaxPictureBytes) {
@@ -738,7 +738,7 @@ void Builder::MakeImages() {
   std::string label;
   for (char c : header_.gameName) {
     if (label.size() == 28) break;
-    c = disc::FoldByte(c);
+    c = alib::FoldByte(c);
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) label += c;
   }
   if (label.empty()) label = "GAME";

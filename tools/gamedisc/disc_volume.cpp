@@ -19,8 +19,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // characters, so that the second byte of a double-byte one stays as it is.
 bool SpeltAt(const VolumeEntry& entry, const char* text) {
   const std::string& name = entry.name;
-  if (entry.utf8) return disc::SameFolded(name.data(), text, name.size(), disc::AsciiChars{});
-  return disc::SameFolded(name.data(), text, name.size(), disc::CodePageChars{plat::GetAnsiCodePage()});
+  if (entry.utf8) return alib::SameFolded(name.data(), text, name.size(), alib::AsciiChars{});
+  return alib::SameFolded(name.data(), text, name.size(), alib::CodePageChars{plat::GetAnsiCodePage()});
 }
 
 // Whether `name` is UTF-8 with at least one character of three bytes (as

@@ -343,15 +343,15 @@ bool CheckPictures(const std::string& root, const char* set, DiscContents* conte
     int offset = 0;
     PictureOffset(base.c_str(), i, &offset);
     fault->offset = offset;
-    if (offset < 0 || static_cast<size_t>(offset) + disc::kPictureRecordHeaderBytes > pic1.size()) {
+    if (offset < 0 || static_cast<size_t>(offset) + alib::kPictureRecordHeaderBytes > pic1.size()) {
       fault->reason = "picture " + std::to_string(i) + " lies outside the file";
       return false;
     }
     const char* record = pic1.data() + offset;
-    const disc::PictureRecordHeader fields = disc::LoadPictureRecordHeader(record);
+    const alib::PictureRecordHeader fields = alib::LoadPictureRecordHeader(record);
     const uint32_t unpackedSize = fields.unpackedSize;
     const uint32_t packedSize = fields.packedSize;
-    if (packedSize > pic1.size() - static_cast<size_t>(offset) - disc::kPictureRecordHeaderBytes ||
+    if (packedSize > pic1.size() - static_cast<size_t>(offset) - alib::kPictureRecordHeaderBytes ||
         unpackedSize > kMaxPictureBytes) {
       fault->reason = "picture " + std::to_string(i) + " declares sizes its file does not hold";
       return false;
@@ -359,14 +359,14 @@ bool CheckPictures(const std::string& root, const char* set, DiscContents* conte
     if (packedSize == 0) continue;
     std::vector<unsigned char> pixels(unpackedSize + 1u);
     unsigned long produced = static_cast<unsigned long>(pixels.size());
-    if (Unpack(pixels.data(), &produced, reinterpret_cast<const unsigned char*>(record + disc::kPictureRecordHeaderBytes),
+    if (Unpack(pixels.data(), &produced, reinterpret_cast<const unsigned char*>(record + alib::kPictureRecordHeaderBytes),
                packedSize) != 0 ||
         produced != unpackedSize) {
       fault->reason = "picture " + std::to_string(i) + " does not unpack";
       return false;
     }
-    disc::PictureShape shape;
-    if (!disc::PictureShapeFrom(fields.attributes, unpackedSize, &shape)) {
+    alib::PictureShape shape;
+    if (!alib::PictureShapeFrom(fields.attributes, unpackedSize, &shape)) {
       contents->notes.push_back(std::string("disc 1: setupdata\\") + set + ".pic1, picture " + std::to_string(i) + ": its attributes (" +
                                 std::to_string(shape.width) + " x " + std::to_string(shape.height) + ", " +
                                 std::to_string(shape.bitsPerPixel) + " bits) do not agree with its " +

@@ -448,7 +448,7 @@ bool Extractor::ReadManifest() {
     return false;
   }
   for (const disc::PackageEntry& e : entries) {
-    if (disc::SameFolded(e.name, std::string(disc::kManifestName), disc::PackageChars())) {
+    if (alib::SameFolded(e.name, std::string(disc::kManifestName), alib::PackageChars())) {
       listText_ = e.data;
       hasList_ = true;
       break;

@@ -36,7 +36,7 @@ using disc::DefaultTargetFolder;
 
 // Names compared as the Windows file systems do for plain ASCII.
 inline bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  return disc::SameFolded(a, b, disc::AsciiChars{});
+  return alib::SameFolded(a, b, alib::AsciiChars{});
 }
 
 }  // namespace gamedisc

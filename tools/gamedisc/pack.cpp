@@ -17,7 +17,7 @@ bool PackFolder(const std::string& folder, std::string* package, std::string* er
   for (const FolderItem& item : ListFolder(folder)) {
     const std::string path = JoinPath(folder, item.name);
     disc::PackageEntry entry{item.folder ? item.name + ".apkg" : item.name, ""};
-    if (entry.name.size() >= disc::kPackageNameBytes) {
+    if (entry.name.size() >= alib::kPackageNameBytes) {
       *error = DisplayPath(path) + ": a package entry's name holds at most 31 bytes";
       return false;
     }
@@ -27,7 +27,7 @@ bool PackFolder(const std::string& folder, std::string* package, std::string* er
         return false;
       }
     }
-    if (!seen.insert(disc::Folded(entry.name, disc::AsciiChars{})).second) {
+    if (!seen.insert(alib::Folded(entry.name, alib::AsciiChars{})).second) {
       *error = DisplayPath(path) + ": another entry has the same name but for case";
       return false;
     }
@@ -44,8 +44,8 @@ bool PackFolder(const std::string& folder, std::string* package, std::string* er
 
 bool ReadPackage(const std::string& bytes, std::vector<disc::PackageEntry>* entries, std::string* error) {
   entries->clear();
-  disc::PackageHeader header{};
-  if (bytes.size() >= disc::kPackageHeaderBytes) header = disc::LoadPackageHeader(bytes.data());
+  alib::PackageHeader header{};
+  if (bytes.size() >= alib::kPackageHeaderBytes) header = alib::LoadPackageHeader(bytes.data());
   if (!header.magic) {
     *error = "not a package: it does not start with APKG";
     return false;
@@ -53,17 +53,17 @@ bool ReadPackage(const std::string& bytes, std::vector<disc::PackageEntry>* entr
   const uint64_t directory = header.directoryOffset;
   const int32_t count = static_cast<int32_t>(header.entryCount);
   if (count < 1) return true;  // an empty package
-  if (directory + static_cast<uint64_t>(count) * disc::kPackageEntryBytes > bytes.size()) {
+  if (directory + static_cast<uint64_t>(count) * alib::kPackageEntryBytes > bytes.size()) {
     *error = "the directory (" + std::to_string(count) + " entries at offset " + std::to_string(directory) +
              ") lies outside the file";
     return false;
   }
   for (int32_t i = 0; i < count; ++i) {
-    const char* record = bytes.data() + directory + static_cast<uint64_t>(i) * disc::kPackageEntryBytes;
-    const disc::PackageEntryFields entry = disc::LoadPackageEntry(record);
+    const char* record = bytes.data() + directory + static_cast<uint64_t>(i) * alib::kPackageEntryBytes;
+    const alib::PackageEntryFields entry = alib::LoadPackageEntry(record);
     const uint64_t offset = entry.dataOffset;
     const uint64_t size = entry.dataSize;
-    const std::string name(record + disc::kPackageEntryNameAt, entry.nameLength);
+    const std::string name(record + alib::kPackageEntryNameAt, entry.nameLength);
     if (offset + size > bytes.size()) {
       *error = "entry " + std::to_string(i) + " (" + name + ") lies outside the file";
       return false;
@@ -97,7 +97,7 @@ bool UnpackPackage(const std::string& package, const std::string& folder,
       *error = DisplayPath(package) + ": the entry name \"" + e.name + "\" is no plain file name";
       return false;
     }
-    if (!seen.insert(disc::Folded(e.name, disc::AsciiChars{})).second) {
+    if (!seen.insert(alib::Folded(e.name, alib::AsciiChars{})).second) {
       say("  left out: " + e.name + " (an earlier entry has this name)");
       continue;
     }

@@ -29,7 +29,7 @@ struct BgraImage {
 // system's imaging component on Windows (picture_png_win32.cpp). Palettes
 // and grey are expanded, 16-bit channels cut to their high byte, no gamma
 // applied, so that both builds store the same bytes. Refuses sizes outside
-// 1 to kMaxPictureSide before any pixel is read. False with `error` set.
+// 1 to alib::kMaxPictureSide before any pixel is read. False with `error` set.
 bool DecodePng(const std::string& png, BgraImage* image, std::string* error);
 
 }  // namespace gamedisc

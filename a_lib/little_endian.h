@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace disc {
+namespace alib {
 
 inline uint16_t LoadLe16(const void* bytes) {
   const auto* p = static_cast<const unsigned char*>(bytes);
@@ -38,4 +38,4 @@ inline std::string Le32(uint32_t value) {
   return out;
 }
 
-}  // namespace disc
+}  // namespace alib

@@ -16,7 +16,7 @@
 // 32 bits B G R and a zero byte. Pictures of other makers may hold anything
 // there; the installer loads them but does not show them.
 //
-// Header-only: the support library uses it without linking the disc library.
+// a_pic loads pictures with it; the disc library writes them with it.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +25,7 @@
 
 #include "little_endian.h"
 
-namespace disc {
+namespace alib {
 
 constexpr size_t kPictureAttributeBytes = 14;
 constexpr size_t kPictureUnpackedSizeAt = 14;
@@ -81,4 +81,4 @@ inline bool PictureShapeFrom(const void* attributes, uint32_t unpackedSize, Pict
              unpackedSize;
 }
 
-}  // namespace disc
+}  // namespace alib

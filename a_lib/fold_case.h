@@ -11,7 +11,8 @@
 //                  whatever the code page
 //   AsciiChars     every byte a character of its own
 //
-// Header-only: the support library folds package names with it.
+// a_filepkg folds package names with it; the disc library folds the names
+// of stored paths and lists of files.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,7 @@
 
 #include "a_name.h"
 
-namespace disc {
+namespace alib {
 
 struct CodePageChars {
   unsigned codePage;
@@ -81,4 +82,4 @@ bool SameFolded(const std::string& a, const std::string& b, Chars chars) {
   return a.size() == b.size() && SameFolded(a.data(), b.data(), a.size(), chars);
 }
 
-}  // namespace disc
+}  // namespace alib

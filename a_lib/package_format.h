@@ -12,8 +12,8 @@
 // names before comparing them and take the first match in directory order.
 //
 // The loads below take the numbers as stored, unsigned; each reader decides
-// how it bounds them against its file. Header-only: the support library
-// uses it without linking the disc library.
+// how it bounds them against its file. a_filepkg reads packages with it, the
+// disc library and the authoring tool write and check them with it.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +22,7 @@
 
 #include "little_endian.h"
 
-namespace disc {
+namespace alib {
 
 constexpr char kPackageMagic[] = "APKG";
 constexpr size_t kPackageMagicBytes = 4;
@@ -63,4 +63,4 @@ inline PackageEntryFields LoadPackageEntry(const void* record) {
   return {nameLength, LoadLe32(p + kPackageEntryDataOffsetAt), LoadLe32(p + kPackageEntryDataSizeAt)};
 }
 
-}  // namespace disc
+}  // namespace alib
