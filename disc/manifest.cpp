@@ -164,3 +164,17 @@ std::string DescribeSum(uint64_t size, uint32_t crc) {
   std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(crc));
   return digits + (size == 1 ? " byte" : " bytes") + ", CRC-32 " + hex;
 }
+
+std::string ListedMismatch(const ManifestFile* row, const std::string& shown, int firstDisc, uint64_t size,
+                           uint32_t crc) {
+  if (row == nullptr) return shown + " is not in the disc's list of files";
+  if (firstDisc > 0 && row->disc != firstDisc) {
+    return shown + " starts on disc " + std::to_string(firstDisc) + "; the disc's list of files gives disc " +
+           std::to_string(row->disc);
+  }
+  if (row->size != size || row->crc != crc) {
+    return shown + " is " + DescribeSum(size, crc) + "; the disc's list of files gives " +
+           DescribeSum(row->size, row->crc);
+  }
+  return std::string();
+}

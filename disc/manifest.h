@@ -82,6 +82,13 @@ struct FileSum {
 // "1,234 bytes, CRC-32 0A1B2C3D", as the damaged-disc box tells a file.
 std::string DescribeSum(uint64_t size, uint32_t crc);
 
+// A file read whole, checked against `row`, its row in the list (null when
+// the list has none): empty when it is as listed, else why not, naming it
+// `shown`. With `firstDisc` above 0, the disc its FileStart record is on
+// must be the row's too (the data folder's files and setup pass 0).
+std::string ListedMismatch(const ManifestFile* row, const std::string& shown, int firstDisc, uint64_t size,
+                           uint32_t crc);
+
 namespace disc {
 
 // The list's name inside the setupdata folder.

@@ -11,6 +11,7 @@
 #include "install_log.h"
 #include "platform.h"
 #include "progress.h"
+#include "archive_walk.h"
 #include "record_reader.h"
 #include "resource_ids.h"
 #include "setup_state.h"
@@ -93,12 +94,6 @@ void ReportDiscDamage(int discIndex, int32_t offset, const char* reason) {
 
 void ReportDamage(int32_t offset, const char* reason) { ReportDiscDamage(copyState.discIndex, offset, reason); }
 
-std::string NotAsListed(const ManifestFile& row, uint64_t size, uint32_t crc) {
-  return row.path + " is " + DescribeSum(size, crc) + "; the disc's list of files gives " +
-         DescribeSum(row.size, row.crc);
-}
-
-
 // Closes the file being written; a close that loses data is a failed write.
 bool CloseOutput() {
   if (!copyState.output.IsOpen()) return true;
@@ -112,133 +107,93 @@ void PumpMessages() {
   }
 }
 
-// kUnreadable: the disc could not be read at the record that starts at the
-// position, which is left there.
-enum class Step { kNext, kDiscDone, kStop, kUnreadable };
+bool RetryUnreadable(int32_t position);
 
-// Closes the file being written and, with the disc's list, matches what was
-// written against its row. `offset` is the record that ends the file.
-Step FinishOutput(int32_t offset) {
-  if (!copyState.output.IsOpen()) return Step::kNext;
-  if (!CloseOutput()) {
-    ReportWriteFailure();
-    return Step::kStop;
+// What setup does with each record the walk meets: the folders and files
+// in the target folder, the disc's damage in a box, Retry when the disc
+// cannot be read, progress and cancel between records. The walk stays
+// across the discs: a file goes on from one to the next.
+class CopySink : public disc::ArchiveSink {
+ public:
+  bool Name(int8_t tag, const std::string& path, size_t unpacked, int64_t offset) override {
+    if (!Compose(joined_, sizeof joined_, "%s%s", setupState.targetFolder, path.c_str())) {
+      ReportDamage(static_cast<int32_t>(offset), "a stored name is too long for the target folder");
+      return false;
+    }
+    if (tag == kTagFileStart) SetStatus(path.c_str());
+    copyState.bytesDone += static_cast<uint32_t>(unpacked);
+    return true;
   }
-  ManifestFile* row = copyState.outputListed;
-  copyState.outputListed = nullptr;
-  if (row == nullptr) return Step::kNext;
-  const FileSum& sum = copyState.outputSum;
-  if (sum.size != row->size || sum.crc != row->crc) {
-    ReportDamage(offset, NotAsListed(*row, sum.size, sum.crc).c_str());
-    return Step::kStop;
-  }
-  row->installed = true;
-  return Step::kNext;
-}
 
-// Handles a Folder or FileStart record whose payload is `path` (`length`
-// unpacked bytes).
-Step HandlePath(int8_t tag, const char* path, unsigned long length, int32_t offset) {
-  PathVerdict verdict = CheckStoredPath(path, length, plat::GetAnsiCodePage());
-  if (verdict != PathVerdict::kSafe) {
-    ReportDamage(offset, DescribeVerdict(verdict));
-    return Step::kStop;
-  }
-  char joined[kPathSize];
-  if (!Compose(joined, sizeof joined, "%s%s", setupState.targetFolder, path)) {
-    ReportDamage(offset, "a stored name is too long for the target folder");
-    return Step::kStop;
-  }
-  if (tag == kTagFolder) {
+  bool Folder(const std::string&, int, int64_t) override {
     // Logged only when this install makes it: one that was there stays.
-    if (plat::GetAttributes(joined) == plat::kInvalidAttributes && !installLog.Entry(disc::kLogFolder, joined)) {
-      ReportWriteFailure();
-      return Step::kStop;
+    if (plat::GetAttributes(joined_) == plat::kInvalidAttributes && !installLog.Entry(disc::kLogFolder, joined_)) {
+      return WriteFailed();
     }
     // A folder that exists already is fine; one that cannot be made is a
     // failed write, not an install with a folder missing.
-    if (!plat::CreateFolder(joined) &&
-        (plat::GetAttributes(joined) == plat::kInvalidAttributes ||
-         (plat::GetAttributes(joined) & plat::kAttrDirectory) == 0)) {
-      ReportWriteFailure();
-      return Step::kStop;
+    if (!plat::CreateFolder(joined_) &&
+        (plat::GetAttributes(joined_) == plat::kInvalidAttributes ||
+         (plat::GetAttributes(joined_) & plat::kAttrDirectory) == 0)) {
+      return WriteFailed();
     }
-    return Step::kNext;
+    return true;
   }
-  SetStatus(path);
-  const Step finished = FinishOutput(offset);
-  if (finished != Step::kNext) return finished;
-  ManifestFile* row = nullptr;
-  if (copyState.manifest != nullptr) {
-    row = copyState.manifest->Find(ManifestSource::kArchive, path, std::strlen(path));
-    if (row == nullptr) {
-      ReportDamage(offset, (std::string(path) + " is not in the disc's list of files").c_str());
-      return Step::kStop;
+
+  bool FileStart(const disc::WalkFile&, int64_t) override {
+    if (!installLog.MakeLoggedParents(joined_) || !installLog.Entry(disc::kLogFile, joined_)) return WriteFailed();
+    if (!copyState.output.OpenWrite(joined_)) {
+      ShowPendingStatus();
+      plat::MessageBox(progressView.dialog, "Create File Fail", "Error", plat::kBoxOk);
+      copyState.outcome = CopyOutcome::kCreateFailed;
+      return false;
     }
+    return true;
   }
-  if (!installLog.MakeLoggedParents(joined) || !installLog.Entry(disc::kLogFile, joined)) {
-    ReportWriteFailure();
-    return Step::kStop;
-  }
-  if (!copyState.output.OpenWrite(joined)) {
-    ShowPendingStatus();
-    plat::MessageBox(progressView.dialog, "Create File Fail", "Error", plat::kBoxOk);
-    copyState.outcome = CopyOutcome::kCreateFailed;
-    return Step::kStop;
-  }
-  copyState.outputListed = row;
-  copyState.outputSum = FileSum();
-  return Step::kNext;
-}
 
-// Does what the record `record` asks of the target folder.
-Step HandleRecord(const disc::Record& record) {
-  switch (record.tag) {
-    case kTagFileEnd:
-      return FinishOutput(static_cast<int32_t>(record.offset));
-    case kTagDiscEnd:
-      return Step::kDiscDone;
-    case kTagFolder:
-    case kTagFileStart:
-    case kTagFileData:
-      break;
-    default:
-      // A record of one byte, passed over wherever it stands, inside a file too.
-      return Step::kNext;
+  bool FileData(const disc::WalkFile&, const unsigned char* data, size_t length, int64_t) override {
+    copyState.bytesDone += static_cast<uint32_t>(length);
+    if (length > 0 && !copyState.output.Write(data, static_cast<int>(length))) return WriteFailed();
+    return true;
   }
-  const int32_t offset = static_cast<int32_t>(record.offset);
-  copyState.bytesDone += static_cast<uint32_t>(record.length);
-  if (record.tag != kTagFileData) {
-    return HandlePath(record.tag, reinterpret_cast<const char*>(record.payload), record.length, offset);
-  }
-  if (!copyState.output.IsOpen()) {
-    ReportDamage(offset, "file data with no file to write it to");
-    return Step::kStop;
-  }
-  if (record.length > 0 && !copyState.output.Write(record.payload, static_cast<int>(record.length))) {
-    ReportWriteFailure();
-    return Step::kStop;
-  }
-  copyState.outputSum.Add(record.payload, record.length);
-  return Step::kNext;
-}
 
-// Reads the next record and handles it.
-Step NextRecord(disc::RecordReader* reader) {
-  disc::Record record;
-  switch (reader->Next(&record)) {
-    case disc::NextResult::kEnd:
-      return Step::kDiscDone;
-    case disc::NextResult::kUnreadable:
-      return Step::kUnreadable;
-    case disc::NextResult::kDamaged:
-      ReportDamage(static_cast<int32_t>(record.offset), disc::DescribeRecordDamage(reader->damage()));
-      return Step::kStop;
-    case disc::NextResult::kRecord:
-      break;
+  bool FileEnd(const disc::WalkFile&, int64_t) override { return CloseOutput() || WriteFailed(); }
+
+  bool Unreadable(int64_t position) override { return RetryUnreadable(static_cast<int32_t>(position)); }
+
+  void Damaged(const disc::WalkDamage& damage) override {
+    // Damage at the end of the archive is told with the disc file closed.
+    if (!damage.atRecord) copyState.archive.Close();
+    ReportDiscDamage(damage.disc - 1, damage.atRecord ? static_cast<int32_t>(damage.offset) : -1,
+                     damage.reason.c_str());
   }
-  return HandleRecord(record);
-}
+
+  bool Next() override {
+    if (++records_ % 2 == 0) UpdateCopyProgress();
+    if (records_ > 65535) records_ = 0;
+    if (progressView.cancelRequested) {
+      copyState.outcome = CopyOutcome::kCancelled;
+      return false;
+    }
+    const uint32_t now = plat::TickCount();
+    if (pacing.statusPending && now - pacing.lastDraw >= kDrawEveryMs) ShowPendingStatus();
+    if (now - pacing.lastPump >= kPumpEveryMs) {
+      pacing.lastPump = now;
+      PumpMessages();
+    }
+    return true;
+  }
+
+  void StartDisc() { records_ = 0; }
+
+ private:
+  static bool WriteFailed() {
+    ReportWriteFailure();
+    return false;
+  }
+  char joined_[kPathSize] = {};
+  int records_ = 0;
+};
 
 // A question at which the player may take the disc out: nothing is held on
 // the drive meanwhile, so that it opens (the caller has closed the disc
@@ -285,9 +240,13 @@ void ReportWriteFailure() {
   copyState.outcome = CopyOutcome::kWriteFailed;
 }
 
-int ExtractDisc() {
+namespace {
+
+// Reads disc `discIndex`, whose archive is open, through `walk`.
+int ExtractDisc(disc::ArchiveWalk* walk, CopySink* sink, int32_t discCount) {
   int32_t position = copyState.discIndex == 0 ? kSetupHeaderSize : 0;
-  if (copyState.archive.Size() < position || !copyState.archive.Seek(position)) {
+  const int64_t size = copyState.archive.Size();
+  if (size < position || !copyState.archive.Seek(position)) {
     ReportDamage(0, "the disc file is shorter than its header");
     return 0;
   }
@@ -300,35 +259,12 @@ int ExtractDisc() {
   if (packed == nullptr || unpacked == nullptr) {
     copyState.outcome = CopyOutcome::kNoMemory;
     result = 0;
-  }
-  disc::FileSource source(&copyState.archive);
-  disc::RecordReader reader(&source, position, packed, unpacked);
-  int records = 0;
-  while (result == 1) {
-    Step step = NextRecord(&reader);
-    if (step == Step::kUnreadable) {
-      if (RetryUnreadable(static_cast<int32_t>(reader.position()))) continue;
-      result = 0;
-      break;
-    }
-    if (step == Step::kDiscDone) break;
-    if (step == Step::kStop) {
-      result = 0;
-      break;
-    }
-    if (++records % 2 == 0) UpdateCopyProgress();
-    if (records > 65535) records = 0;
-    if (progressView.cancelRequested) {
-      copyState.outcome = CopyOutcome::kCancelled;
-      result = 0;
-      break;
-    }
-    const uint32_t now = plat::TickCount();
-    if (pacing.statusPending && now - pacing.lastDraw >= kDrawEveryMs) ShowPendingStatus();
-    if (now - pacing.lastPump >= kPumpEveryMs) {
-      pacing.lastPump = now;
-      PumpMessages();
-    }
+  } else {
+    sink->StartDisc();
+    disc::FileSource source(&copyState.archive);
+    disc::RecordReader reader(&source, position, packed, unpacked);
+    const bool last = copyState.discIndex + 1 >= discCount;
+    result = walk->Disc(copyState.discIndex + 1, &reader, size, last) == disc::WalkEnd::kDisc ? 1 : 0;
   }
   ShowPendingStatus();
   if (result == 0) CloseOutput();
@@ -336,6 +272,8 @@ int ExtractDisc() {
   if (packed != nullptr) A_FREE(packed);
   return result;
 }
+
+}  // namespace
 
 void UpdateCopyProgress() { UpdateProgress(ComputePercent(copyState.bytesDone, setupState.header.installSize)); }
 
@@ -405,6 +343,11 @@ void MakeTargetFolder() {
 namespace {
 
 int ReadDiscs(int32_t discCount) {
+  CopySink sink;
+  disc::WalkRules rules;
+  rules.codePage = plat::GetAnsiCodePage();
+  rules.list = copyState.manifest;
+  disc::ArchiveWalk walk(rules, &sink);
   char path[kPathSize];
   for (copyState.discIndex = 0;;) {
     DiscPath(path, sizeof path, copyState.discIndex);
@@ -415,20 +358,13 @@ int ReadDiscs(int32_t discCount) {
         return 0;
       }
     }
-    int complete = ExtractDisc();
+    int complete = ExtractDisc(&walk, &sink, discCount);
     copyState.archive.Close();
     if (!complete) {
       CloseOutput();
       return 0;
     }
     if (++copyState.discIndex >= discCount) break;
-  }
-  // The archive of the last disc must not end in the middle of a file.
-  if (copyState.output.IsOpen()) {
-    CloseOutput();
-    --copyState.discIndex;
-    ReportDamage(-1, "the last disc ends inside a file");
-    return 0;
   }
   copyState.outcome = CopyOutcome::kDone;
   return 1;
@@ -455,7 +391,6 @@ int RunDiscs() {
     return 0;
   }
   copyState.archive.Close();
-  copyState.outputListed = nullptr;
   if (!LoadDiscManifest(discCount)) return 0;
   MakeTargetFolder();
   // What this install makes is recorded before it is made; without the
@@ -494,7 +429,7 @@ bool CopyDataFile(const char* name, const char* to) {
   uint32_t crc = 0;
   if (!CopyFileData(name, to, &size, &crc)) return false;
   if (size != row->size || crc != row->crc) {
-    ReportDamageOf(source, -1, NotAsListed(*row, size, crc).c_str());
+    ReportDamageOf(source, -1, ListedMismatch(row, row->path, 0, size, crc).c_str());
     return false;
   }
   row->installed = true;

@@ -40,11 +40,9 @@ struct CopyState {
   int32_t discIndex;   // 0 for the first disc
   uint32_t bytesDone;  // unpacked bytes of Folder, FileStart and FileData records
   CopyOutcome outcome;
-  // The disc's list of files, when disc 1 has one (else null): each file is
-  // matched against its row as it is closed.
+  // The disc's list of files, when disc 1 has one (else null): the walk of
+  // the archives matches each file against its row as it is closed.
   Manifest* manifest;
-  ManifestFile* outputListed;  // the row of the file being written
-  FileSum outputSum;           // what has been written to it
 };
 extern CopyState copyState;
 
@@ -57,10 +55,6 @@ extern CopyState copyState;
 int RunDiscs();
 // Shows in the progress dialog the share of the install size read so far.
 void UpdateCopyProgress();
-// Reads the records of the open `archive` of disc `discIndex`. 1 when the
-// disc is complete (a file may remain open for the next disc), 0 when the run
-// must stop.
-int ExtractDisc();
 // Asks for disc `discIndex` + 1 with the "Next Disc" box. 1 to try again; 0
 // when the user gave up (the "Fail" box follows and the cancel flag is set).
 int AskForDisc(int discIndex);

@@ -14,6 +14,7 @@
 #include "little_endian.h"
 #include "pack.h"
 #include "picture_format.h"
+#include "archive_walk.h"
 #include "record_reader.h"
 #include "records.h"
 #include "setup_header.h"
@@ -68,17 +69,66 @@ ArchiveSource FolderArchives(const DiscSet& set) {
   return source;
 }
 
-// Walks the records of every disc as the copy engine reads them.
-class ArchiveReader {
+// Walks the records of every disc as the copy engine reads them, through
+// the one walk: what setup would pass over is a fault here, and what only
+// some systems refuse a note. Builds the contents and tells `sink` (extract)
+// every folder and piece.
+class ArchiveReader : public disc::ArchiveSink {
  public:
-  ArchiveReader(const ArchiveSource& source, unsigned codePage, ArchiveSink* sink, DiscContents* contents,
+  ArchiveReader(const ArchiveSource& source, unsigned codePage, disc::ArchiveSink* sink, DiscContents* contents,
                 Fault* fault, const std::function<void(const ArchivedFile&)>& onFile)
-      : source_(source), codePage_(codePage), sink_(sink), contents_(contents), fault_(fault), onFile_(onFile),
-        packed_(kMaxPackedBytes), unpacked_(kMaxPieceBytes) {}
+      : source_(source), sink_(sink), contents_(contents), fault_(fault), onFile_(onFile),
+        walk_(Rules(codePage), this), packed_(kMaxPackedBytes), unpacked_(kMaxPieceBytes) {}
 
   bool Run();
 
+  // disc::ArchiveSink
+  bool DiscStart(int disc) override { return sink_ == nullptr || sink_->DiscStart(disc); }
+  bool Name(int8_t tag, const std::string& path, size_t unpacked, int64_t offset) override {
+    if (path.size() > kMaxStoredPath) return Fail(offset, "a stored name is longer than 242 bytes: " + path);
+    std::string target = DefaultTargetFolder(contents_->companyName, contents_->gameName);
+    if (target.size() + path.size() > kMaxPath) {
+      return Fail(offset, "a stored name is too long for the default install folder: " + path);
+    }
+    return sink_ == nullptr || sink_->Name(tag, path, unpacked, offset) || Fail(offset, "");
+  }
+  bool Folder(const std::string& path, int disc, int64_t offset) override {
+    contents_->folders.push_back({path, disc});
+    return sink_ == nullptr || sink_->Folder(path, disc, offset) || Fail(offset, "");
+  }
+  bool FileStart(const disc::WalkFile& file, int64_t offset) override {
+    contents_->files.push_back({file.path, 0, file.firstDisc, file.lastDisc});
+    return sink_ == nullptr || sink_->FileStart(file, offset) || Fail(offset, "");
+  }
+  bool FileData(const disc::WalkFile& file, const unsigned char* data, size_t length, int64_t offset) override {
+    Update(file);
+    return sink_ == nullptr || sink_->FileData(file, data, length, offset) || Fail(offset, "");
+  }
+  bool FileEnd(const disc::WalkFile& file, int64_t offset) override {
+    const ArchivedFile& f = Update(file);
+    if (onFile_) onFile_(f);
+    return sink_ == nullptr || sink_->FileEnd(file, offset) || Fail(offset, "");
+  }
+  bool Odd(disc::Oddity oddity, int64_t offset, const std::string& text) override {
+    if (oddity == disc::Oddity::kNoTag) {
+      ++skipped_;
+      return true;
+    }
+    if (oddity == disc::Oddity::kRefusedOnSome) {
+      contents_->notes.push_back("disc " + std::to_string(disc_) + ", offset " + std::to_string(offset) + ": " + text);
+      return true;
+    }
+    return Fail(offset, text);
+  }
+  bool Unreadable(int64_t position) override { return Fail(position, "cannot be read"); }
+  void Damaged(const disc::WalkDamage& damage) override { Fail(damage.offset, damage.reason + damage.detail); }
+
  private:
+  static disc::WalkRules Rules(unsigned codePage) {
+    disc::WalkRules rules;
+    rules.codePage = codePage;
+    return rules;
+  }
   bool Fail(int64_t offset, const std::string& reason) {
     fault_->disc = disc_;
     fault_->file = path_;
@@ -86,24 +136,28 @@ class ArchiveReader {
     fault_->reason = reason;
     return false;
   }
+  // The open file, the last one listed, as far as the walk has read it.
+  const ArchivedFile& Update(const disc::WalkFile& file) {
+    ArchivedFile& f = contents_->files.back();
+    f.size = file.size;
+    f.crc = file.crc;
+    f.lastDisc = file.lastDisc;
+    return f;
+  }
   bool ReadHeader();
   bool ReadDisc();
-  bool Record(const disc::Record& record);
-  bool NamedRecord(int64_t offset, int8_t tag, const char* name, unsigned long length);
 
   const ArchiveSource& source_;
-  const unsigned codePage_;
-  ArchiveSink* sink_;
+  disc::ArchiveSink* sink_;
   DiscContents* contents_;
   Fault* fault_;
   const std::function<void(const ArchivedFile&)>& onFile_;
+  disc::ArchiveWalk walk_;
   std::vector<unsigned char> packed_, unpacked_;
   std::unique_ptr<VolumeFile> archive_;
   int disc_ = 1;
   std::string path_;
-  int open_ = -1;               // index of the file being written, or -1
-  int skipped_ = 0;             // tags of no record on this disc
-  bool mustContinue_ = false;   // the previous disc ended inside a file
+  int skipped_ = 0;  // tags of no record on this disc
 };
 
 bool ArchiveReader::ReadHeader() {
@@ -137,116 +191,12 @@ bool ArchiveReader::ReadHeader() {
   return true;
 }
 
-bool ArchiveReader::NamedRecord(int64_t offset, int8_t tag, const char* name, unsigned long length) {
-  // Setup reads a name in the code page of the system it runs on. A name
-  // that one of them takes installs there; one that none takes is refused
-  // everywhere.
-  // Extract writes the name as one code page reads it, and that reading
-  // alone must be safe.
-  if (codePage_ != 0) {
-    const PathVerdict verdict = CheckStoredPath(name, length, codePage_);
-    if (verdict != PathVerdict::kSafe) {
-      return Fail(offset, std::string(DescribeVerdict(verdict)) + " where the code page is " + std::to_string(codePage_));
-    }
-  }
-  std::string refusedOn;
-  PathVerdict western = PathVerdict::kSafe;
-  size_t refusals = 0;
-  for (const disc::DiscCodePage& page : disc::kDiscCodePages) {
-    if (codePage_ != 0) break;
-    PathVerdict verdict = CheckStoredPath(name, length, page.number);
-    if (verdict == PathVerdict::kSafe) continue;
-    if (page.number == plat::kCodePageWestern) western = verdict;
-    refusedOn += (refusedOn.empty() ? "" : ", ") + std::to_string(page.number);
-    ++refusals;
-  }
-  // Refused on every system: a damaged disc.
-  if (refusals == std::size(disc::kDiscCodePages)) return Fail(offset, DescribeVerdict(western));
-  const std::string path(name);
-  if (!refusedOn.empty()) {
-    contents_->notes.push_back("disc " + std::to_string(disc_) + ", offset " + std::to_string(offset) + ": " + path +
-                               " is refused where the code page is " + refusedOn);
-  }
-  if (path.size() > kMaxStoredPath) return Fail(offset, "a stored name is longer than 242 bytes: " + path);
-  std::string target = DefaultTargetFolder(contents_->companyName, contents_->gameName);
-  if (target.size() + path.size() > kMaxPath) {
-    return Fail(offset, "a stored name is too long for the default install folder: " + path);
-  }
-  if (open_ >= 0) {
-    return Fail(offset, contents_->files[static_cast<size_t>(open_)].path + " has no end before " + path);
-  }
-  if (tag == disc::kTagFolder) {
-    contents_->folders.push_back({path, disc_});
-    if (sink_ != nullptr && !sink_->Folder(contents_->folders.back())) return Fail(offset, "");
-  } else {
-    contents_->files.push_back({path, 0, disc_, disc_});
-    open_ = static_cast<int>(contents_->files.size() - 1);
-    if (sink_ != nullptr && !sink_->FileStart(contents_->files.back())) return Fail(offset, "");
-  }
-  return true;
-}
-
-bool ArchiveReader::Record(const disc::Record& record) {
-  using namespace disc;
-  const int64_t offset = record.offset;
-  const int8_t tag = record.tag;
-  // Any other tag is a record of one byte, which setup passes over.
-  if (tag < kTagFolder || tag > kTagDiscEnd) {
-    ++skipped_;
-    return true;
-  }
-  if (mustContinue_) {
-    mustContinue_ = false;
-    if (tag != kTagFileData && tag != kTagFileEnd) {
-      return Fail(offset, contents_->files[static_cast<size_t>(open_)].path + " is cut off: disc " +
-                              std::to_string(disc_ - 1) + " ends inside it and this disc does not go on with it");
-    }
-  }
-  if (tag == kTagFileEnd) {
-    if (open_ < 0) return Fail(offset, "a file end with no file open");
-    ArchivedFile& f = contents_->files[static_cast<size_t>(open_)];
-    f.lastDisc = disc_;
-    if (onFile_) onFile_(f);
-    open_ = -1;
-    return sink_ == nullptr || sink_->FileEnd(f) || Fail(offset, "");
-  }
-  if (tag != kTagFileData) {
-    return NamedRecord(offset, tag, reinterpret_cast<const char*>(record.payload), record.length);
-  }
-  if (open_ < 0) return Fail(offset, "file data with no file to write it to");
-  ArchivedFile& f = contents_->files[static_cast<size_t>(open_)];
-  f.size += record.length;
-  f.crc = UpdateCrc32(f.crc, record.payload, record.length);
-  f.lastDisc = disc_;
-  return sink_ == nullptr || sink_->FileData(f, record.payload, record.length) || Fail(offset, "");
-}
-
 bool ArchiveReader::ReadDisc() {
   // Read on from where the header ended: an image is read once, in order.
-  const int64_t size = archive_->Size();
   const int64_t position = disc_ == 1 ? static_cast<int64_t>(kSetupHeaderBytes) : 0;
   skipped_ = 0;
-  if (sink_ != nullptr) sink_->DiscStart(disc_);
   disc::RecordReader reader(archive_.get(), position, packed_.data(), unpacked_.data());
-  for (;;) {
-    disc::Record record;
-    const disc::NextResult next = reader.Next(&record);
-    if (next == disc::NextResult::kUnreadable) return Fail(reader.position(), "cannot be read");
-    if (next == disc::NextResult::kDamaged) {
-      std::string reason = disc::DescribeRecordDamage(reader.damage());
-      if (reader.damage() == disc::RecordDamage::kTooLong) reason += " (" + std::to_string(record.packedLength) + " bytes)";
-      return Fail(record.offset, reason);
-    }
-    // The end of the file ends the disc.
-    if (next == disc::NextResult::kEnd) break;
-    if (record.tag == disc::kTagDiscEnd) {
-      if (record.offset + 1 < size) {
-        return Fail(record.offset + 1, std::to_string(size - record.offset - 1) + " bytes follow the end-of-disc record");
-      }
-      break;
-    }
-    if (!Record(record)) return false;
-  }
+  if (walk_.Disc(disc_, &reader, archive_->Size(), disc_ == contents_->discCount) != disc::WalkEnd::kDisc) return false;
   if (skipped_ > 0) {
     contents_->notes.push_back("disc " + std::to_string(disc_) + ": " + std::to_string(skipped_) +
                                " bytes of no record tag, passed over");
@@ -270,13 +220,6 @@ bool ArchiveReader::Run() {
       }
     }
     ok = ReadDisc();
-    if (ok && open_ >= 0) {
-      if (disc_ == contents_->discCount) {
-        ok = Fail(archive_->Size(), "the last disc ends inside " + contents_->files[static_cast<size_t>(open_)].path);
-      } else {
-        mustContinue_ = true;
-      }
-    }
   }
   if (ok) disc_ = contents_->discCount;
   archive_.reset();
@@ -438,11 +381,6 @@ std::vector<PlainFile> DataFiles(const std::string& root) {
   return files;
 }
 
-std::string NotAsListed(const std::string& path, uint64_t size, uint32_t crc, const ManifestFile& row) {
-  return path + " is " + DescribeSum(size, crc) + "; the disc's list of files gives " +
-         DescribeSum(row.size, row.crc);
-}
-
 // Matches the list, read as a system of one code page reads it, against
 // the archives and the data folder, as setup matches each file it writes;
 // then every row must have been matched. `where` ends the reason of a file
@@ -466,13 +404,8 @@ bool MatchManifest(const DiscSet& set, const DiscContents& contents, Manifest* m
   for (const ArchivedFile& f : contents.files) {
     const std::string archive = ArchivePath(set, f.firstDisc);
     ManifestFile* row = manifest->Find(ManifestSource::kArchive, f.path.data(), f.path.size());
-    if (row == nullptr) return fail(f.firstDisc, archive, f.path + " is not in the disc's list of files" + where);
-    if (row->disc != f.firstDisc) {
-      return fail(f.firstDisc, archive,
-                  f.path + " starts on disc " + std::to_string(f.firstDisc) + "; the disc's list of files gives disc " +
-                      std::to_string(row->disc));
-    }
-    if (row->size != f.size || row->crc != f.crc) return fail(f.firstDisc, archive, NotAsListed(f.path, f.size, f.crc, *row));
+    const std::string mismatch = ListedMismatch(row, f.path, f.firstDisc, f.size, f.crc);
+    if (!mismatch.empty()) return fail(f.firstDisc, archive, mismatch + (row == nullptr ? where : ""));
     matched[static_cast<size_t>(row - manifest->files.data())] = true;
   }
   std::vector<char> buffer(1 << 16);
@@ -480,13 +413,14 @@ bool MatchManifest(const DiscSet& set, const DiscContents& contents, Manifest* m
     const std::string file = JoinPath(JoinPath(root, "data"), f.path);
     const std::string listed = "\\" + f.path;
     ManifestFile* row = manifest->Find(ManifestSource::kData, listed.data(), listed.size());
-    if (row == nullptr) return fail(1, file, listed + " is not in the disc's list of files" + where);
+    if (row == nullptr) return fail(1, file, ListedMismatch(row, listed, 0, 0, 0) + where);
     InputFile in(file);
     if (!in.IsOpen()) return fail(1, file, "cannot be read");
     FileSum sum;
     size_t n;
     while ((n = in.Read(buffer.data(), buffer.size())) > 0) sum.Add(buffer.data(), n);
-    if (row->size != sum.size || row->crc != sum.crc) return fail(1, file, NotAsListed(listed, sum.size, sum.crc, *row));
+    const std::string mismatch = ListedMismatch(row, listed, 0, sum.size, sum.crc);
+    if (!mismatch.empty()) return fail(1, file, mismatch);
     matched[static_cast<size_t>(row - manifest->files.data())] = true;
   }
   for (size_t i = 0; i < matched.size(); ++i) {
@@ -637,7 +571,7 @@ bool ReadArchives(const DiscSet& set, DiscContents* contents, Fault* fault,
   return reader.Run();
 }
 
-bool ReadArchivesFrom(const ArchiveSource& source, unsigned codePage, ArchiveSink* sink, DiscContents* contents,
+bool ReadArchivesFrom(const ArchiveSource& source, unsigned codePage, disc::ArchiveSink* sink, DiscContents* contents,
                       Fault* fault) {
   *contents = DiscContents();
   *fault = Fault();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_walk.h"
 #include "disc_volume.h"
 
 namespace gamedisc {
@@ -67,19 +68,6 @@ struct DiscContents {
 bool ReadArchives(const DiscSet& set, DiscContents* contents, Fault* fault,
                   const std::function<void(const ArchivedFile&)>& onFile = nullptr);
 
-// What extract does with the archives as they are read, in their order.
-// Each call returns false to stop the walk, having kept its own reason.
-class ArchiveSink {
- public:
-  virtual ~ArchiveSink() = default;
-  virtual void DiscStart(int disc) = 0;
-  virtual bool Folder(const ArchivedFolder& folder) = 0;
-  virtual bool FileStart(const ArchivedFile& file) = 0;
-  // The next piece of the open file, `length` bytes at `data`.
-  virtual bool FileData(const ArchivedFile& file, const unsigned char* data, size_t length) = 0;
-  virtual bool FileEnd(const ArchivedFile& file) = 0;
-};
-
 // Where the archives come from when they are not the folders of a DiscSet:
 // `open(disc)` gives disc `disc`'s archive ("cdN"), null when the set has
 // no such disc; `name(disc)` names it in a fault.
@@ -93,7 +81,7 @@ struct ArchiveSource {
 // 936). `sink`, when given, is told every folder and every piece of every
 // file; when it stops the walk the result is false with `fault` naming the
 // disc and offset, and its reason left empty for the sink's own.
-bool ReadArchivesFrom(const ArchiveSource& source, unsigned codePage, ArchiveSink* sink, DiscContents* contents,
+bool ReadArchivesFrom(const ArchiveSource& source, unsigned codePage, disc::ArchiveSink* sink, DiscContents* contents,
                       Fault* fault);
 
 // Everything list shows: the archives, then every plain file of each disc

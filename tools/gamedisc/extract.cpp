@@ -143,7 +143,7 @@ struct TreeFile {
   bool fromData = false;
 };
 
-class Extractor : public ArchiveSink {
+class Extractor : public disc::ArchiveSink {
  public:
   Extractor(const ExtractOptions& options, const ExtractOutput& output, ExtractResult* result)
       : options_(options), output_(output), result_(result),
@@ -151,26 +151,32 @@ class Extractor : public ArchiveSink {
 
   int Run();
 
-  // ArchiveSink
-  void DiscStart(int disc) override { progress_.Disc(disc); }
-  bool Folder(const ArchivedFolder& folder) override {
-    TreePath path;
-    return StoredPath(folder.path, &path) && MakeFolders(path, path.size());
+  // disc::ArchiveSink: what the walk meets, written to the tree. The reader
+  // below it (discset) tells the damage.
+  bool DiscStart(int disc) override {
+    progress_.Disc(disc);
+    return true;
   }
-  bool FileStart(const ArchivedFile& file) override {
+  bool Folder(const std::string& stored, int, int64_t) override {
+    TreePath path;
+    return StoredPath(stored, &path) && MakeFolders(path, path.size());
+  }
+  bool FileStart(const disc::WalkFile& file, int64_t) override {
     TreePath path;
     if (!StoredPath(file.path, &path) || !StartFile(path)) return false;
     open_ = path;
     return true;
   }
-  bool FileData(const ArchivedFile&, const unsigned char* data, size_t length) override {
+  bool FileData(const disc::WalkFile&, const unsigned char* data, size_t length, int64_t) override {
     progress_.Bytes(length);
     return tree_ == nullptr || tree_->Write(data, length, &error_);
   }
-  bool FileEnd(const ArchivedFile& file) override {
+  bool FileEnd(const disc::WalkFile& file, int64_t) override {
     if (tree_ != nullptr && !tree_->CloseFile(&error_)) return false;
     return Written(open_, false, file.firstDisc, file.size, file.crc);
   }
+  // The reader the walk tells first names the damage with its disc file.
+  void Damaged(const disc::WalkDamage&) override {}
 
  private:
   int Usage(const std::string& problem) {
@@ -639,21 +645,9 @@ bool Extractor::Written(const TreePath& path, bool fromData, int firstDisc, uint
   const std::string key = TreeKey(path, path.size());
   auto& kind = rows_[fromData ? 1 : 0];
   auto row = kind.find(key);
-  if (row == kind.end()) {
-    error_ = ShownPath(path) + " is not in the disc's list of files";
-    return false;
-  }
-  const ManifestFile& listed = list_.files[row->second];
-  if (!fromData && listed.disc != firstDisc) {
-    error_ = ShownPath(path) + " starts on disc " + std::to_string(firstDisc) + "; the disc's list of files gives disc " +
-             std::to_string(listed.disc);
-    return false;
-  }
-  if (listed.size != size || listed.crc != crc) {
-    error_ = ShownPath(path) + " is " + DescribeSum(size, crc) + "; the disc's list of files gives " +
-             DescribeSum(listed.size, listed.crc);
-    return false;
-  }
+  const ManifestFile* listed = row == kind.end() ? nullptr : &list_.files[row->second];
+  error_ = ListedMismatch(listed, ShownPath(path), fromData ? 0 : firstDisc, size, crc);
+  if (!error_.empty()) return false;
   met_[row->second] = true;
   return true;
 }
