@@ -12,6 +12,7 @@
 
 #include "a_pic.h"
 #include "cli.h"
+#include "manual.h"
 #include "disc_writer.h"
 #include "install.h"
 #include "little_endian.h"
@@ -560,6 +561,9 @@ TEST_F(DiscBuildTest, InputTheInstallerCouldNotUseIsRefused) {
 TEST_F(DiscBuildTest, TheCommandLineSaysWhatIsWrong) {
   EXPECT_EQ(gamedisc::RunTool({}), gamedisc::kExitUsage);
   EXPECT_EQ(gamedisc::RunTool({"help"}), gamedisc::kExitOk);
+  EXPECT_EQ(gamedisc::RunTool({"help", "manual"}), gamedisc::kExitOk);
+  EXPECT_EQ(std::string(gamedisc::kManual).rfind("# Making the discs: `gamedisc`\n", 0), 0u) << "the manual is docs/gamedisc.md";
+  EXPECT_NE(std::string(gamedisc::kManual).find("\n## The project file\n"), std::string::npos);
   EXPECT_EQ(gamedisc::RunTool({"build", "--help"}), gamedisc::kExitOk);
   EXPECT_EQ(gamedisc::RunTool({"frobnicate"}), gamedisc::kExitUsage);
   EXPECT_EQ(gamedisc::RunTool({"build", "--project"}), gamedisc::kExitUsage);

@@ -7,6 +7,7 @@
 #include "code_pages.h"
 #include "discset.h"
 #include "extract.h"
+#include "manual.h"
 #include "output_tree.h"
 #include "pack.h"
 #include "tool_files.h"
@@ -31,7 +32,7 @@ const char kUsage[] =
     "                   DISCS... --out FOLDER\n"
     "  gamedisc pack FOLDER --out FILE.apkg\n"
     "  gamedisc unpack FILE.apkg --out FOLDER\n"
-    "  gamedisc help [COMMAND]\n"
+    "  gamedisc help [COMMAND | manual]\n"
     "\n"
     "DISCS is the folder a build wrote (holding disc1, disc2, ...) or the disc\n"
     "folders themselves, disc 1 first.\n";
@@ -366,6 +367,8 @@ int Help(const std::vector<std::string>& args) {
     std::fputs(kExtractHelp, stdout);
   } else if (topic == "pack" || topic == "unpack") {
     std::fputs(kPackHelp, stdout);
+  } else if (topic == "manual") {
+    std::fputs(kManual, stdout);
   } else if (topic.empty()) {
     std::fputs(kUsage, stdout);
   } else {
