@@ -58,7 +58,7 @@ void Sleep(unsigned ms);
 
 // Milliseconds since some moment, wrapping at 2^32: for intervals only. It
 // costs no call into the system (under Wine no round trip to its server).
-// The stand-in's clock moves only when it is read (host_control.h).
+// The test controls' clock moves only when it is read (host_control.h).
 uint32_t TickCount();
 
 // ---------------------------------------------------------------------------

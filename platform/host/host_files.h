@@ -1,10 +1,10 @@
-// The file system below the stand-in's drive mappings, for the files of the
-// stand-in only. Paths here are host paths ("/" separated, absolute), after
-// the drive letter, "\" and case have been dealt with by the caller; each
-// operation has the meaning of the POSIX call it is named after.
+// The file system below the port's drive mappings. Paths here are host
+// paths ("/" separated, absolute), after the drive letter, "\" and case have
+// been dealt with by the caller; each operation has the meaning of the POSIX
+// call it is named after.
 //
-// Two implementations: Linux's own file system, and one held in memory
-// (host_control.h: UseMemoryFiles) so that a run touches no disk.
+// Linux's own file system is one implementation (DiskFiles); a test may put
+// another in its place (host_port.h: UseFileSystem).
 #pragma once
 
 #include <cstddef>
@@ -58,11 +58,8 @@ class FileSystem {
 
 // The one in use.
 FileSystem& files();
-
+// Linux's own.
 FileSystem& DiskFiles();
-FileSystem& MemoryFiles();
-// Empties the one in memory.
-void ClearMemoryFiles();
 
 }  // namespace host
 }  // namespace plat

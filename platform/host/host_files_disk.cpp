@@ -1,4 +1,4 @@
-// The stand-in's files on Linux's own file system.
+// The port's files on Linux's own file system.
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>

@@ -1,5 +1,6 @@
-// The Linux stand-in: drives, language, disk space, folder listing.
+// The Linux port: the machine, drives, disk space, folder listing.
 #include <fnmatch.h>
+#include <errno.h>
 #include <iconv.h>
 #include <time.h>
 #include <unistd.h>
@@ -21,52 +22,62 @@ struct FolderList {
 
 namespace host {
 
-void SetSystemLanguage(uint16_t language) {
-  state().language = language;
-  state().codePage = AnsiCodePageOf(language);
+namespace {
+
+Machine*& installed() {
+  static Machine* machine = nullptr;
+  return machine;
 }
 
-unsigned AnsiCodePageOf(uint16_t language) {
-  switch (language) {
-    case 0x0404:  // Taiwan
-    case 0x0C04:  // Hong Kong
-    case 0x1404:  // Macao
-      return 950;
-    case 0x0804:  // PRC
-    case 0x1004:  // Singapore
-      return 936;
-    default:
-      return 1252;
+}  // namespace
+
+Machine& machine() {
+  static Machine* own = new Machine;  // never destroyed: used from at-exit checks
+  return installed() != nullptr ? *installed() : *own;
+}
+
+void UseMachine(Machine* machine) { installed() = machine; }
+
+uint16_t Machine::Language() { return 0x0409; }
+
+Date Machine::Today() {
+  time_t now = time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  return Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+uint32_t Machine::Tick() {
+  // The coarse clock is read without entering the kernel.
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &t);
+  return static_cast<uint32_t>(static_cast<uint64_t>(t.tv_sec) * 1000u + static_cast<uint64_t>(t.tv_nsec) / 1000000u);
+}
+
+void Machine::Sleep(unsigned ms) {
+  struct timespec t;
+  t.tv_sec = ms / 1000;
+  t.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+  while (nanosleep(&t, &t) != 0 && errno == EINTR) {
   }
 }
 
-void SetLocalDate(const Date& date) {
-  state().hasDate = true;
-  state().date = date;
+bool Machine::ProgramPath(std::string*) { return false; }
+
+bool Machine::FreeBytes(int, const std::string& hostFolder, uint64_t* bytes) {
+  return files().FreeBytes(hostFolder, bytes);
 }
 
-void SetProgramPath(const std::string& windowsPath) { state().programPath = windowsPath; }
+PrivateCopy* Machine::MakePrivateCopy(const char*) { return nullptr; }
 
-void SkipSleeps(bool skip) { state().skipSleeps = skip; }
-
-void SetClockStep(uint32_t ms) { state().clockStep = ms; }
-
-const std::vector<StartedCopy>& StartedCopies() { return state().startedCopies; }
-
-void ResetProcesses(bool refuse) {
-  state().startedCopies.clear();
-  state().refuseCopies = refuse;
-  state().removalsAtRestart.clear();
+bool Machine::StartPrivateCopy(PrivateCopy* copy, const char*) {
+  delete copy;
+  return false;
 }
 
-const std::vector<std::string>& RemovalsAtRestart() { return state().removalsAtRestart; }
+bool Machine::LeavePrivateFolder() { return false; }
 
-void SetFreeBytes(char letter, uint64_t freeBytes) {
-  int i = DriveIndex(letter);
-  if (i < 0) return;
-  state().drives[i].hasFreeBytes = true;
-  state().drives[i].freeBytes = freeBytes;
-}
+bool Machine::RemoveAtRestart(const char*) { return false; }
 
 }  // namespace host
 
@@ -76,17 +87,11 @@ unsigned GetDriveType(const char* root) {
   return d.mapped ? d.type : kDriveNoRootDir;
 }
 
-uint16_t GetSystemLanguage() { return host::state().language; }
+uint16_t GetSystemLanguage() { return host::machine().Language(); }
 
 unsigned GetAnsiCodePage() { return host::state().codePage; }
 
-Date GetLocalDate() {
-  if (host::state().hasDate) return host::state().date;
-  time_t now = time(nullptr);
-  struct tm local;
-  localtime_r(&now, &local);
-  return Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
+Date GetLocalDate() { return host::machine().Today(); }
 
 namespace {
 
@@ -98,46 +103,28 @@ bool CopyOut(const std::string& text, char* out, unsigned size) {
 
 }  // namespace
 
-bool GetProgramPath(char* out, unsigned size) { return CopyOut(host::state().programPath, out, size); }
+bool GetProgramPath(char* out, unsigned size) {
+  std::string path;
+  return host::machine().ProgramPath(&path) && CopyOut(path, out, size);
+}
 
 unsigned GetProcessId() { return static_cast<unsigned>(getpid()); }
 
-// A name and a path only: no file is written.
-struct PrivateCopy {
-  std::string fileName, path;
-};
-
-PrivateCopy* MakePrivateCopy(const char* fileName) {
-  if (host::state().refuseCopies) return nullptr;
-  const std::string name = fileName;
-  const std::string folder = "C:\\Windows\\Temp\\" + name.substr(0, name.find_last_of('.')) + "-" +
-                             std::to_string(host::state().startedCopies.size());
-  return new PrivateCopy{name, folder + "\\" + name};
-}
+PrivateCopy* MakePrivateCopy(const char* fileName) { return host::machine().MakePrivateCopy(fileName); }
 
 const char* PrivateCopyPath(const PrivateCopy* copy) { return copy->path.c_str(); }
 
 bool StartPrivateCopy(PrivateCopy* copy, const char* arguments) {
-  if (copy == nullptr) return false;
-  host::state().startedCopies.push_back(host::StartedCopy{copy->fileName, arguments});
-  delete copy;
-  return true;
+  return copy != nullptr && host::machine().StartPrivateCopy(copy, arguments);
 }
 
 void DropPrivateCopy(PrivateCopy* copy) { delete copy; }
 
-bool LeavePrivateFolder() {
-  if (host::state().startedCopies.empty()) return false;
-  host::state().startedCopies.back().leftFolder = true;
-  return true;
-}
+bool LeavePrivateFolder() { return host::machine().LeavePrivateFolder(); }
 
 bool WaitForProcessEnd(unsigned, unsigned) { return true; }
 
-bool RemoveAtRestart(const char* path) {
-  host::state().removalsAtRestart.push_back(path);
-  return true;
-}
+bool RemoveAtRestart(const char* path) { return host::machine().RemoveAtRestart(path); }
 
 bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
   int drive = -1;
@@ -145,11 +132,7 @@ bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes) {
   if (!host::Parse(folder, &drive, &parts) || drive < 0) return false;
   const host::Drive& d = host::state().drives[drive];
   if (!d.mapped) return false;
-  if (d.hasFreeBytes) {
-    *freeBytes = d.freeBytes;
-    return true;
-  }
-  return host::files().FreeBytes(d.folder, freeBytes);
+  return host::machine().FreeBytes(drive, d.folder, freeBytes);
 }
 
 FolderList* ListFirst(const char* pattern, FolderEntry* entry) {

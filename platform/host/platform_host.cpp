@@ -1,7 +1,5 @@
-// The Linux stand-in for the operating system.
-#include <sched.h>
+// The Linux port of the seam: paths, drives, streams and folders.
 #include <strings.h>
-#include <time.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -19,7 +17,6 @@ namespace plat {
 
 struct Stream {
   host::OpenFile* file;
-  bool injectedError;
 };
 
 namespace host {
@@ -28,37 +25,6 @@ State& state() {
   static State* s = new State;  // never destroyed: used from at-exit checks
   return *s;
 }
-
-namespace {
-
-// Counted in 64 bits: a process that never resets them (a fuzz target's
-// millions of runs) passes 2^31 calls of a kind.
-struct Faults {
-  int64_t calls[kFaultKindCount] = {};
-  int64_t failAt[kFaultKindCount] = {};
-};
-
-Faults& faults() {
-  static Faults* f = new Faults;
-  return *f;
-}
-
-}  // namespace
-
-bool FaultHere(FaultKind kind) {
-  Faults& f = faults();
-  ++f.calls[kind];
-  return f.failAt[kind] != 0 && f.calls[kind] == f.failAt[kind];
-}
-
-void FailCall(FaultKind kind, int nth) { faults().failAt[kind] = nth == 0 ? 0 : faults().calls[kind] + nth; }
-
-int CallCount(FaultKind kind) {
-  const int64_t calls = faults().calls[kind];
-  return calls > INT32_MAX ? INT32_MAX : static_cast<int>(calls);
-}
-
-void ResetFaults() { faults() = Faults(); }
 
 namespace {
 
@@ -138,7 +104,13 @@ void MapDrive(char letter, const std::string& folder, unsigned type) {
   d.folder = folder;
   while (d.folder.size() > 1 && d.folder.back() == '/') d.folder.pop_back();
   d.type = type;
-  d.hasFreeBytes = false;
+}
+
+bool DriveFolder(char letter, std::string* folder) {
+  const int i = DriveIndex(letter);
+  if (i < 0 || !state().drives[i].mapped) return false;
+  *folder = state().drives[i].folder;
+  return true;
 }
 
 void ResetDrives() {
@@ -149,25 +121,13 @@ void ResetDrives() {
 
 void SetCodePage(unsigned codePage) { state().codePage = codePage; }
 
-void HoldFile(const std::string& windowsPath) {
-  std::string hostPath;
-  if (ToHostPath(windowsPath.c_str(), &hostPath)) state().heldFiles.push_back(hostPath);
-}
-
-void ReleaseHeldFiles() { state().heldFiles.clear(); }
-
-std::vector<std::string> OpenStreamPaths() {
-  std::vector<std::string> paths;
-  for (const auto& open : state().openStreams) paths.push_back(open.second);
-  return paths;
-}
-
 unsigned CodePage() { return state().codePage; }
 
 bool ToHostPath(const char* windowsPath, std::string* out) { return Resolve(windowsPath, out); }
 
 }  // namespace host
 
+// With no screen to show it on, a box goes to the box script (box_script.h).
 int MessageBox(Window owner, const char* text, const char* caption, unsigned type,
                unsigned codePage) {
   return box_script::Answer(owner, text, caption, type, codePage);
@@ -175,23 +135,9 @@ int MessageBox(Window owner, const char* text, const char* caption, unsigned typ
 
 void PrepareProcess() {}
 
-void Sleep(unsigned ms) {
-  if (host::state().skipSleeps) {
-    sched_yield();
-    return;
-  }
-  struct timespec t;
-  t.tv_sec = ms / 1000;
-  t.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-  while (nanosleep(&t, &t) != 0 && errno == EINTR) {
-  }
-}
+void Sleep(unsigned ms) { host::machine().Sleep(ms); }
 
-uint32_t TickCount() {
-  host::State& s = host::state();
-  s.clock += s.clockStep;
-  return s.clock;
-}
+uint32_t TickCount() { return host::machine().Tick(); }
 
 Stream* StreamOpen(const char* path, const char* mode) {
   std::string hostPath;
@@ -201,30 +147,20 @@ Stream* StreamOpen(const char* path, const char* mode) {
   if (host::files().Info(hostPath, true, &info) && info.folder) return nullptr;
   host::OpenFile* f = host::files().Open(hostPath, mode);
   if (f == nullptr) return nullptr;
-  Stream* stream = new Stream{f, false};
-  host::state().openStreams.emplace_back(stream, hostPath);
-  return stream;
+  return new Stream{f};
 }
 
 size_t StreamRead(Stream* stream, void* buffer, size_t length) {
   if (stream == nullptr || length == 0) return 0;
-  if (host::FaultHere(host::kFaultRead)) {
-    stream->injectedError = true;
-    return stream->file->Read(buffer, length / 2);
-  }
   return stream->file->Read(buffer, length);
 }
 
 size_t StreamWrite(Stream* stream, const void* buffer, size_t length) {
   if (stream == nullptr || length == 0) return 0;
-  if (host::FaultHere(host::kFaultWrite)) {
-    stream->injectedError = true;
-    return stream->file->Write(buffer, length / 2);
-  }
   return stream->file->Write(buffer, length);
 }
 
-bool StreamError(Stream* stream) { return stream != nullptr && (stream->injectedError || stream->file->Error()); }
+bool StreamError(Stream* stream) { return stream != nullptr && stream->file->Error(); }
 
 bool StreamSeek(Stream* stream, long offset, SeekFrom from) {
   return stream != nullptr && stream->file->Seek(offset, static_cast<int>(from));
@@ -237,29 +173,18 @@ bool StreamFlush(Stream* stream) { return stream != nullptr && stream->file->Flu
 bool StreamClose(Stream* stream) {
   if (stream == nullptr) return false;
   const bool ok = stream->file->Close();
-  auto& open = host::state().openStreams;
-  for (auto it = open.begin(); it != open.end(); ++it) {
-    if (it->first == stream) {
-      open.erase(it);
-      break;
-    }
-  }
   delete stream;
-  return !host::FaultHere(host::kFaultClose) && ok;
+  return ok;
 }
 
 bool DeleteFile(const char* path) {
   std::string hostPath;
   host::NodeInfo info;
   if (!host::ToHostPath(path, &hostPath) || !host::files().Info(hostPath, false, &info) || info.folder) return false;
-  for (const std::string& held : host::state().heldFiles) {
-    if (held == hostPath) return false;  // open elsewhere: a sharing violation
-  }
   return host::files().Unlink(hostPath);
 }
 
 bool CreateFolder(const char* path) {
-  if (host::FaultHere(host::kFaultFolder)) return false;
   std::string hostPath;
   if (!host::ToHostPath(path, &hostPath)) return false;
   return host::files().MakeFolder(hostPath);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host_control.h"
+#include "host_port.h"
 #include "tool_files.h"
 #include "tool_os.h"
 #include "walked_volume.h"

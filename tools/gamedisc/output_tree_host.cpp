@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "code_pages.h"
-#include "host_control.h"
+#include "host_port.h"
 #include "output_tree.h"
 #include "platform_system.h"
 #include "tool_os.h"

@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "host_control.h"
+#include "host_port.h"
 #include "tool_os.h"
 
 extern char** environ;

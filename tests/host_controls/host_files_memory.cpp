@@ -13,7 +13,7 @@
 #include <string_view>
 #include <utility>
 
-#include "host_files.h"
+#include "controls_internal.h"
 
 namespace plat {
 namespace host {

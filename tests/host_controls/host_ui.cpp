@@ -1,4 +1,4 @@
-// The Linux stand-in: dialogs, controls, the message queue and drawing,
+// The test controls: dialogs, controls, the message queue and drawing,
 // modelled closely enough for the program's dialog procedures to run
 // unchanged, and recorded for tests.
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host_internal.h"
+#include "host_control.h"
 
 namespace plat {
 
@@ -158,17 +158,6 @@ void ResetUi() {
   AddBuiltInTemplates(&s);
   s.focus = nullptr;
   s.quitPending = false;
-}
-
-void ResetAll() {
-  ResetDrives();
-  SetCodePage(1252);
-  SetSystemLanguage(0x0409);
-  ResetProcesses();
-  ReleaseHeldFiles();
-  ResetShell();
-  ResetUi();
-  ResetFaults();
 }
 
 }  // namespace host

@@ -1,4 +1,4 @@
-// The Linux stand-in: registry, shell folders, links, folder browser. All of
+// The test controls: registry, shell folders, links, folder browser. All of
 // it is recorded for tests.
 #include <strings.h>
 
@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host_files.h"
-#include "host_internal.h"
+#include "controls_internal.h"
 
 namespace plat {
 
@@ -189,7 +188,7 @@ LinkResult SaveShellLink(const ShellLinkFields& f, const char* linkPath) {
   // (STG_E_PATHNOTFOUND for a missing folder).
   if (host::FaultHere(host::kFaultLink)) return LinkResult{LinkResult::kSave, static_cast<long>(0x80070005L), 0};
   std::string hostPath;
-  host::OpenFile* file = host::ToHostPath(linkPath, &hostPath) ? host::files().Open(hostPath, "wb") : nullptr;
+  host::OpenFile* file = host::ToHostPath(linkPath, &hostPath) ? host::PlainFiles().Open(hostPath, "wb") : nullptr;
   if (file == nullptr) return LinkResult{LinkResult::kSave, static_cast<long>(0x80030003L), 0};
   const std::string body = "link\ntarget=" + r.target + "\nworking=" + r.workingFolder + "\ndescription=" +
                            r.description + "\nshow=" + std::to_string(r.showCommand) + "\n";

@@ -1,13 +1,10 @@
-// Controls of the Linux stand-in for the OS, for tests and native tools.
+// The test controls of the Linux build: what a test plays of Windows over
+// the Linux port (host_port.h, whose drives and paths it uses).
 //
-// The host side keeps a table of drive letters, each mapped onto a folder of
-// the Linux file system, and a current folder written the Windows way
-// ("C:\game"). Windows paths handed to the seam are resolved against them:
-// "\" and "/" both separate, "." and ".." are folded (".." stops at the drive
-// root, as on Windows), and a component that does not exist with the exact
-// case is matched case-insensitively, as the Windows file systems do.
-//
-// Everything else the seam offers is recorded here for tests to check
+// Linked into tests, fuzz targets and benchmarks only. Linking them puts a
+// scripted machine and a file system that can fail on command in place of
+// the port's own, from the start of the process. Everything the seam offers
+// beyond files is implemented here and recorded for tests to check
 // (registry values, links, dialogs and what was drawn in them) and scripted
 // by them (the language, free space, special folders, the folder browser,
 // clicks in dialogs).
@@ -18,27 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "host_port.h"
 #include "platform.h"
 
 namespace plat {
 namespace host {
 
 // ---------------------------------------------------------------------------
-// Drives, paths, language, space
+// The machine: held files, language, space, date, clock, processes
 // ---------------------------------------------------------------------------
-
-// Maps drive `letter` (A to Z, either case) onto the Linux folder `folder`
-// with a GetDriveTypeA type. A later call for the same letter replaces it.
-void MapDrive(char letter, const std::string& folder, unsigned type = kDriveFixed);
-// Removes every mapping and resets the current folder to "C:\".
-void ResetDrives();
-
-// The ANSI code page the stand-in pretends to run under (1252 by default),
-// GetAnsiCodePage's answer. In a double-byte code page (plat::IsLeadByte) a
-// lead byte takes the next byte with it, and that byte is never taken for a
-// separator when paths are split.
-void SetCodePage(unsigned codePage);
-unsigned CodePage();
 
 // A file that DeleteFile cannot remove, as one held open by another
 // program; ReleaseHeldFiles lets them all go.
@@ -55,8 +40,8 @@ void SetSystemLanguage(uint16_t language);
 // for the simplified ones (PRC, Singapore), 1252 for any other.
 unsigned AnsiCodePageOf(uint16_t language);
 
-// The free bytes reported for a mapped drive (by default the real free
-// space of the folder it is mapped onto).
+// The free bytes reported for a mapped drive while it stays mapped onto the
+// same folder (by default the real free space of that folder).
 void SetFreeBytes(char letter, uint64_t freeBytes);
 
 // GetLocalDate's answer (by default today's date of this machine).
@@ -83,11 +68,6 @@ const std::vector<StartedCopy>& StartedCopies();
 void ResetProcesses(bool refuse = false);
 // The paths given to RemoveAtRestart, in order.
 const std::vector<std::string>& RemovalsAtRestart();
-
-// Resolves a Windows path to a Linux path. Returns false (and leaves `out`
-// unchanged) when the path names no mapped drive or has a form the stand-in
-// does not support (UNC and device paths).
-bool ToHostPath(const char* windowsPath, std::string* out);
 
 // ---------------------------------------------------------------------------
 // The file system below the drives
