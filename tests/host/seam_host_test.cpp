@@ -1,6 +1,9 @@
-// The Linux stand-in for the OS: path translation, the current folder and
-// the files, the same on the disk and in memory; boxes, and the faults only
-// it can produce on demand.
+// The Linux port and the test controls over it: path translation, the
+// current folder and the files, the same on the disk and in memory; boxes,
+// and the faults only the controls produce on demand.
+#include <time.h>
+
+#include <fstream>
 #include <string>
 
 #include "a_file.h"
@@ -64,6 +67,42 @@ TEST_P(HostFilesTest, ExistingNamesMatchWithoutRegardToCase) {
   FileHandle f;
   ASSERT_EQ(f.OpenRead(Win("setup\\MESSAGE.ini").c_str()), 1);
   f.Close();
+}
+
+// The names of a folder are kept between lookups on the disk: they must
+// follow the program's own changes at once, and another program's once the
+// file system's clock has moved on.
+TEST_P(HostFilesTest, NamesInAnyCaseFollowChangesToTheFolder) {
+  const bool disk = !GetParam();
+  auto outside = [&](const std::string& relative) {
+    if (!disk) return Put(relative, "o");
+    timespec tick;
+    clock_getres(CLOCK_REALTIME_COARSE, &tick);
+    tick.tv_nsec = tick.tv_nsec * 2 + 1000000;
+    nanosleep(&tick, nullptr);
+    std::ofstream(Native(relative), std::ios::binary) << "o";
+  };
+  auto found = [&](const char* relative) { return Host(Win(relative).c_str()).substr(dir_.native.size() + 1); };
+  Put("Saves\\a.txt", "a");
+  EXPECT_EQ(found("SAVES\\A.TXT"), "Saves/a.txt");
+
+  plat::Stream* made = plat::StreamOpen(Win("saves\\New.dat").c_str(), "wb");
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(plat::StreamClose(made));
+  EXPECT_EQ(found("SAVES\\NEW.DAT"), "Saves/New.dat") << "made through the seam";
+  ASSERT_TRUE(plat::CreateFolder(Win("SAVES\\Slot1").c_str()));
+  EXPECT_EQ(found("saves\\slot1"), "Saves/Slot1");
+
+  outside("Saves\\Other.TXT");
+  EXPECT_EQ(found("saves\\other.txt"), "Saves/Other.TXT") << "made by another program";
+
+  // Linux holds both; removing the one found uncovers the other.
+  outside("Saves\\dup");
+  outside("Saves\\DUP");
+  const std::string first = found("saves\\Dup");
+  ASSERT_TRUE(first == "Saves/dup" || first == "Saves/DUP") << first;
+  EXPECT_TRUE(plat::DeleteFile(Win("saves\\Dup").c_str()));
+  EXPECT_EQ(found("saves\\Dup"), first == "Saves/dup" ? "Saves/DUP" : "Saves/dup");
 }
 
 // 0xA5 0x5C is one Big5 (and GBK) character whose second byte is a
