@@ -1,4 +1,5 @@
-// The installer's copy engine, timed on its own, over the Linux stand-in:
+// The installer's copy engine, timed on its own, over the Linux port and
+// the test controls:
 //   bench_install install <disc folder> <target folder> [noview]
 //       the whole road of RunDiscs, from "cd1" to the last disc, into the
 //       target (which must not exist); with "noview", without the progress

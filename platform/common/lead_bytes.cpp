@@ -1,5 +1,5 @@
 // The lead bytes of the double-byte ANSI code pages, the same on every
-// platform, so that the stand-in splits names exactly as Windows does.
+// platform, so that the Linux port splits names exactly as Windows does.
 #include "platform.h"
 
 namespace plat {

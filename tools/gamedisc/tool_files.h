@@ -1,5 +1,5 @@
 // The tool's files and folders, through the program's seam: paths are
-// Windows paths ("\" separates), on Linux resolved by the stand-in.
+// Windows paths ("\" separates), on Linux resolved by the seam's Linux port.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 // What the authoring tool needs of the operating system beyond the
 // program's seam: its paths on the command line, the ISO image maker and
 // the Authenticode signer.
-// tool_os_host.cpp serves the Linux build over the stand-in, where a drive
-// letter is mapped onto "/" (as Wine maps Z:); tool_os_win32.cpp the
+// tool_os_host.cpp serves the Linux build over the seam's Linux port, where
+// a drive letter is mapped onto "/" (as Wine maps Z:); tool_os_win32.cpp the
 // Windows console build.
 #pragma once
 

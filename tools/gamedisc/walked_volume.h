@@ -1,7 +1,7 @@
 // The part that a disc folder and a disc image share: a path is found by
 // listing each folder from the root down and matching the next name in it
 // without regard to ASCII case, so that a case-sensitive file system (the
-// Linux stand-in) and an image's own names are matched as a Windows drive
+// Linux port) and an image's own names are matched as a Windows drive
 // matches them. Each kind of volume says how to list a folder it found and
 // how to open a file it found.
 #pragma once
