@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "a_pic.h"
+#include "little_endian.h"
 #include "cli.h"
 #include "manual.h"
 #include "disc_writer.h"
@@ -326,6 +327,22 @@ TEST_F(DiscBuildTest, VerifyTakesWhatTheInstallerTakes) {
   gamedisc::Fault fault;
   EXPECT_TRUE(gamedisc::VerifyDiscSet(Discs(), &contents, &fault)) << gamedisc::DescribeFault(fault);
   EXPECT_EQ(contents.notes, std::vector<std::string>{"disc 2: 3 bytes of no record tag, passed over"});
+  // Told too when the last disc, read to its end, ends inside a file: here
+  // after the piece it opens with (a tag, a 32-bit length, the bytes).
+  const std::string n = std::to_string(result_.discCount);
+  const std::string lastPath = "out\\disc" + n + "\\cd" + n;
+  const std::string last = Get(lastPath);
+  ASSERT_GE(last.size(), 5u);
+  ASSERT_EQ(last[0], 3) << "the last disc goes on with a piece of a file";
+  const size_t piece = 5 + alib::LoadLe32(reinterpret_cast<const unsigned char*>(last.data()) + 1);
+  ASSERT_LT(piece, last.size());
+  Put(lastPath, std::string("\x00", 1) + last.substr(0, piece));
+  gamedisc::DiscContents cutContents;
+  EXPECT_FALSE(gamedisc::VerifyDiscSet(Discs(), &cutContents, &fault));
+  EXPECT_EQ(fault.reason.substr(0, 32), "the last disc ends inside a file");
+  EXPECT_EQ(cutContents.notes, (std::vector<std::string>{"disc 2: 3 bytes of no record tag, passed over",
+                                                          "disc " + n + ": 1 bytes of no record tag, passed over"}));
+  Put(lastPath, last);
 
   testsupport::SetupHeaderFields header;
   header.companyName = "Maker";

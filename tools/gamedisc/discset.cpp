@@ -121,7 +121,12 @@ class ArchiveReader : public disc::ArchiveSink {
     return Fail(offset, text);
   }
   bool Unreadable(int64_t position) override { return Fail(position, "cannot be read"); }
-  void Damaged(const disc::WalkDamage& damage) override { Fail(damage.offset, damage.reason + damage.detail); }
+  void Damaged(const disc::WalkDamage& damage) override {
+    // Only the end of the last disc inside a file is told after the disc's
+    // last record: the disc was read to its end.
+    readToEnd_ = !damage.atRecord && archive_ != nullptr && damage.offset == archive_->Size();
+    Fail(damage.offset, damage.reason + damage.detail);
+  }
 
  private:
   static disc::WalkRules Rules(unsigned codePage) {
@@ -158,6 +163,7 @@ class ArchiveReader : public disc::ArchiveSink {
   int disc_ = 1;
   std::string path_;
   int skipped_ = 0;  // tags of no record on this disc
+  bool readToEnd_ = false;  // this disc's records all read, though the walk stopped
 };
 
 bool ArchiveReader::ReadHeader() {
@@ -195,13 +201,15 @@ bool ArchiveReader::ReadDisc() {
   // Read on from where the header ended: an image is read once, in order.
   const int64_t position = disc_ == 1 ? static_cast<int64_t>(kSetupHeaderBytes) : 0;
   skipped_ = 0;
+  readToEnd_ = false;
   disc::RecordReader reader(archive_.get(), position, packed_.data(), unpacked_.data());
-  if (walk_.Disc(disc_, &reader, archive_->Size(), disc_ == contents_->discCount) != disc::WalkEnd::kDisc) return false;
+  const bool read = walk_.Disc(disc_, &reader, archive_->Size(), disc_ == contents_->discCount) == disc::WalkEnd::kDisc;
+  if (!read && !readToEnd_) return false;
   if (skipped_ > 0) {
     contents_->notes.push_back("disc " + std::to_string(disc_) + ": " + std::to_string(skipped_) +
                                " bytes of no record tag, passed over");
   }
-  return true;
+  return read;
 }
 
 bool ArchiveReader::Run() {
