@@ -50,7 +50,7 @@ int Install(const std::string& disc, const std::string& target, bool view) {
   Compose(setupState.targetFolder, sizeof setupState.targetFolder, "T:\\%s", t.filename().c_str());
   progressView.lastPercent = -1;
   if (view) {
-    progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
+    progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc, nullptr);
   }
   int ok = RunDiscs();
   if (progressView.dialog != nullptr) plat::DestroyWindow(progressView.dialog);

@@ -44,7 +44,7 @@ int ExitCodeOf(CopyOutcome outcome) {
 int RunInstall() {
   LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
   progressView.dialog = plat::CreateDialogFromTemplate(setupState.instance, IDD_PROGRESS, nullptr,
-                                                       ProgressDialogProc);
+                                                       ProgressDialogProc, nullptr);
   progressView.progressSurface.Create(1, 1, 16, nullptr);
   OpenProgressBand();
   SetProgressCaptions();

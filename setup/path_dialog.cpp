@@ -112,7 +112,7 @@ void Browse(plat::Window dialog) {
 
 }  // namespace
 
-intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
+intptr_t PathDialogProc(void*, plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
   switch (message) {
     case plat::kMsgInitDialog:
       CenterOnDesktop(dialog);
@@ -149,7 +149,7 @@ int RunPathDialog() {
   setupState.pathAccepted = 0;
   LoadPictureBank(&setupState.setupPictures, "setupdata\\setup", -1, 1);
   setupState.pathDialog =
-      plat::CreateDialogFromTemplate(setupState.instance, IDD_PATH, nullptr, PathDialogProc);
+      plat::CreateDialogFromTemplate(setupState.instance, IDD_PATH, nullptr, PathDialogProc, nullptr);
   if (setupState.pathDialog == nullptr) {
     // Without its window no quit message would ever end the loop below.
     FreePictureBank(&setupState.setupPictures);

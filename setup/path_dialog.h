@@ -9,7 +9,7 @@
 
 // Shows the dialog and runs its message loop until OK or CANCEL; 1 for OK.
 int RunPathDialog();
-intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t lParam);
+intptr_t PathDialogProc(void* context, plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t lParam);
 // Sets freeSpaceMB from the target's drive; returns 1 when it holds the game
 // and a 20 MB margin.
 int MeasureFreeSpace();

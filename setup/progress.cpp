@@ -59,7 +59,7 @@ void ShowProgressPicture(int32_t percent) {
 }
 
 
-intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
+intptr_t ProgressDialogProc(void*, plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
   switch (message) {
     case plat::kMsgPaint: {
       plat::DrawContext* context = plat::BeginPaint(dialog);

@@ -55,5 +55,5 @@ void DrawPercent();
 
 // The progress dialog's procedure: paints, centres the dialog, and asks the
 // CANCEL_MSG question when Cancel is pressed (OK sets the cancel flag).
-intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t lParam);
+intptr_t ProgressDialogProc(void* context, plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t lParam);
 

@@ -113,14 +113,14 @@ std::string Format(UninstallTextId id, const std::string& value) {
   return text;
 }
 
-intptr_t QuietDialogProc(plat::Window, unsigned, uintptr_t, intptr_t) { return 0; }
+intptr_t QuietDialogProc(void*, plat::Window, unsigned, uintptr_t, intptr_t) { return 0; }
 
 // The progress window of a large removal: the bar and what is being removed.
 class Progress {
  public:
   Progress(plat::Instance instance, size_t total) : total_(total) {
     if (total < kProgressFrom) return;
-    dialog_ = plat::CreateDialogFromTemplate(instance, IDD_PROGRESS, nullptr, QuietDialogProc);
+    dialog_ = plat::CreateDialogFromTemplate(instance, IDD_PROGRESS, nullptr, QuietDialogProc, nullptr);
     if (dialog_ == nullptr) return;
     plat::SetWindowText(dialog_, UninstallText(kTextCaption));
     plat::EnableWindow(plat::GetDialogItem(dialog_, IDC_PROGRESS_CANCEL), false);

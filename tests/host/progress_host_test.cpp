@@ -19,7 +19,7 @@ class ProgressTest : public CopyTest {
   void SetUp() override {
     CopyTest::SetUp();
     plat::host::ResetUi();
-    progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
+    progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc, nullptr);
     ASSERT_NE(progressView.dialog, nullptr);
     dialog_ = plat::host::AsHostWindow(progressView.dialog);
     bar_ = plat::host::FindControl(dialog_, IDC_PROGRESS_BAR);
