@@ -148,13 +148,3 @@ void PaintBand(plat::DrawContext* context, const Surface& surface, const Picture
   if (band.shown < 0) return;
   plat::DrawPixels(context, 0, 0, PixelsOf(surface));
 }
-
-void CenterOnDesktop(plat::Window dialog) {
-  plat::Rect desktop{}, own{};
-  plat::GetWindowRect(plat::GetDesktopWindow(), &desktop);
-  plat::GetWindowRect(dialog, &own);
-  int width = own.right - own.left;
-  int height = own.bottom - own.top;
-  plat::MoveWindowTo(dialog, desktop.left + (desktop.right - desktop.left - width) / 2,
-                     desktop.top + (desktop.bottom - desktop.top - height) / 2);
-}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "a_dialog.h"
 #include "a_graph.h"
 #include "a_pic.h"
 #include "picture_fit.h"
@@ -68,6 +69,3 @@ bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, Pictu
 // Copies the band's surface to the top of the dialog's client area, in one
 // piece; nothing while it holds no picture.
 void PaintBand(plat::DrawContext* context, const Surface& surface, const PictureBand& band);
-
-// Moves `dialog` to the middle of the desktop, keeping its size.
-void CenterOnDesktop(plat::Window dialog);
