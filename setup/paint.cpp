@@ -148,3 +148,16 @@ void PaintBand(plat::DrawContext* context, const Surface& surface, const Picture
   if (band.shown < 0) return;
   plat::DrawPixels(context, 0, 0, PixelsOf(surface));
 }
+
+void PictureDialog::OpenPictureBand(const PictureBank& bank, int32_t count) { band = OpenBand(dialog, bank, count); }
+
+bool PictureDialog::ComposeBandPicture(const PictureBank& bank, int32_t index) {
+  return ComposeBand(surface_, bank, index, &band);
+}
+
+void PictureDialog::PaintPictureBand(plat::DrawContext* context) const { PaintBand(context, *surface_, band); }
+
+void PictureDialog::ClosePictureBand() {
+  band = PictureBand{0, 0, -1};
+  surface_->Release();
+}

@@ -69,3 +69,27 @@ bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, Pictu
 // Copies the band's surface to the top of the dialog's client area, in one
 // piece; nothing while it holds no picture.
 void PaintBand(plat::DrawContext* context, const Surface& surface, const PictureBand& band);
+
+// A dialog of the installer with a band of pictures above its controls,
+// drawn off screen in `surface` (the derived dialog's, given at
+// construction and outliving this base's use of it).
+class PictureDialog : public ModelessDialog {
+ public:
+  PictureBand band{0, 0, -1};  // height 0 while the dialog has no band
+
+ protected:
+  explicit PictureDialog(Surface* surface) : surface_(surface) {}
+  ~PictureDialog() = default;
+
+  // OpenBand over the first `count` pictures of `bank`.
+  void OpenPictureBand(const PictureBank& bank, int32_t count);
+  // ComposeBand of picture `index` of `bank` into the surface.
+  bool ComposeBandPicture(const PictureBank& bank, int32_t index);
+  // PaintBand into `context`.
+  void PaintPictureBand(plat::DrawContext* context) const;
+  // Empties the band and releases the surface, once the window is gone.
+  void ClosePictureBand();
+
+ private:
+  Surface* surface_;
+};
