@@ -205,9 +205,9 @@ int AskAwayFromDisc(const char* text, const char* caption, unsigned type) {
 }
 
 // A disc that cannot be read (a scratch, dust, the drive opened) is asked
-// about, in a box owned by the progress report's window: Retry opens the disc file
-// again and goes on at `position`, the file being written still open;
-// Cancel ends the run as a failure.
+// about, in a box owned by the progress report's window: Retry opens the
+// disc file again and goes on at `position`, the file being written still
+// open; Cancel ends the run as a failure.
 bool RetryUnreadable(int32_t position) {
   char path[kPathSize];
   char text[160];
