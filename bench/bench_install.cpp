@@ -50,9 +50,8 @@ int Install(const std::string& disc, const std::string& target, bool view) {
   CopyCut(setupState.sourceFolder, sizeof setupState.sourceFolder, "E:");
   Compose(setupState.targetFolder, sizeof setupState.targetFolder, "T:\\%s", t.filename().c_str());
   progressView.lastPercent = -1;
-  if (view) {
-    progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
-  }
+  copyState.progress = &progressView;
+  if (view) progressView.Create(nullptr, IDD_PROGRESS);
   int ok = RunDiscs();
   if (progressView.dialog != nullptr) plat::DestroyWindow(progressView.dialog);
   return ok ? 0 : 1;

@@ -31,18 +31,21 @@ enum : unsigned {
   kRdwUpdateNow = 0x0100,
 };
 
-// A dialog procedure: (window, message, wParam, lParam) -> result.
-using DialogProc = intptr_t (*)(Window, unsigned, uintptr_t, intptr_t);
+// A dialog procedure: (context, window, message, wParam, lParam) -> result.
+// `context` is the one its dialog was created with, from the first message
+// (WM_INITDIALOG) on; it lets an object stand behind the procedure.
+using DialogProc = intptr_t (*)(void* context, Window, unsigned, uintptr_t, intptr_t);
 
 struct Rect {
   int left, top, right, bottom;
 };
 
 // CreateDialogParamA: a modeless dialog from template `templateId` of
-// `instance`, with `proc` as its dialog procedure (which receives
-// WM_INITDIALOG during the call). Null on failure. The common controls the
-// templates use (the progress bar) are made available first.
-Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner, DialogProc proc);
+// `instance`, with `proc` as its dialog procedure, which is handed `context`
+// with every message, WM_INITDIALOG (during the call) included; the caller
+// keeps `context` alive while the window exists. Null on failure. The common
+// controls the templates use (the progress bar) are made available first.
+Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner, DialogProc proc, void* context);
 bool DestroyWindow(Window window);
 Window GetDialogItem(Window dialog, int controlId);
 int GetControlId(Window control);

@@ -10,10 +10,8 @@
 #include "compose.h"
 #include "install_log.h"
 #include "platform.h"
-#include "progress.h"
 #include "archive_walk.h"
 #include "record_reader.h"
-#include "resource_ids.h"
 #include "setup_state.h"
 #include "shell.h"
 #include "stored_path.h"
@@ -38,11 +36,6 @@ constexpr unsigned kBig5 = 950;
 constexpr uint32_t kPumpEveryMs = 20;
 constexpr uint32_t kDrawEveryMs = 33;
 
-// The progress dialog's status line, looked up once a disc: the dialog
-// stays the same while a disc is read, and under Wine each lookup is a
-// round trip to the server.
-plat::Window statusLine = nullptr;
-
 struct Pacing {
   uint32_t lastPump = 0, lastDraw = 0;
   bool statusPending = false;
@@ -50,9 +43,11 @@ struct Pacing {
 };
 Pacing pacing;
 
+ProgressReport& Report() { return *copyState.progress; }
+
 void ShowPendingStatus() {
   if (!pacing.statusPending) return;
-  plat::SetWindowText(statusLine, pacing.status);
+  Report().ShowStatus(pacing.status);
   pacing.statusPending = false;
   pacing.lastDraw = plat::TickCount();
 }
@@ -81,7 +76,7 @@ void ReportDamageOf(const char* file, int32_t offset, const char* reason) {
             "The installation was stopped.", file, reason);
   }
   ShowPendingStatus();
-  plat::MessageBox(progressView.dialog, text, "Error", plat::kBoxOk);
+  plat::MessageBox(Report().Owner(), text, "Error", plat::kBoxOk);
   copyState.outcome = CopyOutcome::kDamaged;
 }
 
@@ -144,7 +139,7 @@ class CopySink : public disc::ArchiveSink {
     if (!installLog.MakeLoggedParents(joined_) || !installLog.Entry(disc::kLogFile, joined_)) return WriteFailed();
     if (!copyState.output.OpenWrite(joined_)) {
       ShowPendingStatus();
-      plat::MessageBox(progressView.dialog, "Create File Fail", "Error", plat::kBoxOk);
+      plat::MessageBox(Report().Owner(), "Create File Fail", "Error", plat::kBoxOk);
       copyState.outcome = CopyOutcome::kCreateFailed;
       return false;
     }
@@ -171,7 +166,7 @@ class CopySink : public disc::ArchiveSink {
   bool Next() override {
     if (++records_ % 2 == 0) UpdateCopyProgress();
     if (records_ > 65535) records_ = 0;
-    if (progressView.cancelRequested) {
+    if (Report().CancelRequested()) {
       copyState.outcome = CopyOutcome::kCancelled;
       return false;
     }
@@ -204,15 +199,15 @@ int AskAwayFromDisc(const char* text, const char* caption, unsigned type) {
   char root[kPathSize];
   const bool moved = Compose(root, sizeof root, "%s\\", setupState.sourceFolder) &&
                      plat::SetCurrentFolder(setupState.targetFolder);
-  const int answer = plat::MessageBox(progressView.dialog, text, caption, type);
+  const int answer = plat::MessageBox(Report().Owner(), text, caption, type);
   if (moved) plat::SetCurrentFolder(root);
   return answer;
 }
 
 // A disc that cannot be read (a scratch, dust, the drive opened) is asked
-// about, in a box owned by the progress dialog: Retry opens the disc file
-// again and goes on at `position`, the file being written still open;
-// Cancel ends the run as a failure.
+// about, in a box owned by the progress report's window: Retry opens the
+// disc file again and goes on at `position`, the file being written still
+// open; Cancel ends the run as a failure.
 bool RetryUnreadable(int32_t position) {
   char path[kPathSize];
   char text[160];
@@ -236,7 +231,7 @@ bool RetryUnreadable(int32_t position) {
 
 void ReportWriteFailure() {
   ShowPendingStatus();
-  plat::MessageBox(progressView.dialog, kWriteFailText, kWriteFailCaption, plat::kBoxOk, kBig5);
+  plat::MessageBox(Report().Owner(), kWriteFailText, kWriteFailCaption, plat::kBoxOk, kBig5);
   copyState.outcome = CopyOutcome::kWriteFailed;
 }
 
@@ -250,7 +245,6 @@ int ExtractDisc(disc::ArchiveWalk* walk, CopySink* sink, int32_t discCount) {
     ReportDamage(0, "the disc file is shorter than its header");
     return 0;
   }
-  statusLine = plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_STATUS);
   // The first file of a disc is shown at once, and the dialog served.
   pacing.lastDraw = pacing.lastPump = plat::TickCount() - kDrawEveryMs;
   auto* packed = static_cast<unsigned char*>(A_ALLOC(kPackedBufferSize));
@@ -275,7 +269,9 @@ int ExtractDisc(disc::ArchiveWalk* walk, CopySink* sink, int32_t discCount) {
 
 }  // namespace
 
-void UpdateCopyProgress() { UpdateProgress(ComputePercent(copyState.bytesDone, setupState.header.installSize)); }
+void UpdateCopyProgress() {
+  Report().UpdateProgress(ComputePercent(copyState.bytesDone, setupState.header.installSize));
+}
 
 int AskForDisc(int discIndex) {
   char text[kTextSlotSize + 16];
@@ -283,8 +279,8 @@ int AskForDisc(int discIndex) {
   if (AskAwayFromDisc(text, "Next Disc", plat::kBoxOkCancel) == plat::kAnswerOk) {
     return 1;
   }
-  plat::MessageBox(progressView.dialog, Text(kFailMsg), "Fail", plat::kBoxOk);
-  progressView.cancelRequested = 1;
+  plat::MessageBox(Report().Owner(), Text(kFailMsg), "Fail", plat::kBoxOk);
+  Report().RequestCancel();
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "a_file.h"
 #include "disc_format.h"
 #include "manifest.h"
+#include "progress_report.h"
 
 // The records come from disc/record_reader.h; this engine decides what each
 // one does to the target folder.
@@ -17,7 +18,7 @@
 // the target folder, file data with no file open, or a last disc that ends
 // inside a file is a damaged disc. A damaged disc, a file that cannot be
 // created and a failed write each end the run with one box owned by the
-// progress dialog; nothing already written is removed.
+// progress report's window; nothing already written is removed.
 
 // How the last run of the discs ended.
 enum class CopyOutcome {
@@ -43,6 +44,9 @@ struct CopyState {
   // The disc's list of files, when disc 1 has one (else null): the walk of
   // the archives matches each file against its row as it is closed.
   Manifest* manifest;
+  // Where the engine shows its progress and status and owns its boxes, and
+  // whom it asks whether to stop; set before any operation below runs.
+  ProgressReport* progress;
 };
 extern CopyState copyState;
 
@@ -53,13 +57,13 @@ extern CopyState copyState;
 // registered and given its shortcuts by the install run, once all of its
 // files are in place.
 int RunDiscs();
-// Shows in the progress dialog the share of the install size read so far.
+// Shows in the progress report the share of the install size read so far.
 void UpdateCopyProgress();
 // Asks for disc `discIndex` + 1 with the "Next Disc" box. 1 to try again; 0
 // when the user gave up (the "Fail" box follows and the cancel flag is set).
 int AskForDisc(int discIndex);
 // Shows the write-failure box ("無法寫入磁碟" / "磁碟錯誤!", Big5, owned by
-// the progress dialog) and records the outcome.
+// the progress report's window) and records the outcome.
 void ReportWriteFailure();
 // Creates every level of the target folder; failures are passed over.
 void MakeTargetFolder();

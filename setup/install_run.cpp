@@ -4,16 +4,9 @@
 #include "compose.h"
 #include "install.h"
 #include "install_log.h"
-#include "paint.h"
 #include "progress.h"
-#include "resource_ids.h"
 #include "setup_state.h"
 #include "shell.h"
-
-void SetProgressCaptions() {
-  plat::SetWindowText(progressView.dialog, Text(kProgramName));
-  plat::SetWindowText(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_CANCEL), "CANCEL");
-}
 
 namespace {
 
@@ -42,17 +35,8 @@ int ExitCodeOf(CopyOutcome outcome) {
 }  // namespace
 
 int RunInstall() {
-  LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
-  progressView.dialog = plat::CreateDialogFromTemplate(setupState.instance, IDD_PROGRESS, nullptr,
-                                                       ProgressDialogProc);
-  progressView.progressSurface.Create(1, 1, 16, nullptr);
-  OpenProgressBand();
-  SetProgressCaptions();
-  plat::SendMessage(plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_BAR), plat::kPbmSetBarColor, 0,
-                    0xFF0000);  // blue, as a 0x00BBGGRR colour
-  plat::InvalidateWindow(progressView.dialog, false);
-  plat::SetFocus(progressView.dialog);
-  plat::InvalidateWindow(progressView.dialog, false);
+  progressView.Open(setupState.instance);
+  copyState.progress = &progressView;
 
   int exitCode = kExitFailed;
   if (RunDiscs()) {
@@ -103,10 +87,6 @@ int RunInstall() {
     exitCode = ExitCodeOf(copyState.outcome);
   }
 
-  plat::DestroyWindow(progressView.dialog);
-  progressView.dialog = nullptr;
-  progressView.band = PictureBand{0, 0, -1};
-  progressView.progressSurface.Release();
-  FreePictureBank(&progressView.progressPictures);
+  progressView.Close();
   return exitCode;
 }

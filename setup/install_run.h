@@ -17,5 +17,3 @@ enum ExitCode : int {
 // every shortcut was made; a game installed without some of its shortcuts
 // gets a box naming them instead.
 int RunInstall();
-// The progress dialog's title (ProgramName) and its button's "CANCEL".
-void SetProgressCaptions();

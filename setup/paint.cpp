@@ -149,12 +149,15 @@ void PaintBand(plat::DrawContext* context, const Surface& surface, const Picture
   plat::DrawPixels(context, 0, 0, PixelsOf(surface));
 }
 
-void CenterOnDesktop(plat::Window dialog) {
-  plat::Rect desktop{}, own{};
-  plat::GetWindowRect(plat::GetDesktopWindow(), &desktop);
-  plat::GetWindowRect(dialog, &own);
-  int width = own.right - own.left;
-  int height = own.bottom - own.top;
-  plat::MoveWindowTo(dialog, desktop.left + (desktop.right - desktop.left - width) / 2,
-                     desktop.top + (desktop.bottom - desktop.top - height) / 2);
+void PictureDialog::OpenPictureBand(const PictureBank& bank, int32_t count) { band = OpenBand(dialog, bank, count); }
+
+bool PictureDialog::ComposeBandPicture(const PictureBank& bank, int32_t index) {
+  return ComposeBand(surface_, bank, index, &band);
+}
+
+void PictureDialog::PaintPictureBand(plat::DrawContext* context) const { PaintBand(context, *surface_, band); }
+
+void PictureDialog::ClosePictureBand() {
+  band = PictureBand{0, 0, -1};
+  surface_->Release();
 }

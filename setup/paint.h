@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "a_dialog.h"
 #include "a_graph.h"
 #include "a_pic.h"
 #include "picture_fit.h"
@@ -69,5 +70,26 @@ bool ComposeBand(Surface* surface, const PictureBank& bank, int32_t index, Pictu
 // piece; nothing while it holds no picture.
 void PaintBand(plat::DrawContext* context, const Surface& surface, const PictureBand& band);
 
-// Moves `dialog` to the middle of the desktop, keeping its size.
-void CenterOnDesktop(plat::Window dialog);
+// A dialog of the installer with a band of pictures above its controls,
+// drawn off screen in `surface` (the derived dialog's, given at
+// construction and outliving this base's use of it).
+class PictureDialog : public ModelessDialog {
+ public:
+  PictureBand band{0, 0, -1};  // height 0 while the dialog has no band
+
+ protected:
+  explicit PictureDialog(Surface* surface) : surface_(surface) {}
+  ~PictureDialog() = default;
+
+  // OpenBand over the first `count` pictures of `bank`.
+  void OpenPictureBand(const PictureBank& bank, int32_t count);
+  // ComposeBand of picture `index` of `bank` into the surface.
+  bool ComposeBandPicture(const PictureBank& bank, int32_t index);
+  // PaintBand into `context`.
+  void PaintPictureBand(plat::DrawContext* context) const;
+  // Empties the band and releases the surface, once the window is gone.
+  void ClosePictureBand();
+
+ private:
+  Surface* surface_;
+};

@@ -6,7 +6,6 @@
 #include "a_name.h"
 #include "compose.h"
 #include "paint.h"
-#include "progress.h"
 #include "resource_ids.h"
 #include "setup_state.h"
 
@@ -17,13 +16,6 @@ constexpr uint32_t kMarginMegabytes = 20;
 
 // The labels' face per language column: "新細明體" in Big5, then Arial.
 const char* const labelFontFaces[kLanguageCount] = {"\xB7s\xB2\xD3\xA9\xFA\xC5\xE9", "Arial", "Arial"};
-
-plat::Window Item(int id) { return plat::GetDialogItem(setupState.pathDialog, id); }
-
-// The banner above the controls: picture 0 of the setup pictures, drawn
-// once off screen.
-Surface bannerSurface;
-PictureBand banner{0, 0, -1};
 
 }  // namespace
 
@@ -56,7 +48,7 @@ void DrawControlText(const char* text, plat::Window control, const char* face, i
   plat::ReleaseWindowContext(control, context);
 }
 
-void DrawSpaceTexts() {
+void PathDialog::DrawSpaceTexts() {
   const char* labelFace = labelFontFaces[setupState.languageIndex >= 0 && setupState.languageIndex < kLanguageCount
                                               ? setupState.languageIndex
                                               : kLanguageEn];
@@ -66,11 +58,11 @@ void DrawSpaceTexts() {
   DrawControlText(setupState.needSpaceText, Item(IDC_PATH_NEED_VALUE), "Arial", 20, kBlack, 1);
   DrawControlText(setupState.freeSpaceText, Item(IDC_PATH_FREE_VALUE), "Arial", 20,
                   setupState.spaceSufficient ? kBlack : kRed, 1);
-  plat::RedrawWindow(setupState.pathDialog, plat::kRdwUpdateNow);
+  plat::RedrawWindow(dialog, plat::kRdwUpdateNow);
 }
 
-void RefreshPathDialog() {
-  plat::SetWindowText(setupState.pathDialog, Text(kProgramName));
+void PathDialog::RefreshPathDialog() {
+  plat::SetWindowText(dialog, Text(kProgramName));
   plat::SetWindowText(Item(IDC_PATH_TITLE), "");
   plat::SetWindowText(Item(IDC_PATH_NEED_LABEL), "");
   plat::SetWindowText(Item(IDC_PATH_FREE_LABEL), "");
@@ -83,7 +75,7 @@ void RefreshPathDialog() {
   std::snprintf(setupState.freeSpaceText, sizeof setupState.freeSpaceText, "%u MB", setupState.freeSpaceMB);
   plat::SetWindowText(Item(IDC_PATH_NEED_VALUE), "");
   plat::SetWindowText(Item(IDC_PATH_FREE_VALUE), "");
-  plat::SendMessage(setupState.pathDialog, plat::kMsgPaint, 0, 0);
+  plat::SendMessage(dialog, plat::kMsgPaint, 0, 0);
   DrawSpaceTexts();
   plat::EnableWindow(Item(IDC_PATH_OK), setupState.spaceSufficient == 1);
 }
@@ -92,9 +84,7 @@ int BrowseForFolder(plat::Window owner, char* destination) {
   return plat::BrowseForFolder(owner, "Please choose a folder", destination) ? 1 : 0;
 }
 
-namespace {
-
-void Browse(plat::Window dialog) {
+void PathDialog::Browse() {
   char chosen[kPathSize];
   if (BrowseForFolder(dialog, chosen) && std::strlen(chosen) >= 2) {
     // A root ("D:\\") ends in its separator; a folder whose last character
@@ -110,13 +100,10 @@ void Browse(plat::Window dialog) {
                                  plat::kRdwUpdateNow);
 }
 
-}  // namespace
-
-intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
+intptr_t PathDialog::Handle(unsigned message, uintptr_t wParam, intptr_t) {
   switch (message) {
     case plat::kMsgInitDialog:
-      CenterOnDesktop(dialog);
-      return plat::GetControlId(reinterpret_cast<plat::Window>(wParam)) != 0 ? 1 : 0;
+      return CentreOnInit(wParam);
     case plat::kMsgCommand:
       switch (wParam & 0xFFFF) {
         case IDC_PATH_CANCEL:
@@ -127,7 +114,7 @@ intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam,
           setupState.pathAccepted = 1;
           break;
         case IDC_PATH_BROWSE:
-          Browse(dialog);
+          Browse();
           break;
         default:
           break;
@@ -135,7 +122,7 @@ intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam,
       return 0;
     case plat::kMsgPaint: {
       plat::DrawContext* context = plat::BeginPaint(dialog);
-      PaintBand(context, bannerSurface, banner);
+      PaintPictureBand(context);
       DrawSpaceTexts();
       plat::EndPaint(dialog, context);
       return 0;
@@ -145,29 +132,32 @@ intptr_t PathDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam,
   }
 }
 
-int RunPathDialog() {
+int PathDialog::Run() {
   setupState.pathAccepted = 0;
   LoadPictureBank(&setupState.setupPictures, "setupdata\\setup", -1, 1);
-  setupState.pathDialog =
-      plat::CreateDialogFromTemplate(setupState.instance, IDD_PATH, nullptr, PathDialogProc);
-  if (setupState.pathDialog == nullptr) {
+  setupState.pathDialog = Create(setupState.instance, IDD_PATH);
+  if (dialog == nullptr) {
     // Without its window no quit message would ever end the loop below.
     FreePictureBank(&setupState.setupPictures);
     return 0;
   }
-  banner = OpenBand(setupState.pathDialog, setupState.setupPictures, 1);
-  ComposeBand(&bannerSurface, setupState.setupPictures, 0, &banner);
-  plat::InvalidateWindow(setupState.pathDialog, false);
+  OpenPictureBand(setupState.setupPictures, 1);
+  ComposeBandPicture(setupState.setupPictures, 0);
+  plat::InvalidateWindow(dialog, false);
   setupState.spaceSufficient = MeasureFreeSpace();
   RefreshPathDialog();
-  plat::InvalidateWindow(setupState.pathDialog, false);
-  plat::SetFocus(setupState.pathDialog);
-  plat::InvalidateWindow(setupState.pathDialog, false);
+  plat::InvalidateWindow(dialog, false);
+  plat::SetFocus(dialog);
+  plat::InvalidateWindow(dialog, false);
   while (plat::PumpOne() != plat::kPumpQuit) plat::Sleep(10);
-  plat::DestroyWindow(setupState.pathDialog);
+  Destroy();
   setupState.pathDialog = nullptr;
-  banner = PictureBand{0, 0, -1};
-  bannerSurface.Release();
+  ClosePictureBand();
   FreePictureBank(&setupState.setupPictures);
   return setupState.pathAccepted;
+}
+
+int RunPathDialog() {
+  PathDialog pathDialog;
+  return pathDialog.Run();
 }

@@ -6,7 +6,7 @@
 #include "resource_ids.h"
 #include "setup_state.h"
 
-ProgressView progressView = {nullptr, 0, -1, "", 0, {nullptr, 0}, Surface(), {0, 0, -1}, 0};
+ProgressView progressView;
 
 int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize) {
   if (installSize == 0) return bytesDone == 0 ? 0 : 100;
@@ -18,17 +18,19 @@ int32_t ComputePercent(uint32_t bytesDone, uint32_t installSize) {
   return static_cast<int32_t>(quotient);
 }
 
-void UpdateProgress(uint32_t value) {
-  int32_t percent = value > 100 ? 100 : static_cast<int32_t>(value);
-  if (!progressView.finished && percent >= 100) percent = 99;
-  progressView.percent = percent;
-  std::snprintf(progressView.percentText, sizeof progressView.percentText, "%3d%%", percent);
-  if (percent != progressView.lastPercent) {
-    progressView.lastPercent = percent;
-    ShowProgressPicture(percent);
+void ProgressView::UpdateProgress(uint32_t value) {
+  int32_t shown = value > 100 ? 100 : static_cast<int32_t>(value);
+  if (!finished && shown >= 100) shown = 99;
+  percent = shown;
+  std::snprintf(percentText, sizeof percentText, "%3d%%", shown);
+  if (shown != lastPercent) {
+    lastPercent = shown;
+    ShowProgressPicture(shown);
     DrawPercent();
   }
 }
+
+void UpdateProgress(uint32_t percent) { progressView.UpdateProgress(percent); }
 
 int32_t ProgressPictureFor(int32_t percent, int32_t count) {
   if (count <= 0) return -1;
@@ -40,41 +42,60 @@ int32_t ProgressPictureFor(int32_t percent, int32_t count) {
   return index < count ? index : count - 1;
 }
 
-void OpenProgressBand() {
-  progressView.band = OpenBand(progressView.dialog, progressView.progressPictures, progressView.progressPictures.count);
+void ProgressView::OpenProgressBand() {
+  OpenPictureBand(progressPictures, progressPictures.count);
   ShowProgressPicture(0);
 }
 
-void ShowProgressPicture(int32_t percent) {
-  const PictureBank& bank = progressView.progressPictures;
-  if (progressView.band.height == 0 || bank.pictures == nullptr) return;
-  const int32_t index = ProgressPictureFor(percent, bank.count);
-  if (index == progressView.band.shown ||
-      !ComposeBand(&progressView.progressSurface, bank, index, &progressView.band)) {
-    return;
-  }
-  plat::DrawContext* context = plat::GetWindowContext(progressView.dialog);
-  PaintBand(context, progressView.progressSurface, progressView.band);
-  plat::ReleaseWindowContext(progressView.dialog, context);
+void ProgressView::ShowProgressPicture(int32_t shown) {
+  if (band.height == 0 || progressPictures.pictures == nullptr) return;
+  const int32_t index = ProgressPictureFor(shown, progressPictures.count);
+  if (index == band.shown || !ComposeBandPicture(progressPictures, index)) return;
+  plat::DrawContext* context = plat::GetWindowContext(dialog);
+  PaintPictureBand(context);
+  plat::ReleaseWindowContext(dialog, context);
 }
 
+void ProgressView::Open(plat::Instance instance) {
+  LoadPictureBank(&progressPictures, "setupdata\\progress", -1, 1);
+  Create(instance, IDD_PROGRESS);
+  progressSurface.Create(1, 1, 16, nullptr);
+  OpenProgressBand();
+  SetProgressCaptions();
+  plat::SendMessage(Item(IDC_PROGRESS_BAR), plat::kPbmSetBarColor, 0, 0xFF0000);  // blue, as a 0x00BBGGRR colour
+  plat::InvalidateWindow(dialog, false);
+  plat::SetFocus(dialog);
+  plat::InvalidateWindow(dialog, false);
+}
 
-intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wParam, intptr_t) {
+void ProgressView::Close() {
+  Destroy();
+  ClosePictureBand();
+  FreePictureBank(&progressPictures);
+}
+
+void ProgressView::SetProgressCaptions() {
+  plat::SetWindowText(dialog, Text(kProgramName));
+  plat::SetWindowText(Item(IDC_PROGRESS_CANCEL), "CANCEL");
+}
+
+void ProgressView::ShowStatus(const char* text) { plat::SetWindowText(Item(IDC_PROGRESS_STATUS), text); }
+
+intptr_t ProgressView::Handle(unsigned message, uintptr_t wParam, intptr_t) {
   switch (message) {
     case plat::kMsgPaint: {
       plat::DrawContext* context = plat::BeginPaint(dialog);
-      PaintBand(context, progressView.progressSurface, progressView.band);
+      PaintPictureBand(context);
       plat::EndPaint(dialog, context);
       DrawPercent();
       return 0;
     }
     case plat::kMsgInitDialog:
-      CenterOnDesktop(dialog);
-      return plat::GetControlId(reinterpret_cast<plat::Window>(wParam)) != 0 ? 1 : 0;
+      return CentreOnInit(wParam);
     case plat::kMsgCommand:
       if ((wParam & 0xFFFF) == IDC_PROGRESS_CANCEL &&
           plat::MessageBox(dialog, Text(kCancelMsg), "Warning", plat::kBoxOkCancel) == plat::kAnswerOk) {
-        progressView.cancelRequested = 1;
+        cancelRequested = 1;
       }
       return 0;
     default:
@@ -82,29 +103,29 @@ intptr_t ProgressDialogProc(plat::Window dialog, unsigned message, uintptr_t wPa
   }
 }
 
-void DrawPercent() {
+void ProgressView::DrawPercent() {
   // 22 pixels high and 11 wide, so that the text can be centred by its
   // number of characters.
   const plat::FontSpec font{"Arial", 22, 11, 400, 1, 1, 2, 2, 0x31};
-  plat::Window bar = plat::GetDialogItem(progressView.dialog, IDC_PROGRESS_BAR);
+  plat::Window bar = Item(IDC_PROGRESS_BAR);
   if (bar == nullptr) return;
   plat::DrawContext* context = plat::GetWindowContext(bar);
   plat::Rect rect{};
   plat::GetWindowRect(bar, &rect);
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
-  const int n = static_cast<int>(std::strlen(progressView.percentText));
+  const int n = static_cast<int>(std::strlen(percentText));
   const int x = width / 2 - (22 * n) / 4;
   const int y = height / 2 - 11;
 
   plat::RedrawWindow(bar, plat::kRdwInvalidate | plat::kRdwInternalPaint | plat::kRdwErase |
                               plat::kRdwUpdateNow);
-  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(progressView.percent), 0);
-  const int filled = progressView.percent * width / 100;
+  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(percent), 0);
+  const int filled = percent * width / 100;
   plat::TextDrawing text{font, 0xFFFFFF, false, true, {0, 0, filled, height}, x, y,
-                         progressView.percentText};
+                         percentText};
   plat::DrawTextAt(context, text);
-  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(progressView.percent), 0);
+  plat::SendMessage(bar, plat::kPbmSetPos, static_cast<uintptr_t>(percent), 0);
   text.colour = 0xFF0000;  // blue, as a 0x00BBGGRR colour
   text.clip = plat::Rect{filled, 0, width, height};
   plat::DrawTextAt(context, text);

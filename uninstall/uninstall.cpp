@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "a_dialog.h"
 #include "a_file.h"
 #include "a_name.h"
 #include "fold_case.h"
@@ -113,32 +114,27 @@ std::string Format(UninstallTextId id, const std::string& value) {
   return text;
 }
 
-intptr_t QuietDialogProc(plat::Window, unsigned, uintptr_t, intptr_t) { return 0; }
-
 // The progress window of a large removal: the bar and what is being removed.
-class Progress {
+// It answers no message of its own: no centring, no cancel.
+class Progress final : public ModelessDialog {
  public:
   Progress(plat::Instance instance, size_t total) : total_(total) {
-    if (total < kProgressFrom) return;
-    dialog_ = plat::CreateDialogFromTemplate(instance, IDD_PROGRESS, nullptr, QuietDialogProc);
-    if (dialog_ == nullptr) return;
-    plat::SetWindowText(dialog_, UninstallText(kTextCaption));
-    plat::EnableWindow(plat::GetDialogItem(dialog_, IDC_PROGRESS_CANCEL), false);
+    if (total < kProgressFrom || Create(instance, IDD_PROGRESS) == nullptr) return;
+    plat::SetWindowText(dialog, UninstallText(kTextCaption));
+    plat::EnableWindow(Item(IDC_PROGRESS_CANCEL), false);
   }
-  ~Progress() {
-    if (dialog_ != nullptr) plat::DestroyWindow(dialog_);
-  }
+  ~Progress() { Destroy(); }
   void Step(const std::string& what) {
-    if (dialog_ == nullptr || ++done_ % 16 != 0) return;
-    plat::SendMessage(plat::GetDialogItem(dialog_, IDC_PROGRESS_BAR), plat::kPbmSetPos,
-                      static_cast<uintptr_t>(done_ * 100 / total_), 0);
-    plat::SetWindowText(plat::GetDialogItem(dialog_, IDC_PROGRESS_STATUS), Format(kTextRemoving, what).c_str());
+    if (dialog == nullptr || ++done_ % 16 != 0) return;
+    plat::SendMessage(Item(IDC_PROGRESS_BAR), plat::kPbmSetPos, static_cast<uintptr_t>(done_ * 100 / total_), 0);
+    plat::SetWindowText(Item(IDC_PROGRESS_STATUS), Format(kTextRemoving, what).c_str());
     while (plat::PumpOne() != plat::kPumpEmpty) {
     }
   }
 
  private:
-  plat::Window dialog_ = nullptr;
+  intptr_t Handle(unsigned, uintptr_t, intptr_t) override { return 0; }
+
   size_t total_;
   size_t done_ = 0;
 };

@@ -23,14 +23,28 @@ namespace {
 
 HWND H(Window w) { return static_cast<HWND>(w); }
 
-// The real dialog procedure: hands every message to the program's portable
-// one, which is passed in with WM_INITDIALOG and kept with the window.
+// What CreateDialogFromTemplate passes as WM_INITDIALOG's parameter: the
+// program's portable procedure and its context. It lives only during the
+// creation; the thunk keeps both with the window.
+struct Binding {
+  DialogProc proc;
+  void* context;
+};
+
+// The real dialog procedure: hands every message from WM_INITDIALOG on to
+// the program's portable one, with its context. The procedure is kept in the
+// dialog's own slot (DWLP_USER), the context in the window's user data.
+// Messages before WM_INITDIALOG (WM_SETFONT) find no procedure yet.
 INT_PTR CALLBACK Thunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+  if (message == WM_INITDIALOG) {
+    const Binding* binding = reinterpret_cast<const Binding*>(lParam);
+    ::SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(binding->proc));
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(binding->context));
+    lParam = 0;
+  }
   auto proc = reinterpret_cast<DialogProc>(::GetWindowLongPtrA(window, DWLP_USER));
   if (proc == nullptr) return FALSE;
-  if (message == WM_INITDIALOG) lParam = 0;
-  return proc(window, message, wParam, lParam);
+  return proc(reinterpret_cast<void*>(::GetWindowLongPtrA(window, GWLP_USERDATA)), window, message, wParam, lParam);
 }
 
 // A themed progress bar is drawn in the theme's colours and ignores
@@ -54,7 +68,7 @@ void DrawProgressBarsClassic(HWND dialog) {
 
 }  // namespace
 
-Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner, DialogProc proc) {
+Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner, DialogProc proc, void* context) {
   // The progress bar's window class lives in the common controls library.
   static bool controlsReady = false;
   if (!controlsReady) {
@@ -64,8 +78,9 @@ Window CreateDialogFromTemplate(Instance instance, int templateId, Window owner,
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
     controlsReady = init != nullptr && init(&classes) != FALSE;
   }
+  Binding binding{proc, context};
   HWND dialog = ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId), H(owner),
-                                     Thunk, reinterpret_cast<LPARAM>(proc));
+                                     Thunk, reinterpret_cast<LPARAM>(&binding));
   DrawProgressBarsClassic(dialog);
   return dialog;
 }

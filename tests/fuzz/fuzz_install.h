@@ -20,6 +20,7 @@ inline void StartInstall() {
   copyState.bytesDone = 0;
   progressView.cancelRequested = 0;
   copyState.outcome = CopyOutcome::kNotRun;
+  copyState.progress = &progressView;
   progressView.lastPercent = -1;
   progressView.finished = 0;
 }

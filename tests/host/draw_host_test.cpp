@@ -14,11 +14,11 @@ class DrawHostTest : public LibTest {
     plat::host::ResetUi();
     LibTest::TearDown();
   }
-  static intptr_t IgnoreMessages(plat::Window, unsigned, uintptr_t, intptr_t) { return 0; }
+  static intptr_t IgnoreMessages(void*, plat::Window, unsigned, uintptr_t, intptr_t) { return 0; }
 };
 
 TEST_F(DrawHostTest, BlitCopiesTheSourceRectangleToTheTarget) {
-  plat::Window dialog = plat::CreateDialogFromTemplate(nullptr, 101, nullptr, IgnoreMessages);
+  plat::Window dialog = plat::CreateDialogFromTemplate(nullptr, 101, nullptr, IgnoreMessages, nullptr);
   ASSERT_NE(dialog, nullptr);
   plat::Window bar = plat::GetDialogItem(dialog, 1009);
   plat::DrawContext* target = plat::GetWindowContext(dialog);

@@ -68,8 +68,8 @@ class BannerTest : public testsupport::SetupTest {
   // The dialog exactly as its template makes it: its outer height and the
   // tops of its controls, relative to its own.
   static std::vector<int> TemplateLayout() {
-    auto ignore = [](plat::Window, unsigned, uintptr_t, intptr_t) -> intptr_t { return 0; };
-    plat::Window made = plat::CreateDialogFromTemplate(nullptr, IDD_PATH, nullptr, ignore);
+    auto ignore = [](void*, plat::Window, unsigned, uintptr_t, intptr_t) -> intptr_t { return 0; };
+    plat::Window made = plat::CreateDialogFromTemplate(nullptr, IDD_PATH, nullptr, ignore, nullptr);
     std::vector<int> layout = Layout(plat::host::AsHostWindow(made));
     plat::DestroyWindow(made);
     return layout;
@@ -222,9 +222,9 @@ TEST_F(SlideshowTest, EachPercentageShowsItsPictureAndOnlyChangesAreDrawn) {
     for (int k = 0; k < c.count; ++k) set.push_back(testsupport::PaintedPicture(20, 6 + k % 3, 24, [k](int, int) { return ColourOf(k); }));
     testsupport::WritePictureSet(Native("setupdata\\progress"), BuildPictureSet(set));
     LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
-    progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
+    progressView.Create(nullptr, IDD_PROGRESS);
     HostWindow* dialog = plat::host::AsHostWindow(progressView.dialog);
-    OpenProgressBand();
+    progressView.OpenProgressBand();
     EXPECT_EQ(progressView.band.height, c.count == 0 ? 0 : c.count == 1 ? 6 : 8) << "the tallest picture";
 
     std::vector<std::pair<int, int>> changes;
@@ -257,9 +257,9 @@ TEST_F(SlideshowTest, APictureThatCannotBeShownLeavesTheBandAsItIs) {
                                   testsupport::PaintedPicture(20, 6, 32, [](int, int) { return kBlue; })};
   testsupport::WritePictureSet(Native("setupdata\\progress"), BuildPictureSet(set));
   LoadPictureBank(&progressView.progressPictures, "setupdata\\progress", -1, 1);
-  progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
+  progressView.Create(nullptr, IDD_PROGRESS);
   HostWindow* dialog = plat::host::AsHostWindow(progressView.dialog);
-  OpenProgressBand();
+  progressView.OpenProgressBand();
   for (int p = 1; p <= 99; ++p) UpdateProgress(static_cast<uint32_t>(p));
   ASSERT_EQ(dialog->pixelDraws.size(), 2u) << "pictures 0 and 2; 1 is passed over";
   EXPECT_EQ(dialog->pixelDraws[0].bitsPerPixel, 16);

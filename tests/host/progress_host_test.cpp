@@ -19,7 +19,7 @@ class ProgressTest : public CopyTest {
   void SetUp() override {
     CopyTest::SetUp();
     plat::host::ResetUi();
-    progressView.dialog = plat::CreateDialogFromTemplate(nullptr, IDD_PROGRESS, nullptr, ProgressDialogProc);
+    progressView.Create(nullptr, IDD_PROGRESS);
     ASSERT_NE(progressView.dialog, nullptr);
     dialog_ = plat::host::AsHostWindow(progressView.dialog);
     bar_ = plat::host::FindControl(dialog_, IDC_PROGRESS_BAR);
@@ -122,6 +122,39 @@ TEST_F(ProgressTest, TheCancelQuestionSetsTheFlagOnlyOnOk) {
   EXPECT_EQ(Boxes()[0].caption, "Warning");
   EXPECT_EQ(Boxes()[0].type, plat::kBoxOkCancel);
   EXPECT_EQ(Boxes()[0].owner, progressView.dialog);
+}
+
+// A second progress dialog alive beside the first: each object draws into
+// its own bar, asks its own question and keeps its own flag, and the copy
+// engine reports to the one it was given.
+TEST_F(ProgressTest, TwoDialogsAliveAtOnceKeepTheirOwnState) {
+  ProgressView other;
+  ASSERT_NE(other.Create(nullptr, IDD_PROGRESS), nullptr);
+  HostWindow* otherDialog = plat::host::AsHostWindow(other.dialog);
+  HostWindow* otherBar = plat::host::FindControl(otherDialog, IDC_PROGRESS_BAR);
+  other.UpdateProgress(42);
+  EXPECT_STREQ(other.percentText, " 42%");
+  EXPECT_EQ(otherBar->position, 42);
+  EXPECT_EQ(progressView.lastPercent, -1);
+  EXPECT_TRUE(bar_->drawn.empty());
+
+  plat::box_script::PushAnswer(plat::kAnswerOk);
+  plat::SendMessage(other.dialog, plat::kMsgCommand, IDC_PROGRESS_CANCEL, 0);
+  EXPECT_EQ(other.cancelRequested, 1);
+  EXPECT_EQ(progressView.cancelRequested, 0);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].owner, other.dialog);
+
+  RecordStream r;
+  AddFile(&r, "\\a.txt", "aaa");
+  r.DiscEnd();
+  PutDiscs({Disc1(r)});
+  copyState.progress = &other;
+  EXPECT_EQ(RunDiscs(), 0);
+  EXPECT_EQ(copyState.outcome, CopyOutcome::kCancelled) << "the other dialog's flag";
+  EXPECT_EQ(plat::host::FindControl(otherDialog, IDC_PROGRESS_STATUS)->text, "Copying \\a.txt ....");
+  EXPECT_EQ(plat::host::FindControl(dialog_, IDC_PROGRESS_STATUS)->text, "Static");
+  other.Destroy();
 }
 
 // Records: FileStart a, data, FileEnd, FileStart b, data, FileEnd, DiscEnd.

@@ -5,6 +5,8 @@
 
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "a_file.h"
 #include "apkg_writer.h"
@@ -255,6 +257,31 @@ TEST_F(HostSeamTest, TheTreeInMemoryIsPutBackAsItWasKept) {
   plat::host::RestoreMemoryFiles();
   EXPECT_TRUE(testsupport::ReadNative(dir.native + "/a.txt", &bytes));
   EXPECT_EQ(bytes, "kept") << "the kept copy shares no bytes with the tree";
+}
+
+// A dialog's procedure is handed the context its dialog was made with, from
+// WM_INITDIALOG on, however a message comes (sent, painted, clicked); two
+// dialogs alive at once each get their own.
+TEST_F(HostSeamTest, EveryMessageOfADialogCarriesItsOwnContext) {
+  using Seen = std::vector<std::pair<plat::Window, unsigned>>;
+  const plat::DialogProc record = [](void* context, plat::Window window, unsigned message, uintptr_t,
+                                     intptr_t) -> intptr_t {
+    static_cast<Seen*>(context)->push_back({window, message});
+    return 0;
+  };
+  Seen first, second;
+  // The progress dialog (101) and the install-path dialog (106, OK 1004).
+  plat::Window a = plat::CreateDialogFromTemplate(nullptr, 101, nullptr, record, &first);
+  plat::Window b = plat::CreateDialogFromTemplate(nullptr, 106, nullptr, record, &second);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  plat::host::ScriptClick(106, 1004, 0);
+  plat::SendMessage(a, plat::kMsgCommand, 1010, 0);
+  while (plat::PumpOne() == plat::kPumpDispatched) {
+  }
+  EXPECT_EQ(first, (Seen{{a, plat::kMsgInitDialog}, {a, plat::kMsgCommand}, {a, plat::kMsgPaint}}));
+  EXPECT_EQ(second, (Seen{{b, plat::kMsgInitDialog}, {b, plat::kMsgPaint}, {b, plat::kMsgCommand}}));
+  plat::host::ResetUi();
 }
 
 TEST_F(HostSeamTest, BoxesAreRecordedAndAnsweredFromTheQueue) {

@@ -210,6 +210,7 @@ struct HostWindow {
   HostWindow* parent;
   std::vector<HostWindow*> children;
   DialogProc proc;
+  void* context;  // handed to proc with every message
   bool invalid;  // needs painting
   int focusCount;
   // Progress bars: the position and bar colour last set, and every position.

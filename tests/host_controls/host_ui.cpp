@@ -96,6 +96,7 @@ HostWindow* NewWindow() {
   w->destroyed = false;
   w->parent = nullptr;
   w->proc = nullptr;
+  w->context = nullptr;
   w->invalid = false;
   w->focusCount = 0;
   w->position = 0;
@@ -110,7 +111,7 @@ bool Live(HostWindow* w) { return w != nullptr && !w->destroyed; }
 void Paint(HostWindow* w) {
   w->invalid = false;
   if (w->proc != nullptr) {
-    w->proc(w, kMsgPaint, 0, 0);
+    w->proc(w->context, w, kMsgPaint, 0, 0);
   } else {
     ++w->paintCount;  // a control paints itself
   }
@@ -164,7 +165,7 @@ void ResetUi() {
 
 using host::HostWindow;
 
-Window CreateDialogFromTemplate(Instance, int templateId, Window owner, DialogProc proc) {
+Window CreateDialogFromTemplate(Instance, int templateId, Window owner, DialogProc proc, void* context) {
   const host::DialogTemplate* t = host::FindTemplate(templateId);
   if (t == nullptr || proc == nullptr) return nullptr;
   HostWindow* dialog = host::NewWindow();
@@ -188,9 +189,10 @@ Window CreateDialogFromTemplate(Instance, int templateId, Window owner, DialogPr
     dialog->children.push_back(control);
   }
   dialog->proc = proc;
+  dialog->context = context;
   dialog->invalid = true;
   HostWindow* firstControl = dialog->children.empty() ? nullptr : dialog->children.front();
-  if (proc(dialog, kMsgInitDialog, reinterpret_cast<uintptr_t>(firstControl), 0) != 0 && firstControl) {
+  if (proc(context, dialog, kMsgInitDialog, reinterpret_cast<uintptr_t>(firstControl), 0) != 0 && firstControl) {
     SetFocus(firstControl);
   }
   return dialog;
@@ -234,7 +236,7 @@ bool EnableWindow(Window window, bool enable) {
 intptr_t SendMessage(Window window, unsigned message, uintptr_t wParam, intptr_t lParam) {
   HostWindow* w = host::AsHostWindow(window);
   if (!host::Live(w)) return 0;
-  if (w->proc != nullptr) return w->proc(w, message, wParam, lParam);
+  if (w->proc != nullptr) return w->proc(w->context, w, message, wParam, lParam);
   if (w->className == "msctls_progress32") {
     if (message == kPbmSetPos) {
       int previous = w->position;
@@ -360,7 +362,7 @@ PumpResult PumpOne() {
         // A disabled button cannot be clicked: the click is lost.
         HostWindow* control = FindControl(w, click.controlId);
         if (control != nullptr && !control->enabled) continue;
-        w->proc(w, kMsgCommand, static_cast<uintptr_t>(click.controlId), 0);
+        w->proc(w->context, w, kMsgCommand, static_cast<uintptr_t>(click.controlId), 0);
         return kPumpDispatched;
       }
     }

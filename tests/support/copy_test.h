@@ -48,6 +48,7 @@ class CopyTest : public SetupTest {
     copyState.bytesDone = 0;
     progressView.cancelRequested = 0;
     copyState.outcome = CopyOutcome::kNotRun;
+    copyState.progress = &progressView;
     progressView.dialog = nullptr;
     progressView.percent = 0;
     progressView.lastPercent = -1;
