@@ -114,6 +114,26 @@ TEST_F(VolumeTest, AFolderItsImageAndItsBinCueReadTheSame) {
   }
 }
 
+// Where a folder of Linux holds names that fold alike, the first listed is
+// found; where a path's 0x5C byte could end a shorter name, the longer name
+// is meant.
+TEST_F(VolumeTest, AFolderAmbiguousWithoutCaseOrAt0x5CGivesTheFirstAndTheLonger) {
+  testsupport::WriteNative(Native("amb") + "/dup", "lower");
+  testsupport::WriteNative(Native("amb") + "/DUP", "upper");
+  testsupport::WriteNative(Native("amb") + "/\xB3/.txt", "inside the folder \xB3");
+  testsupport::WriteNative(Native("amb") + "/" + kBig5SlashName, "the longer name");
+  std::string error;
+  auto volume = Open("amb", &error);
+  ASSERT_NE(volume, nullptr) << error;
+  for (const auto& row : std::vector<std::pair<std::string, std::string>>{
+           {"Dup", "upper"}, {"dup", "upper"}, {kBig5SlashName, "the longer name"}}) {
+    auto file = volume->Open(row.first);
+    ASSERT_NE(file, nullptr) << row.first;
+    bool failed = true;
+    EXPECT_EQ(ReadAll(file.get(), &failed), row.second) << row.first;
+  }
+}
+
 TEST_F(VolumeTest, AnImageWithoutRockRidgeNamesReadsItsJolietOrPlainNames) {
   struct Row {
     const char* options;

@@ -13,16 +13,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Whether the name of `entry` is spelt by the bytes at `text` (which go on
-// at least as far). UTF-8 names fold by single bytes (no byte of a
-// multi-byte character is a letter); names in the code page by its
-// characters, so that the second byte of a double-byte one stays as it is.
-bool SpeltAt(const VolumeEntry& entry, const char* text) {
-  const std::string& name = entry.name;
-  if (entry.utf8) return alib::SameFolded(name.data(), text, name.size(), alib::AsciiChars{});
-  return alib::SameFolded(name.data(), text, name.size(), alib::CodePageChars{plat::GetAnsiCodePage()});
-}
-
 // Whether `name` is UTF-8 with at least one character of three bytes (as
 // every Chinese character is): a name that Big5 or GBK bytes spell is
 // seldom that. Overlong forms and surrogates are not UTF-8.
@@ -118,6 +108,32 @@ class FolderVolume : public WalkedVolume {
 
 }  // namespace
 
+const WalkedVolume::Listing* WalkedVolume::ListingOf(const Node& folder) {
+  const unsigned codePage = plat::GetAnsiCodePage();
+  auto it = listings_.find(folder.where);
+  if (it == listings_.end()) {
+    Listing listing;
+    if (!ListNode(folder, false, &listing.children)) return nullptr;
+    it = listings_.emplace(folder.where, std::move(listing)).first;
+  }
+  Listing& listing = it->second;
+  if (listing.codePage != codePage || (listing.byBytes.empty() && listing.byCodePage.empty())) {
+    listing.codePage = codePage;
+    listing.byBytes.clear();
+    listing.byCodePage.clear();
+    for (size_t i = 0; i < listing.children.size(); ++i) {
+      const VolumeEntry& entry = listing.children[i].entry;
+      if (entry.name.empty()) continue;
+      if (entry.utf8) {
+        listing.byBytes.emplace(alib::Folded(entry.name, alib::AsciiChars{}), i);
+      } else {
+        listing.byCodePage.emplace(alib::Folded(entry.name, alib::CodePageChars{codePage}), i);
+      }
+    }
+  }
+  return &listing;
+}
+
 bool WalkedVolume::Find(const std::string& path, Node* node) {
   Node at;
   if (!Root(&at)) return false;
@@ -125,18 +141,22 @@ bool WalkedVolume::Find(const std::string& path, Node* node) {
   for (;;) {
     while (pos < path.size() && IsSeparator(path[pos])) ++pos;
     if (pos == path.size()) break;
-    std::vector<Node> children;
-    if (!at.entry.folder || !ListNode(at, false, &children)) return false;
+    const Listing* listing = at.entry.folder ? ListingOf(at) : nullptr;
+    if (listing == nullptr) return false;
     // The name is matched whole, up to a separator or the end. A name is
     // not split at its own 0x5C bytes (the second byte of a double-byte
-    // character may be one): where two names both fit, the longer is meant.
+    // character may be one): where two names both fit, the longer is meant,
+    // and of names that fold alike the first listed.
     const Node* next = nullptr;
-    for (const Node& child : children) {
-      const size_t length = child.entry.name.size();
-      if (length == 0 || length > path.size() - pos) continue;
-      if (pos + length < path.size() && !IsSeparator(path[pos + length])) continue;
-      if (!SpeltAt(child.entry, path.data() + pos)) continue;
-      if (next == nullptr || length > next->entry.name.size()) next = &child;
+    for (size_t end = pos + 1; end <= path.size(); ++end) {
+      if (end < path.size() && !IsSeparator(path[end])) continue;
+      const std::string text = path.substr(pos, end - pos);
+      size_t first = listing->children.size();
+      const auto bytes = listing->byBytes.find(alib::Folded(text, alib::AsciiChars{}));
+      if (bytes != listing->byBytes.end()) first = bytes->second;
+      const auto chars = listing->byCodePage.find(alib::Folded(text, alib::CodePageChars{listing->codePage}));
+      if (chars != listing->byCodePage.end()) first = std::min(first, chars->second);
+      if (first < listing->children.size()) next = &listing->children[first];
     }
     if (next == nullptr) return false;
     pos += next->entry.name.size();
