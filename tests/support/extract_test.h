@@ -23,13 +23,15 @@ class ExtractTest : public ToolTest {
 
   // Extracts the scratch paths `discs` into `out` (scratch; empty: none).
   Outcome Extract(const std::vector<std::string>& discs, const std::string& out,
-                  gamedisc::ExtractMode mode = gamedisc::ExtractMode::kWrite, unsigned codePage = 0, bool force = false) {
+                  gamedisc::ExtractMode mode = gamedisc::ExtractMode::kWrite, unsigned codePage = 0, bool force = false,
+                  bool json = false) {
     gamedisc::ExtractOptions o;
     for (const std::string& d : discs) o.discs.push_back(Win(d));
     if (!out.empty()) o.out = Win(out);
     o.mode = mode;
     o.codePage = codePage;
     o.force = force;
+    o.json = json;
     Outcome outcome;
     gamedisc::ExtractOutput output;
     output.say = [&](const std::string& line) { outcome.said += line + "\n"; };

@@ -2,6 +2,7 @@
 // setup installs it, names read in their code page and written in Unicode,
 // and every damaged or hostile set told, with nothing written outside the
 // output folder.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "code_pages.h"
 #include "disc_writer.h"
 #include "extract_test.h"
+#include "zlib.h"
 
 namespace {
 
@@ -104,6 +106,68 @@ TEST_F(ExtractTest, AnExistingOutputFolderIsWrittenIntoOnlyWhenForced) {
            {"extract", "--list", "--test", Win("out")}}) {
     EXPECT_EQ(gamedisc::RunTool(args), gamedisc::kExitUsage) << args.back();
   }
+}
+
+// For front ends: each file and the verdict as a JSON object a line, in
+// the order the discs are given or not, and a fault as the verdict alone.
+TEST_F(ExtractTest, ListAndTestSpeakJsonALine) {
+  BuildGame();
+  std::map<std::string, std::string> lines;  // by path, the line without its disc
+  for (std::pair<std::string, std::string> file : Expected()) {
+    if (file.first.back() == '\\') continue;
+    std::replace(file.first.begin(), file.first.end(), '\\', '/');
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08x",
+                  static_cast<unsigned>(crc32(0, reinterpret_cast<const Bytef*>(file.second.data()),
+                                              static_cast<uInt>(file.second.size()))));
+    lines[file.first] = "{\"file\":\"" + file.first + "\",\"size\":" + std::to_string(file.second.size()) + ",\"crc32\":\"" +
+                        crc + "\"}";
+  }
+  for (ExtractMode mode : {ExtractMode::kList, ExtractMode::kTest}) {
+    const Outcome o = Extract({"out\\disc2", "out\\disc1"}, "", mode, 0, false, true);
+    ASSERT_EQ(o.exitCode, gamedisc::kExitOk) << o.warned;
+    std::vector<std::string> said;
+    for (size_t at = 0, end; (end = o.said.find('\n', at)) != std::string::npos; at = end + 1) {
+      said.push_back(o.said.substr(at, end - at));
+    }
+    ASSERT_EQ(said.size(), lines.size() + 1) << o.said;
+    EXPECT_EQ(said.back().rfind("{\"verdict\":\"ok\",\"exit\":0,\"files\":" + std::to_string(lines.size()) + ",", 0), 0u)
+        << said.back();
+    EXPECT_NE(said.back().find(",\"discs\":2,\"listed\":true}"), std::string::npos) << said.back();
+    said.pop_back();
+    for (std::string line : said) {
+      const size_t disc = line.find(",\"disc\":");
+      ASSERT_NE(disc, std::string::npos) << line;
+      const char number = line[disc + 8];
+      EXPECT_TRUE(number == '1' || number == '2') << line;
+      line.erase(disc, 9);
+      const std::string path = line.substr(9, line.find('"', 9) - 9);
+      EXPECT_EQ(line, lines[path]);
+      if (path == "manual/manual.txt") {
+        EXPECT_EQ(number, '1') << "the data folder is on disc 1";
+      }
+    }
+  }
+  std::string cd2 = Get("out\\disc2\\cd2");
+  Put("out\\disc2\\cd2", cd2.substr(0, cd2.size() / 2));
+  const Outcome o = Extract({"out"}, "", ExtractMode::kTest, 0, false, true);
+  EXPECT_EQ(o.exitCode, gamedisc::kExitFault);
+  EXPECT_EQ(o.said.rfind("{\"verdict\":\"fault\",\"exit\":1,\"error\":\"disc 2 (", 0), 0u) << o.said;
+  EXPECT_EQ(std::count(o.said.begin(), o.said.end(), '\n'), 1) << o.said;
+  EXPECT_EQ(gamedisc::RunTool({"extract", "--json", Win("out"), "--out", Win("w")}), gamedisc::kExitUsage);
+}
+
+TEST(JsonStringTest, EscapesAndKeepsOnlyUtf8) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"plain/path.txt", "\"plain/path.txt\""},
+      {"quote\" back\\", "\"quote\\\" back\\\\\""},
+      {std::string("tab\t\x01", 5), "\"tab\\u0009\\u0001\""},
+      {"\xE8\xA8\xB1", "\"\xE8\xA8\xB1\""},                       // a whole character
+      {"\xB3\x5C.txt", "\"\xEF\xBF\xBD\\\\.txt\""},               // Big5 bytes, not UTF-8
+      {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},               // overlong
+      {"\xE8\xA8", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},               // cut
+  };
+  for (const auto& row : rows) EXPECT_EQ(gamedisc::JsonString(row.first), row.second) << row.first;
 }
 
 // Names are bytes of the code page the disc was made in: read in it (given

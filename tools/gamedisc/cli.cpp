@@ -28,7 +28,7 @@ const char kUsage[] =
     "                 [--sign CERT.pfx [--sign-password-file FILE] [--sign-timestamp URL]]\n"
     "  gamedisc list DISCS...\n"
     "  gamedisc verify [--quiet] DISCS...\n"
-    "  gamedisc extract [--list | --test] [--names CODEPAGE] [--force] [--quiet]\n"
+    "  gamedisc extract [--list | --test] [--json] [--names CODEPAGE] [--force] [--quiet]\n"
     "                   DISCS... --out FOLDER\n"
     "  gamedisc pack FOLDER --out FILE.apkg\n"
     "  gamedisc unpack FILE.apkg --out FOLDER\n"
@@ -117,6 +117,9 @@ const char kExtractHelp[] =
     "\n"
     "  --list            show what would be written, with sizes; write nothing\n"
     "  --test            read and check everything; write nothing\n"
+    "  --json            with --list or --test: one JSON object a line, each file's\n"
+    "                    {\"file\", \"size\", \"disc\", \"crc32\"}, then the\n"
+    "                    {\"verdict\", \"exit\", ...}; notes and faults on stderr\n"
     "  --names CODEPAGE  the code page the discs' names are read in: 950 (big5),\n"
     "                    936 (gbk) or 1252; names are written in Unicode. Without\n"
     "                    it the tool guesses from the names and says so.\n"
@@ -307,12 +310,16 @@ void ShowProgress(const std::string& line) {
 int Extract(const std::vector<std::string>& args) {
   Arguments a;
   std::string problem;
-  if (!a.Parse(args, {"--out", "--names"}, {"--list", "--test", "--force", "--quiet"}, &problem)) return Usage(problem);
+  if (!a.Parse(args, {"--out", "--names"}, {"--list", "--test", "--json", "--force", "--quiet"}, &problem)) {
+    return Usage(problem);
+  }
   ExtractOptions o;
   for (const std::string& d : a.rest) o.discs.push_back(PathArgument(d));
   if (a.Has("--list") && a.Has("--test")) return Usage("--list and --test do not go together");
   o.mode = a.Has("--list") ? ExtractMode::kList : a.Has("--test") ? ExtractMode::kTest : ExtractMode::kWrite;
   if (o.mode != ExtractMode::kWrite && !a.Value("--out").empty()) return Usage("--list and --test write nothing: no --out");
+  o.json = a.Has("--json");
+  if (o.json && o.mode == ExtractMode::kWrite) return Usage("--json goes with --list or --test");
   if (!a.Value("--out").empty()) o.out = PathArgument(a.Value("--out"));
   const std::string names = a.Value("--names");
   if (const disc::DiscCodePage* page = disc::DiscCodePageNamed(names)) {
@@ -322,7 +329,7 @@ int Extract(const std::vector<std::string>& args) {
   }
   o.force = a.Has("--force");
   o.quiet = a.Has("--quiet");
-  o.progress = !o.quiet && ErrorIsTerminal();
+  o.progress = !o.quiet && !o.json && ErrorIsTerminal();
   ExtractOutput out;
   out.say = Say;
   out.warn = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };

@@ -19,17 +19,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsUtf8WithWideCharacters(const std::string& name) {
   bool wide = false;
   for (size_t i = 0; i < name.size();) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (length == 0 || i + length > name.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80) return false;
-    }
-    const unsigned char second = length > 1 ? static_cast<unsigned char>(name[i + 1]) : 0;
-    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
-        (c == 0xF4 && second >= 0x90)) {
-      return false;
-    }
+    const size_t length = Utf8CharacterAt(name, i);
+    if (length == 0) return false;
     wide = wide || length >= 3;
     i += length;
   }

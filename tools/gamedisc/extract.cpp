@@ -141,6 +141,7 @@ struct TreeFile {
   uint64_t size = 0;
   uint32_t crc = 0;
   bool fromData = false;
+  int disc = 1;  // where it begins
 };
 
 class Extractor : public disc::ArchiveSink {
@@ -181,11 +182,13 @@ class Extractor : public disc::ArchiveSink {
  private:
   int Usage(const std::string& problem) {
     output_.warn("gamedisc: " + problem + "\n(gamedisc help extract shows the options)");
+    Verdict("usage", kExitUsage, ",\"error\":" + JsonString(problem));
     return kExitUsage;
   }
   int Fault(const std::string& problem) {
     progress_.Clear();
     output_.warn("gamedisc: " + problem);
+    Verdict("fault", kExitFault, ",\"error\":" + JsonString(problem));
     if (!result_->written.empty()) {
       output_.warn("gamedisc: " + std::to_string(result_->written.size()) +
                    " file(s) were written before this and stay where they are:");
@@ -219,6 +222,12 @@ class Extractor : public disc::ArchiveSink {
   void Report();
   bool ReadList();
   bool Written(const TreePath& path, bool fromData, int firstDisc, uint64_t size, uint32_t crc);
+  // The closing object of a JSON report.
+  void Verdict(const char* verdict, int exitCode, const std::string& rest) {
+    if (options_.json) {
+      output_.say(std::string("{\"verdict\":\"") + verdict + "\",\"exit\":" + std::to_string(exitCode) + rest + "}");
+    }
+  }
   bool AllListedMet();
   std::string ShownPath(const TreePath& path) const {
     if (tree_ != nullptr) return tree_->Shown(path);
@@ -504,7 +513,7 @@ int Extractor::Run() {
     tree_ = OpenOutputTree(options_.out, options_.force, &error_);
     if (tree_ == nullptr) return Fault(error_);
   }
-  if (!options_.quiet) {
+  if (!options_.quiet && !options_.json) {
     output_.say(std::string(options_.mode == ExtractMode::kWrite ? "Extracting " : options_.mode == ExtractMode::kList ? "Listing " : "Testing ") +
                 Shown(header.gameName, 0) + " (" + Shown(header.companyName, 0) + "), " + std::to_string(discCount_) +
                 (discCount_ == 1 ? " disc" : " discs") +
@@ -537,7 +546,14 @@ int Extractor::Run() {
 void Extractor::Report() {
   uint64_t bytes = 0;
   for (const TreeFile& f : files_) bytes += f.size;
-  if (options_.mode == ExtractMode::kList) {
+  if (options_.json) {
+    for (const TreeFile& f : files_) {
+      char crc[9];
+      std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(f.crc));
+      output_.say("{\"file\":" + JsonString(ShownPath(f.path)) + ",\"size\":" + std::to_string(f.size) +
+                  ",\"disc\":" + std::to_string(f.disc) + ",\"crc32\":\"" + crc + "\"}");
+    }
+  } else if (options_.mode == ExtractMode::kList) {
     for (const TreeFile& f : files_) {
       char size[24];
       std::snprintf(size, sizeof size, "%12llu", static_cast<unsigned long long>(f.size));
@@ -547,10 +563,16 @@ void Extractor::Report() {
   const std::string counts = std::to_string(files_.size()) + " files and " + std::to_string(folders_) + " folders (" +
                              std::to_string(bytes) + " bytes)";
   if (hasList_) {
-    if (!options_.quiet) output_.say("Every file matches the disc's list of files (size and CRC-32).");
+    if (!options_.quiet && !options_.json) output_.say("Every file matches the disc's list of files (size and CRC-32).");
   } else {
     output_.warn(std::string("gamedisc: note: the set carries no list of files (") + kManifestFile +
                  "): nothing could be cross-checked beyond the records themselves");
+  }
+  if (options_.json) {
+    Verdict("ok", kExitOk, ",\"files\":" + std::to_string(files_.size()) + ",\"folders\":" + std::to_string(folders_) +
+                               ",\"bytes\":" + std::to_string(bytes) + ",\"discs\":" + std::to_string(discCount_) +
+                               ",\"listed\":" + (hasList_ ? "true" : "false"));
+    return;
   }
   if (options_.mode == ExtractMode::kWrite) {
     output_.say("Extracted " + counts + " from " + std::to_string(discCount_) + (discCount_ == 1 ? " disc" : " discs") +
@@ -641,6 +663,7 @@ bool Extractor::Written(const TreePath& path, bool fromData, int firstDisc, uint
   entry.size = size;
   entry.crc = crc;
   entry.fromData = fromData;
+  entry.disc = fromData ? 1 : firstDisc;
   if (!hasList_) return true;
   const std::string key = TreeKey(path, path.size());
   auto& kind = rows_[fromData ? 1 : 0];
@@ -666,6 +689,35 @@ bool Extractor::AllListedMet() {
 }
 
 }  // namespace
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+      ++i;
+      continue;
+    }
+    const size_t length = Utf8CharacterAt(text, i);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+      continue;
+    }
+    out.append(text, i, length);
+    i += length;
+  }
+  return out + "\"";
+}
 
 ExtractResult Extract(const ExtractOptions& options, const ExtractOutput& output) {
   ExtractResult result;

@@ -28,6 +28,10 @@ struct ExtractOptions {
   bool force = false;     // write into a folder that holds files, overwriting
   bool quiet = false;     // only notes, faults and the closing line
   bool progress = false;  // redraw a progress line
+  // kList and kTest: the report is one JSON object a line, each file's
+  // {"file", "size", "disc", "crc32"} and last the {"verdict", "exit", ...};
+  // notes and faults still go to `warn` as text.
+  bool json = false;
 };
 
 // Where extract's words go: `say` the report (standard output), `warn`
@@ -52,5 +56,9 @@ ExtractResult Extract(const ExtractOptions& options, const ExtractOutput& output
 // are ASCII; 950 or 936 when every name reads as Big5 or as GBK, told apart
 // by the bytes common text uses in each; 1252 when neither reads them.
 unsigned GuessCodePage(const std::vector<std::string>& names);
+
+// `text` as a JSON string, quotes included: a byte that begins no valid
+// UTF-8 character stands as U+FFFD.
+std::string JsonString(const std::string& text);
 
 }  // namespace gamedisc

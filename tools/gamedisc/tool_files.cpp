@@ -7,6 +7,21 @@
 
 namespace gamedisc {
 
+size_t Utf8CharacterAt(const std::string& text, size_t at) {
+  const unsigned char c = static_cast<unsigned char>(text[at]);
+  const size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (length == 0 || at + length > text.size()) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return 0;
+  }
+  const unsigned char second = length > 1 ? static_cast<unsigned char>(text[at + 1]) : 0;
+  if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) || (c == 0xF0 && second < 0x90) ||
+      (c == 0xF4 && second >= 0x90)) {
+    return 0;
+  }
+  return length;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '\\' || folder.back() == '/') return folder + name;

@@ -12,6 +12,10 @@
 namespace gamedisc {
 
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The length of the UTF-8 character at byte `at` of `text`; 0 where none
+// begins there (a stray byte, a cut, an overlong form, a surrogate, or past
+// U+10FFFF).
+size_t Utf8CharacterAt(const std::string& text, size_t at);
 bool IsFolder(const std::string& path);
 bool Exists(const std::string& path);
 // Makes `path` and every missing folder on the way to it.
