@@ -3,10 +3,13 @@
 # and cp -r, side by side, on a game of many files and on one of few large
 # files. bench.sh [work folder] (default build/bench; needs about 5 GB).
 #
-# bench.sh --extract [work folder]: the extract tier. gamedisc extract (the
-# optimised Linux build) gets both games off their disc folders and off ISO
-# images of them (xorriso), beside the installer's copy engine, tar -xzf,
-# unzip -q and 7z x (7-Zip's own format, LZMA2) of the same tree.
+# bench.sh --extract [work folder]: the extract tier. First the cost of a
+# file: 10,000 files of 200 bytes (BENCH_FILES) built and extracted, in the
+# archives and in the data folder, and extract's peak memory with twice as
+# many. Then gamedisc extract (the optimised Linux build) gets both games off
+# their disc folders and off ISO images of them (xorriso), beside the
+# installer's copy engine, tar -xzf, unzip -q and 7z x (7-Zip's own format,
+# LZMA2) of the same tree.
 #
 # bench.sh --wine [work folder]: the Windows tier. setup.exe under Wine (the
 # 64-bit build; the same with zlib's inflate in place of libdeflate; and the
@@ -199,7 +202,54 @@ if [ "$tier" = wine ]; then
   exit
 fi
 
+# small_files DIR N: a game of N files of 200 bytes in one folder ("files"),
+# the same bytes every time, and two projects: the files in the archives,
+# and the files in disc 1's data folder.
+small_files() {
+  local dir=$1 n=$2 i
+  rm -rf "$dir"; mkdir -p "$dir/game/files"
+  printf 'MZ' >"$dir/game/kelvora.exe"
+  printf 'MZ' >"$dir/game/uninstall.exe"
+  for ((i = 0; i < n; i++)); do printf '%0200d' "$i" >"$dir/game/files/f$i.dat"; done
+  bench_project "$dir/archives.project"
+  { cat "$dir/archives.project"; echo "data = files"; } >"$dir/data.project"
+}
+
+# The cost of a file: as many small files in the archives and in the data
+# folder, built and extracted (the medians of the rounds, warm), and the
+# peak memory of extract with twice as many in the archives.
+files_rows() {
+  local dir=$work/files n=${BENCH_FILES:-10000} where kind round
+  small_files "$dir" "$n"
+  for where in archives data; do
+    for kind in build extract; do
+      for ((round = 0; round < rounds; round++)); do
+        rm -rf "$dir/$where.out" "$dir/$where.x"
+        [ "$kind" = extract ] && "$gamedisc" build --quiet --project "$dir/$where.project" --game "$dir/game" \
+          --out "$dir/$where.out" >/dev/null 2>&1
+        local start; start=$(now)
+        if [ "$kind" = build ]; then
+          "$gamedisc" build --quiet --project "$dir/$where.project" --game "$dir/game" --out "$dir/$where.out" >/dev/null 2>&1
+        else
+          "$gamedisc" extract --quiet "$dir/$where.out" --out "$dir/$where.x" >/dev/null
+        fi
+        echo "$(now) - $start" | bc -l
+      done | median >"$dir/$where.$kind"
+    done
+  done
+  printf '  %d files of 200 bytes, build: %.2f s in the archives, %.2f s in the data folder\n' "$n" \
+    "$(cat "$dir/archives.build")" "$(cat "$dir/data.build")"
+  printf '  %d files of 200 bytes, extract: %.2f s from the archives, %.2f s from the data folder\n' "$n" \
+    "$(cat "$dir/archives.extract")" "$(cat "$dir/data.extract")"
+  small_files "$dir" $((n * 2))
+  "$gamedisc" build --quiet --project "$dir/archives.project" --game "$dir/game" --out "$dir/archives.out" >/dev/null 2>&1
+  /usr/bin/time -f "  $((n * 2)) files in the archives, extract's peak resident memory: %M KB" \
+    "$gamedisc" extract --quiet "$dir/archives.out" --out "$dir/archives.x" >/dev/null
+  rm -rf "$dir"
+}
+
 if [ "$tier" = extract ]; then
+  files_rows
   for shape in many large; do
     prepare "$shape"
     prepare_extract "$shape"

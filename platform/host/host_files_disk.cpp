@@ -181,13 +181,17 @@ class DiskFileSystem : public FileSystem {
   bool MakeLink(const std::string& target, const std::string& path) override {
     return listings_.Change(path, true, [&] { return symlink(target.c_str(), path.c_str()) == 0; });
   }
-  // The exact name costs one look; only a name not there with its own case
-  // costs the folder's listing, once while the folder stays as it is.
+  // A name spelt as it is costs a look; only a name not there with its own
+  // case costs the folder's listing, once while the folder stays as it is.
   std::string Match(const std::string& folder, const std::vector<std::string>& names) override {
+    // Most paths are given as the disk spells them: one look for them all.
+    std::string whole = folder;
+    for (const std::string& name : names) whole += "/" + name;
+    struct stat st;
+    if (names.empty() || lstat(whole.c_str(), &st) == 0) return whole;
     std::string result = folder;
     for (const std::string& name : names) {
       std::string exact = result + "/" + name;
-      struct stat st;
       std::string found;
       if (lstat(exact.c_str(), &st) != 0 && listings_.Find(result, name, &found)) exact = result + "/" + found;
       result = std::move(exact);

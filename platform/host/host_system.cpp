@@ -158,8 +158,11 @@ FolderList* ListFirst(const char* pattern, FolderEntry* entry) {
     const std::string full = hostFolder + "/" + name;
     // A link is listed as a junction or symbolic link is: not followed.
     host::NodeInfo info;
-    const bool link = host::files().Info(full, false, &info) && info.link;
-    const bool isFolder = name == "." || name == ".." || (host::files().Info(full, true, &info) && info.folder);
+    const bool there = host::files().Info(full, false, &info);
+    const bool link = there && info.link;
+    // Only a link needs a second look, at what it points to.
+    const bool isFolder = name == "." || name == ".." ||
+                          (there && (link ? host::files().Info(full, true, &info) && info.folder : info.folder));
     item.attributes = (isFolder ? kAttrDirectory : 0x80u) | (link ? kAttrReparsePoint : 0u);
     list->entries.push_back(item);
   }

@@ -99,13 +99,14 @@ class FolderVolume : public WalkedVolume {
 
 }  // namespace
 
-const WalkedVolume::Listing* WalkedVolume::ListingOf(const Node& folder) {
+const WalkedVolume::Listing* WalkedVolume::ListingOf(const Node& folder, bool sizes) {
   const unsigned codePage = plat::GetAnsiCodePage();
   auto it = listings_.find(folder.where);
-  if (it == listings_.end()) {
+  if (it == listings_.end() || (sizes && !it->second.sized)) {
     Listing listing;
-    if (!ListNode(folder, false, &listing.children)) return nullptr;
-    it = listings_.emplace(folder.where, std::move(listing)).first;
+    listing.sized = sizes;
+    if (!ListNode(folder, sizes, &listing.children)) return nullptr;
+    it = listings_.insert_or_assign(folder.where, std::move(listing)).first;
   }
   Listing& listing = it->second;
   if (listing.codePage != codePage || (listing.byBytes.empty() && listing.byCodePage.empty())) {
@@ -126,13 +127,13 @@ const WalkedVolume::Listing* WalkedVolume::ListingOf(const Node& folder) {
 }
 
 bool WalkedVolume::Find(const std::string& path, Node* node) {
-  Node at;
-  if (!Root(&at)) return false;
+  if (!rooted_ && !(rooted_ = Root(&root_))) return false;
+  Node at = root_;
   size_t pos = 0;
   for (;;) {
     while (pos < path.size() && IsSeparator(path[pos])) ++pos;
     if (pos == path.size()) break;
-    const Listing* listing = at.entry.folder ? ListingOf(at) : nullptr;
+    const Listing* listing = at.entry.folder ? ListingOf(at, false) : nullptr;
     if (listing == nullptr) return false;
     // The name is matched whole, up to a separator or the end. A name is
     // not split at its own 0x5C bytes (the second byte of a double-byte
@@ -165,10 +166,10 @@ std::unique_ptr<VolumeFile> WalkedVolume::Open(const std::string& path) {
 
 bool WalkedVolume::List(const std::string& path, std::vector<VolumeEntry>* entries) {
   Node folder;
-  std::vector<Node> children;
-  if (!Find(path, &folder) || !folder.entry.folder || !ListNode(folder, true, &children)) return false;
+  const Listing* listing = nullptr;
+  if (!Find(path, &folder) || !folder.entry.folder || (listing = ListingOf(folder, true)) == nullptr) return false;
   entries->clear();
-  for (Node& child : children) entries->push_back(std::move(child.entry));
+  for (const Node& child : listing->children) entries->push_back(child.entry);
   std::sort(entries->begin(), entries->end(),
             [](const VolumeEntry& a, const VolumeEntry& b) { return a.name < b.name; });
   return true;

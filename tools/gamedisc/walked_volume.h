@@ -44,20 +44,23 @@ class WalkedVolume : public DiscVolume {
   virtual std::unique_ptr<VolumeFile> OpenNode(const Node& file) = 0;
 
  private:
-  // A folder's children, listed without sizes, and where the first child of
-  // each folded name stands among them: UTF-8 names fold by bytes, names in
-  // the code page by its characters.
+  // A folder's children, and where the first child of each folded name
+  // stands among them: UTF-8 names fold by bytes, names in the code page by
+  // its characters.
   struct Listing {
     std::vector<Node> children;
+    bool sized = false;  // the files' sizes are in
     unsigned codePage = 0;
     std::unordered_map<std::string, size_t> byBytes, byCodePage;
   };
   // The node at `path` ("\" or "/" separated; "" for the root).
   bool Find(const std::string& path, Node* node);
-  // The listing of `folder`, made on the first call; null when it cannot be
-  // read (asked again next time).
-  const Listing* ListingOf(const Node& folder);
+  // The listing of `folder`, made on the first call (or the first that asks
+  // for `sizes`); null when it cannot be read (asked again next time).
+  const Listing* ListingOf(const Node& folder, bool sizes);
   std::unordered_map<std::string, Listing> listings_;  // by the folder's `where`
+  bool rooted_ = false;  // root_ read
+  Node root_;
 };
 
 }  // namespace gamedisc
