@@ -15,7 +15,15 @@ namespace testsupport {
 // zero (the readers take the user data and check neither). False with
 // `error` set when a file cannot be read or written; what was written is
 // then left as it is.
+// How else the image is laid out: the data track's mode, and an audio
+// track of silence after it (in the .bin, or in a file of its own named
+// "<bin's stem> (Track 2).bin"). A sheet with an audio track names the
+// .bin in upper case, without quotes where its name has no blank.
+struct BinCueLayout {
+  enum class Mode { kMode1Raw, kMode1Cooked, kMode2Raw } mode = Mode::kMode1Raw;
+  enum class Audio { kNone, kSameFile, kOwnFile } audio = Audio::kNone;
+};
 bool WriteBinCue(const std::string& isoHostPath, const std::string& binHostPath, const std::string& cueHostPath,
-                 std::string* error);
+                 std::string* error, const BinCueLayout& layout = {});
 
 }  // namespace testsupport

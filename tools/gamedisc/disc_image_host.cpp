@@ -6,13 +6,19 @@
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "cue_sheet.h"
 #include "host_port.h"
 #include "tool_files.h"
 #include "tool_os.h"
@@ -105,11 +111,42 @@ class IsoReader : public ImageReader {
   int64_t sectors_;
 };
 
+// libcdio reads the .bin of its sheet's own name, starting the disc, in
+// one of the modes it knows by a sheet's words. It is given that: a sheet
+// of the data track alone in a private folder, beside a link to the track's
+// file, both removed when the reader goes.
+class CueLink {
+ public:
+  ~CueLink() {
+    if (folder_.empty()) return;
+    std::remove((folder_ + "/t.cue").c_str());
+    std::remove((folder_ + "/t.bin").c_str());
+    rmdir(folder_.c_str());
+  }
+  bool Make(const std::string& binHost, const char* mode) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "gamedisc-cue-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return false;
+    folder_ = pattern;
+    const std::string sheet = std::string("FILE \"t.bin\" BINARY\n  TRACK 01 ") + mode + "\n    INDEX 01 00:00:00\n";
+    std::FILE* f = std::fopen(Sheet().c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(sheet.data(), 1, sheet.size(), f) == sheet.size();
+    return std::fclose(f) == 0 && written && symlink(binHost.c_str(), (folder_ + "/t.bin").c_str()) == 0;
+  }
+  std::string Sheet() const { return folder_ + "/t.cue"; }
+
+ private:
+  std::string folder_;
+};
+
 class CueReader : public ImageReader {
  public:
   // The end of the .bin in whole raw sectors: libcdio refuses reads past
-  // it, so a BIN cut short never reads as zeros.
-  explicit CueReader(CdIo_t* cdio) : cdio_(cdio), sectors_(std::max<lsn_t>(0, cdio_get_disc_last_lsn(cdio))) {}
+  // it, so a BIN cut short never reads as zeros;
+  // and of the data track; `link` is what libcdio reads it through.
+  CueReader(CdIo_t* cdio, std::unique_ptr<CueLink> link, int64_t trackSectors)
+      : cdio_(cdio), link_(std::move(link)),
+        sectors_(std::min<int64_t>(trackSectors, std::max<lsn_t>(0, cdio_get_disc_last_lsn(cdio)))) {}
   ~CueReader() override { cdio_destroy(cdio_); }
   CueReader(const CueReader&) = delete;
   CueReader& operator=(const CueReader&) = delete;
@@ -142,6 +179,7 @@ class CueReader : public ImageReader {
 
  private:
   CdIo_t* cdio_;
+  std::unique_ptr<CueLink> link_;
   int64_t sectors_;
 };
 
@@ -323,56 +361,126 @@ std::unique_ptr<DiscVolume> ReadImage(const std::string& path, std::unique_ptr<I
   return nullptr;
 }
 
-std::unique_ptr<DiscVolume> OpenIso(const std::string& path, std::string* error) {
+// `iso` holds the 2,048-byte sectors (an .iso, or the data track of a
+// MODE1/2048 BIN/CUE image that starts its file), `path` is what the user
+// named; `sectors` of it are read (-1: the whole file).
+std::unique_ptr<DiscVolume> OpenIso(const std::string& iso, const std::string& path, int64_t sectors,
+                                    std::string* error) {
   std::string host;
-  if (!plat::host::ToHostPath(path.c_str(), &host)) {
+  if (!plat::host::ToHostPath(iso.c_str(), &host)) {
     *error = DisplayPath(path) + ": the image lies on no mapped drive";
     return nullptr;
   }
   // Without Joliet first: allowed it, libiso9660 reads the Joliet tree
   // alone, and the Rock Ridge names beside it are never seen.
-  iso9660_t* iso = iso9660_open_ext(host.c_str(), ISO_EXTENSION_ROCK_RIDGE);
-  if (iso == nullptr) {
+  iso9660_t* image = iso9660_open_ext(host.c_str(), ISO_EXTENSION_ROCK_RIDGE);
+  if (image == nullptr) {
     *error = WithLibraryMessage(DisplayPath(path) + ": no ISO 9660 file system can be read from it");
     return nullptr;
   }
-  const int64_t sectors = std::max<int64_t>(0, DiskFileSize(path)) / kSectorBytes;
-  return ReadImage(path, std::make_unique<IsoReader>(iso, host, sectors), error);
+  const int64_t fileSectors = std::max<int64_t>(0, DiskFileSize(iso)) / kSectorBytes;
+  return ReadImage(path, std::make_unique<IsoReader>(image, host, sectors < 0 ? fileSectors : sectors), error);
 }
+
+// The file a sheet names, beside the sheet or in a folder below it, each
+// part of the name matched without regard to case where no file has it
+// exactly; empty when there is none.
+std::string FindNamedFile(const std::string& sheetFolder, const std::string& name) {
+  std::string at = sheetFolder;
+  size_t from = 0;
+  while (from <= name.size()) {
+    size_t end = name.find_first_of("/\\", from);
+    if (end == std::string::npos) end = name.size();
+    const std::string part = name.substr(from, end - from);
+    from = end + 1;
+    if (part.empty() || part == ".") continue;
+    std::string next = JoinPath(at, part);
+    if (!Exists(next)) {
+      next.clear();
+      for (const FolderItem& item : ListFolder(at)) {
+        if (item.name.size() == part.size() &&
+            std::equal(part.begin(), part.end(), item.name.begin(), [](char a, char b) {
+              return (a >= 'a' && a <= 'z' ? a - 'a' + 'A' : a) == (b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+            })) {
+          next = JoinPath(at, item.name);
+          break;
+        }
+      }
+      if (next.empty()) return "";
+    }
+    at = next;
+  }
+  return IsFolder(at) ? "" : at;
+}
+
+const char* ModeWord(const CueTrack& track) { return track.userOffset == 24 ? "MODE2/2352" : "MODE1/2352"; }
 
 // `cue` is the cue sheet, `path` what the user named (the sheet or its .bin).
 std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& path, std::string* error) {
   const std::string shown = DisplayPath(path);
-  // libcdio knows a cue sheet by ".cue" or ".CUE" alone, and reads the .bin
-  // of the sheet's own name beside it, whatever file the sheet names.
-  const std::string extension = cue.substr(cue.size() - 3);
-  if (extension != "cue" && extension != "CUE") {
-    *error = shown + ": a cue sheet is read by the extension .cue or .CUE only";
+  const int64_t cueSize = DiskFileSize(cue);
+  std::string text;
+  if (cueSize < 0 || cueSize > static_cast<int64_t>(kMaxCueBytes) || !ReadDiskFile(cue, &text)) {
+    *error = shown + ": its cue sheet " + DisplayPath(cue) +
+             (cueSize < 0 ? " cannot be read" : " is longer than a cue sheet can be");
     return nullptr;
   }
-  const std::string bin = cue.substr(0, cue.size() - 3) + (extension == "cue" ? "bin" : "BIN");
-  if (!Exists(bin)) {
-    *error = shown + ": its data file " + DisplayPath(bin) + " is missing";
+  CueSheet sheet;
+  std::string why;
+  if (!ParseCueSheet(text, &sheet, &why)) {
+    *error = shown + ": cannot be read as a BIN/CUE image (" + why + ")";
     return nullptr;
   }
+  const CueTrack* track = DataTrack(sheet);
+  if (track == nullptr) {
+    *error = shown + ": its cue sheet names audio tracks only";
+    return nullptr;
+  }
+  const std::string cueFolder = cue.substr(0, cue.find_last_of('\\') + 1);
+  const std::string bin = FindNamedFile(cueFolder, sheet.files[track->file]);
+  if (bin.empty()) {
+    *error = shown + ": its data file " + DisplayPath(JoinPath(cueFolder, sheet.files[track->file])) + " is missing";
+    return nullptr;
+  }
+  const int64_t fileSectors = std::max<int64_t>(0, DiskFileSize(bin)) / track->sectorBytes;
+  const int64_t end = DataTrackEnd(sheet, *track);
+  const int64_t last = end < 0 ? fileSectors : std::min(end, fileSectors);
+  if (track->index1 >= last) {
+    *error = shown + ": its data track starts past the end of " + DisplayPath(bin);
+    return nullptr;
+  }
+  if (track->index1 != 0) {
+    *error = shown + ": its data track does not start its file " + DisplayPath(bin) + ", which is not read";
+    return nullptr;
+  }
+  if (track->sectorBytes == kSectorBytes) return OpenIso(bin, path, last, error);
   std::string host;
-  if (!plat::host::ToHostPath(cue.c_str(), &host)) {
+  if (!plat::host::ToHostPath(bin.c_str(), &host)) {
     *error = shown + ": the image lies on no mapped drive";
     return nullptr;
   }
-  CdIo_t* cdio = cdio_open_cue(host.c_str());
+  auto link = std::make_unique<CueLink>();
+  CdIo_t* cdio = link->Make(std::filesystem::absolute(host).string(), ModeWord(*track))
+                     ? cdio_open_cue(link->Sheet().c_str())
+                     : nullptr;
   if (cdio == nullptr) {
     *error = WithLibraryMessage(shown + ": cannot be read as a BIN/CUE image");
     return nullptr;
   }
-  auto reader = std::make_unique<CueReader>(cdio);
+  auto reader = std::make_unique<CueReader>(cdio, std::move(link), last);
   // libcdio looks for the volume descriptors at sector 16 of the disc, that
-  // is of a first track that starts the .bin.
+  // is of the data track.
   if (!iso9660_fs_read_superblock(cdio, ISO_EXTENSION_NONE)) {
-    *error = WithLibraryMessage(shown + ": no ISO 9660 file system can be read from its first track");
+    *error = WithLibraryMessage(shown + ": no ISO 9660 file system can be read from its data track");
     return nullptr;
   }
   return ReadImage(path, std::move(reader), error);
+}
+
+bool IsChd(const std::string& path) {
+  InputFile file(path);
+  char magic[8] = {};
+  return file.Read(magic, sizeof magic) == static_cast<int>(sizeof magic) && std::memcmp(magic, "MComprHD", 8) == 0;
 }
 
 }  // namespace
@@ -380,7 +488,13 @@ std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& p
 std::unique_ptr<DiscVolume> OpenImageVolume(const std::string& path, std::string* error) {
   QuietLibrary();
   const std::string extension = LowerExtension(path);
-  if (extension == ".iso") return OpenIso(path, error);
+  if (extension == ".chd" || IsChd(path)) {
+    *error = DisplayPath(path) +
+             ": a CHD image, which this program does not read: turn it into a BIN/CUE image with chdman extractcd "
+             "-i <image>.chd -o <image>.cue, then give the .cue";
+    return nullptr;
+  }
+  if (extension == ".iso") return OpenIso(path, path, -1, error);
   if (extension == ".cue") return OpenCue(path, path, error);
   if (extension == ".bin") {
     const std::string stem = path.substr(0, path.size() - 3);
