@@ -97,7 +97,12 @@ class ArchiveReader : public disc::ArchiveSink {
     return sink_ == nullptr || sink_->Folder(path, disc, offset) || Fail(offset, "");
   }
   bool FileStart(const disc::WalkFile& file, int64_t offset) override {
-    contents_->files.push_back({file.path, 0, file.firstDisc, file.lastDisc});
+    // A sink keeps what it needs of each file: only the open one stays here.
+    if (sink_ != nullptr && !contents_->files.empty()) {
+      contents_->files.back() = {file.path, 0, file.firstDisc, file.lastDisc};
+    } else {
+      contents_->files.push_back({file.path, 0, file.firstDisc, file.lastDisc});
+    }
     return sink_ == nullptr || sink_->FileStart(file, offset) || Fail(offset, "");
   }
   bool FileData(const disc::WalkFile& file, const unsigned char* data, size_t length, int64_t offset) override {

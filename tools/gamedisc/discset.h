@@ -79,7 +79,8 @@ struct ArchiveSource {
 // ReadArchives over `source`. Stored names are checked as a system of code
 // page `codePage` reads them (0: as verify does, on each of 1252, 950 and
 // 936). `sink`, when given, is told every folder and every piece of every
-// file; when it stops the walk the result is false with `fault` naming the
+// file, and `contents` then keeps of the files only the last one begun;
+// when the sink stops the walk the result is false with `fault` naming the
 // disc and offset, and its reason left empty for the sink's own.
 bool ReadArchivesFrom(const ArchiveSource& source, unsigned codePage, disc::ArchiveSink* sink, DiscContents* contents,
                       Fault* fault);

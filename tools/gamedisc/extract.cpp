@@ -1,10 +1,10 @@
 #include "extract.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
-#include <map>
+#include <unordered_map>
 #include <memory>
-#include <set>
 
 #include "a_name.h"
 #include "a_util.h"
@@ -189,6 +189,11 @@ class Extractor : public disc::ArchiveSink {
     progress_.Clear();
     output_.warn("gamedisc: " + problem);
     Verdict("fault", kExitFault, ",\"error\":" + JsonString(problem));
+    // Named only now: a list of them all as they go costs as much again as
+    // the files' own record.
+    if (tree_ != nullptr && result_->written.empty()) {
+      for (const TreeFile& f : files_) result_->written.push_back(tree_->Shown(f.path));
+    }
     if (!result_->written.empty()) {
       output_.warn("gamedisc: " + std::to_string(result_->written.size()) +
                    " file(s) were written before this and stay where they are:");
@@ -306,6 +311,11 @@ class Extractor : public disc::ArchiveSink {
         path[i] = seen->second;
         continue;
       }
+      auto file = keys_.find(key);
+      if (file != keys_.end() && file->second.file != kNone) {
+        path[i] = files_[file->second.file].path.back();
+        continue;
+      }
       if (i >= count) break;
       spelled_[key] = path[i];
       const TreePath folder(path.begin(), path.begin() + static_cast<long>(i) + 1);
@@ -317,20 +327,20 @@ class Extractor : public disc::ArchiveSink {
 
   bool StartFile(TreePath& path) {
     if (!MakeFolders(path, path.size() - 1)) return false;
+    // MakeFolders spelt the name as first seen; a file seen before is written
+    // again (the data folder over the archives).
     const std::string key = TreeKey(path, path.size());
-    const bool again = spelled_.count(key) != 0;
-    spelled_.emplace(key, path.back());
-    path.back() = spelled_[key];
+    const auto file = keys_.find(key);
+    const bool again = spelled_.count(key) != 0 || (file != keys_.end() && file->second.file != kNone);
+    if (!again) Entry(path);
     if (tree_ == nullptr) return true;
-    if (!again) result_->written.push_back(tree_->Shown(path));
     return tree_->CreateFile(path, again || options_.force, &error_);
   }
 
   TreeFile& Entry(const TreePath& path) {
-    const std::string key = TreeKey(path, path.size());
-    auto at = index_.find(key);
-    if (at != index_.end()) return files_[at->second];
-    index_[key] = files_.size();
+    Keyed& keyed = keys_[TreeKey(path, path.size())];
+    if (keyed.file != kNone) return files_[keyed.file];
+    keyed.file = files_.size();
     files_.push_back(TreeFile());
     files_.back().path = path;
     return files_.back();
@@ -347,14 +357,21 @@ class Extractor : public disc::ArchiveSink {
   std::unique_ptr<OutputTree> tree_;
   std::string error_;
   TreePath open_;
-  std::map<std::string, std::string> spelled_;  // TreeKey -> the name as first written
-  std::vector<TreeFile> files_;
-  std::map<std::string, size_t> index_;  // TreeKey -> files_
+  std::unordered_map<std::string, std::string> spelled_;  // a folder's TreeKey -> its name as first written
+  std::vector<TreeFile> files_;  // in the order they were begun
+  // By TreeKey: the file of files_ there, and its rows of list_.files, of
+  // the archives [0] and of the data folder [1]. One key a path, however
+  // many of them there are.
+  static constexpr size_t kNone = SIZE_MAX;
+  struct Keyed {
+    size_t file = kNone;
+    size_t rows[2] = {kNone, kNone};
+  };
+  std::unordered_map<std::string, Keyed> keys_;
   size_t folders_ = 0;
   bool hasList_ = false;
   Manifest list_;
   std::string listText_;
-  std::map<std::string, size_t> rows_[2];  // TreeKey -> list_.files, of the archives [0] and the data folder [1]
   std::vector<bool> met_;
   std::vector<std::string> dataNames_;  // the data folder's names, for the guess
 };
@@ -649,7 +666,7 @@ bool Extractor::ReadList() {
     const ManifestFile& row = list_.files[i];
     TreePath path;
     if (!StoredPath(row.path, &path)) return false;
-    rows_[row.source == ManifestSource::kData ? 1 : 0][TreeKey(path, path.size())] = i;
+    keys_[TreeKey(path, path.size())].rows[row.source == ManifestSource::kData ? 1 : 0] = i;
   }
   met_.assign(list_.files.size(), false);
   return true;
@@ -665,13 +682,12 @@ bool Extractor::Written(const TreePath& path, bool fromData, int firstDisc, uint
   entry.fromData = fromData;
   entry.disc = fromData ? 1 : firstDisc;
   if (!hasList_) return true;
-  const std::string key = TreeKey(path, path.size());
-  auto& kind = rows_[fromData ? 1 : 0];
-  auto row = kind.find(key);
-  const ManifestFile* listed = row == kind.end() ? nullptr : &list_.files[row->second];
+  const auto keyed = keys_.find(TreeKey(path, path.size()));
+  const size_t row = keyed == keys_.end() ? kNone : keyed->second.rows[fromData ? 1 : 0];
+  const ManifestFile* listed = row == kNone ? nullptr : &list_.files[row];
   error_ = ListedMismatch(listed, ShownPath(path), fromData ? 0 : firstDisc, size, crc);
   if (!error_.empty()) return false;
-  met_[row->second] = true;
+  met_[row] = true;
   return true;
 }
 

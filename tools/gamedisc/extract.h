@@ -43,8 +43,8 @@ struct ExtractOutput {
 
 struct ExtractResult {
   int exitCode = 0;  // kExitOk, kExitFault or kExitUsage (cli.h)
-  // Every file written (also on failure, and the one being written when it
-  // came), as the user finds it.
+  // On failure, every file written before it (and the one being written
+  // when it came), as the user finds it; empty on success.
   std::vector<std::string> written;
   unsigned codePage = 0;  // the reading the names were given
   bool guessed = false;   // and whether it was a guess
