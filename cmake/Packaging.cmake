@@ -25,4 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xorriso, osslsigncode")
 # Folders in the package as Debian has them, whatever the umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# cpack installs what the build made, and builds nothing first: by default
+# it builds every target (tests, benchmarks) before it packs one tool. The
+# tool is built on its own first (docs/building.md).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 include(CPack)
