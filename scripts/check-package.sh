@@ -60,6 +60,8 @@ if command -v man >/dev/null; then
   MANWIDTH=80 man -P cat -l "$page" 2>&1 | grep -q 'gamedisc - build, list, verify and extract' ||
     fail "man -l does not show the page's NAME line"
   ok "man -l shows the page"
+else
+  echo "check-package: no man here (man-db): the page is read through groff only"
 fi
 # Plain text (no overstriking), lines wide enough not to wrap the synopsis.
 text=$(groff -man -Tascii -P-cbu -rLL=200n "$page")
