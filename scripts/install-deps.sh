@@ -58,14 +58,16 @@ take_stale_indexes() {
 # under Wine in the end-to-end tests. Both cross compilers: the 32-bit build
 # is what ships, the 64-bit one runs the Windows tests under wine64 on any
 # machine. osslsigncode signs the programs of a set (gamedisc build --sign),
-# openssl makes the tests' certificates.
+# openssl makes the tests' certificates. groff-base checks gamedisc's manual
+# page, and dpkg-dev's dpkg-shlibdeps finds its package's dependencies.
 need=()
 for p in cmake g++ make zlib1g-dev libpng-dev libgtest-dev googletest libdeflate-dev \
          g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-x86-64-dev libz-mingw-w64-dev \
          wine wine64 wine32:i386 xvfb xauth locales imagemagick x11-utils clang libfuzzer-14-dev xorriso \
-         fonts-liberation fonts-wqy-microhei dpkg-dev libiso9660-dev libcdio-dev osslsigncode openssl; do
+         fonts-liberation fonts-wqy-microhei dpkg-dev libiso9660-dev libcdio-dev osslsigncode openssl \
+         groff-base; do
   have_pkg "$p" || need+=("$p")
 done
 install "${need[@]}"

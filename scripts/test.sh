@@ -76,6 +76,11 @@ ctest --preset host
 tier "host build and tests" $t
 
 t=$SECONDS
+echo "== gamedisc installed: cmake --install of host-release, its manual page, its Debian package"
+scripts/check-package.sh
+tier "gamedisc install and package" $t
+
+t=$SECONDS
 echo "== fuzz targets, a short pass"
 scripts/fuzz.sh 10
 tier "fuzz build and pass" $t
