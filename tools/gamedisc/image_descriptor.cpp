@@ -104,7 +104,9 @@ bool ReadCcd(const std::string& text, TrackLayout* layout, std::string* error) {
   // The TOC entries: tracks by their point, and the lead-out (point 0xA2).
   std::map<int64_t, std::pair<int64_t, int64_t>> tracks;  // point -> (control, PLBA)
   int64_t leadOut = -1;
-  for (const auto& [name, keys] : sections) {
+  for (const auto& entry : sections) {
+    const std::string& name = entry.first;
+    const auto& keys = entry.second;
     if (name.compare(0, 6, "ENTRY ") != 0) continue;
     auto value = [&](const char* key, int64_t low, int64_t high, int64_t* v) {
       const auto it = keys.find(key);
