@@ -26,7 +26,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=${FUZZ_TARGETS:-install_log disc extract manifest text picture art package stored_path cue_sheet}  # slowest first
+targets=${FUZZ_TARGETS:-install_log disc extract manifest text picture art package stored_path cue_sheet image_descriptor}  # slowest first
 mode=time
 limit=${1:-10}
 case ${1:-} in

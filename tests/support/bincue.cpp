@@ -145,4 +145,125 @@ bool WriteBinCue(const std::string& isoHostPath, const std::string& binHostPath,
   return true;
 }
 
+namespace {
+
+// Writes each sector of the ISO image to `out`: `extra` zero bytes after
+// each raw sector (or the 2,048 bytes alone when `cooked`); the sectors
+// written in `count`.
+bool WriteSectors(const std::string& isoHostPath, std::FILE* out, bool cooked, size_t extra, uint32_t* count,
+                  std::string* error) {
+  File iso(std::fopen(isoHostPath.c_str(), "rb"));
+  if (!iso) return Fail("cannot open", isoHostPath, error);
+  unsigned char data[kDataBytes];
+  std::string raw(kRawBytes + extra, '\0');
+  for (*count = 0;; ++*count) {
+    const size_t got = std::fread(data, 1, kDataBytes, iso.get());
+    if (got == 0) break;
+    std::memset(data + got, 0, kDataBytes - got);
+    RawSector(data, *count, reinterpret_cast<unsigned char*>(raw.data()));
+    const bool written = cooked ? std::fwrite(data, 1, kDataBytes, out) == kDataBytes
+                                : std::fwrite(raw.data(), 1, raw.size(), out) == raw.size();
+    if (!written) return Fail("cannot write for", isoHostPath, error);
+  }
+  return std::ferror(iso.get()) == 0 || Fail("cannot read", isoHostPath, error);
+}
+
+bool WriteWhole(const std::string& path, const std::string& bytes, std::string* error) {
+  File f(std::fopen(path.c_str(), "wb"));
+  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() || std::fclose(f.release()) != 0) {
+    return Fail("cannot write", path, error);
+  }
+  return true;
+}
+
+void PutLe(std::string* b, size_t at, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) (*b)[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+}
+
+void AppendBe(std::string* b, uint64_t v, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) b->push_back(static_cast<char>(v >> (8 * i)));
+}
+
+}  // namespace
+
+bool WriteCloneCd(const std::string& isoHostPath, const std::string& ccdHostPath, const std::string& imgHostPath,
+                  const std::string& subHostPath, std::string* error) {
+  File img(std::fopen(imgHostPath.c_str(), "wb"));
+  if (!img) return Fail("cannot create", imgHostPath, error);
+  uint32_t count = 0;
+  if (!WriteSectors(isoHostPath, img.get(), false, 0, &count, error)) return false;
+  if (std::fclose(img.release()) != 0) return Fail("cannot write", imgHostPath, error);
+  if (!WriteWhole(subHostPath, std::string(size_t{count} * 96, '\0'), error)) return false;
+  std::string ccd = "[CloneCD]\r\nVersion=3\r\n[Disc]\r\nTocEntries=4\r\nSessions=1\r\nDataTracksScrambled=0\r\n";
+  ccd += "[Session 1]\r\nPreGapMode=1\r\nPreGapSubC=0\r\n";
+  const struct {
+    const char* point;
+    int64_t plba;
+  } entries[] = {{"0xa0", 4350}, {"0xa1", 4350}, {"0xa2", count}, {"0x01", 0}};
+  for (int i = 0; i < 4; ++i) {
+    ccd += "[Entry " + std::to_string(i) + "]\r\nSession=1\r\nPoint=" + entries[i].point +
+           "\r\nADR=0x01\r\nControl=0x04\r\nTrackNo=0\r\nALBA=-150\r\nZero=0\r\nPLBA=" +
+           std::to_string(entries[i].plba) + "\r\n";
+  }
+  ccd += "[TRACK 1]\r\nMODE=1\r\nINDEX 1=0\r\n";
+  return WriteWhole(ccdHostPath, ccd, error);
+}
+
+bool WriteAlcohol(const std::string& isoHostPath, const std::string& mdsHostPath, const std::string& mdfHostPath,
+                  std::string* error) {
+  File mdf(std::fopen(mdfHostPath.c_str(), "wb"));
+  if (!mdf) return Fail("cannot create", mdfHostPath, error);
+  uint32_t count = 0;
+  if (!WriteSectors(isoHostPath, mdf.get(), false, 96, &count, error)) return false;
+  if (std::fclose(mdf.release()) != 0) return Fail("cannot write", mdfHostPath, error);
+  std::string mds(88 + 24 + 80, '\0');
+  std::memcpy(mds.data(), "MEDIA DESCRIPTOR", 16);
+  mds[16] = 1, mds[17] = 3;
+  PutLe(&mds, 20, 1, 2);    // sessions
+  PutLe(&mds, 80, 88, 4);   // the session blocks
+  PutLe(&mds, 88 + 4, count, 4);  // the session's end
+  PutLe(&mds, 88 + 8, 1, 2);
+  mds[88 + 10] = 1;               // track blocks
+  PutLe(&mds, 88 + 12, 1, 2);
+  PutLe(&mds, 88 + 14, 1, 2);
+  PutLe(&mds, 88 + 20, 88 + 24, 4);
+  const size_t t = 88 + 24;
+  mds[t] = static_cast<char>(0xAA);  // Mode 1
+  mds[t + 1] = 8;                    // sub-channel interleaved
+  mds[t + 2] = 0x14;
+  mds[t + 4] = 1;  // point: track 1
+  PutLe(&mds, t + 16, 2448, 2);
+  PutLe(&mds, t + 36, 0, 4);
+  PutLe(&mds, t + 40, 0, 8);
+  PutLe(&mds, t + 48, 1, 4);
+  return WriteWhole(mdsHostPath, mds, error);
+}
+
+bool WriteNero(const std::string& isoHostPath, const std::string& nrgHostPath, int sectorBytes, std::string* error) {
+  File nrg(std::fopen(nrgHostPath.c_str(), "wb"));
+  if (!nrg) return Fail("cannot create", nrgHostPath, error);
+  uint32_t count = 0;
+  if (!WriteSectors(isoHostPath, nrg.get(), sectorBytes == 2048, 0, &count, error)) return false;
+  const uint64_t end = uint64_t{count} * static_cast<unsigned>(sectorBytes);
+  std::string chunks = "DAOX";
+  AppendBe(&chunks, 22 + 42, 4);
+  AppendBe(&chunks, 22 + 42, 4);
+  chunks += std::string(14, '\0');  // no UPC
+  chunks += std::string("\0\0\1\1", 4);  // TOC type, first and last track
+  chunks += std::string(12, '\0');       // no ISRC
+  AppendBe(&chunks, static_cast<unsigned>(sectorBytes), 2);
+  AppendBe(&chunks, sectorBytes == 2048 ? 0x00 : 0x05, 1);  // Mode 1, cooked or raw
+  chunks += std::string(3, '\0');
+  AppendBe(&chunks, 0, 8);  // INDEX 00
+  AppendBe(&chunks, 0, 8);  // INDEX 01
+  AppendBe(&chunks, end, 8);
+  chunks += std::string("END!\0\0\0\0", 8);
+  chunks += "NER5";
+  AppendBe(&chunks, end, 8);
+  if (std::fwrite(chunks.data(), 1, chunks.size(), nrg.get()) != chunks.size() || std::fclose(nrg.release()) != 0) {
+    return Fail("cannot write", nrgHostPath, error);
+  }
+  return true;
+}
+
 }  // namespace testsupport

@@ -26,4 +26,20 @@ struct BinCueLayout {
 bool WriteBinCue(const std::string& isoHostPath, const std::string& binHostPath, const std::string& cueHostPath,
                  std::string* error, const BinCueLayout& layout = {});
 
+// The ISO image `isoHostPath` as the other copiers' images of one Mode 1
+// data track from sector 0, with a descriptor of the track (native paths
+// all). False with `error` set when a file cannot be read or written.
+// CloneCD: `.img` of raw 2,352-byte sectors, `.sub` of 96 zero bytes a
+// sector, and the `.ccd` (TOC entries A0, A1, A2 and track 1, [TRACK 1]
+// MODE=1).
+bool WriteCloneCd(const std::string& isoHostPath, const std::string& ccdHostPath, const std::string& imgHostPath,
+                  const std::string& subHostPath, std::string* error);
+// Alcohol: `.mdf` of 2,448-byte sectors (raw, then 96 bytes of
+// sub-channel), and the `.mds` (header, one session, one track block).
+bool WriteAlcohol(const std::string& isoHostPath, const std::string& mdsHostPath, const std::string& mdfHostPath,
+                  std::string* error);
+// Nero v2: the sectors (2,048 bytes, or raw 2,352), then a DAOX chunk
+// with the track's offsets and sector size, END! and the NER5 footer.
+bool WriteNero(const std::string& isoHostPath, const std::string& nrgHostPath, int sectorBytes, std::string* error);
+
 }  // namespace testsupport

@@ -6,6 +6,7 @@
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,11 +16,13 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "cue_sheet.h"
 #include "host_port.h"
+#include "image_descriptor.h"
 #include "tool_files.h"
 #include "tool_os.h"
 #include "walked_volume.h"
@@ -181,6 +184,153 @@ class CueReader : public ImageReader {
   CdIo_t* cdio_;
   std::unique_ptr<CueLink> link_;
   int64_t sectors_;
+};
+
+// The sectors of a data track laid out as a descriptor tells, read from
+// its data file: the 2,048 user bytes of each.
+class TrackSectors {
+ public:
+  TrackSectors(int fd, const TrackLayout& layout, int64_t sectors) : fd_(fd), layout_(layout), sectors_(sectors) {}
+  ~TrackSectors() { close(fd_); }
+  TrackSectors(const TrackSectors&) = delete;
+  TrackSectors& operator=(const TrackSectors&) = delete;
+
+  int64_t Sectors() const { return sectors_; }
+  // The bytes delivered from the start, fewer where the track ends or a
+  // read fails.
+  int64_t Read(void* buffer, int64_t lsn, int count) {
+    if (lsn < 0 || count <= 0 || lsn >= sectors_) return 0;
+    const int n = static_cast<int>(std::min<int64_t>(count, sectors_ - lsn));
+    char* out = static_cast<char*>(buffer);
+    const off_t at = static_cast<off_t>(layout_.start + lsn * layout_.sectorBytes);
+    if (layout_.sectorBytes == kSectorBytes) {
+      const ssize_t got = pread(fd_, out, size_t{static_cast<unsigned>(n)} * kSectorBytes, at);
+      return got < 0 ? 0 : got / kSectorBytes * kSectorBytes;
+    }
+    raw_.resize(size_t{static_cast<unsigned>(n)} * static_cast<size_t>(layout_.sectorBytes));
+    const ssize_t got = pread(fd_, raw_.data(), raw_.size(), at);
+    const int whole = got < 0 ? 0 : static_cast<int>(got / layout_.sectorBytes);
+    for (int i = 0; i < whole; ++i) {
+      std::memcpy(out + size_t{static_cast<unsigned>(i)} * kSectorBytes,
+                  raw_.data() + size_t{static_cast<unsigned>(i)} * static_cast<size_t>(layout_.sectorBytes) +
+                      static_cast<size_t>(layout_.userOffset),
+                  kSectorBytes);
+    }
+    return int64_t{whole} * kSectorBytes;
+  }
+
+ private:
+  int fd_;
+  TrackLayout layout_;
+  int64_t sectors_;
+  std::vector<char> raw_;
+};
+
+// libiso9660 reads only files of 2,048-byte sectors from their start, and
+// libcdio 2.1 offers no reader over sectors the caller provides: it is
+// given a sparse copy of the track that holds the volume descriptors, the
+// folders and their Rock Ridge continuation areas at their places, and
+// nothing else. Files' sectors are then read from the track itself. The
+// copy lies in a private folder, removed with it.
+class RecordCopy {
+ public:
+  ~RecordCopy() {
+    if (folder_.empty()) return;
+    std::remove(Path().c_str());
+    rmdir(folder_.c_str());
+  }
+  std::string Path() const { return folder_ + "/t.iso"; }
+
+  // False when the copy cannot be written or the track holds no volume
+  // descriptor.
+  bool Make(TrackSectors* track) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "gamedisc-img-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return false;
+    folder_ = pattern;
+    const int fd = open(Path().c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) return false;
+    const bool made = Copy(track, fd) && ftruncate(fd, static_cast<off_t>(track->Sectors() * kSectorBytes)) == 0;
+    return close(fd) == 0 && made;
+  }
+
+ private:
+  // The most sectors copied: the records of a real disc take a few
+  // thousand at most.
+  static constexpr size_t kMostSectors = 1 << 16;
+
+  bool Copy(TrackSectors* track, int fd) {
+    std::vector<std::pair<int64_t, uint64_t>> folders;  // extent, bytes
+    bool any = false;
+    for (int64_t lsn = 16; lsn < 16 + 64; ++lsn) {
+      if (!CopySector(track, fd, lsn)) return false;
+      const unsigned char type = static_cast<unsigned char>(sector_[0]);
+      if (std::memcmp(sector_.data() + 1, "CD001", 5) != 0 || type == 255) break;
+      if (type == 1 || type == 2) {
+        folders.push_back({Le32(156 + 2), Le32(156 + 10)});
+        any = true;
+      }
+    }
+    while (!folders.empty()) {
+      const auto [extent, bytes] = folders.back();
+      folders.pop_back();
+      if (!seen_.insert(extent).second) continue;
+      const uint64_t count = (bytes + kSectorBytes - 1) / kSectorBytes;
+      for (uint64_t i = 0; i < count; ++i) {
+        if (!CopySector(track, fd, extent + static_cast<int64_t>(i))) return false;
+        for (size_t at = 0; at + 34 <= kSectorBytes;) {
+          const size_t length = static_cast<unsigned char>(sector_[at]);
+          if (length < 34 || at + length > kSectorBytes) break;
+          const size_t nameLength = static_cast<unsigned char>(sector_[at + 32]);
+          const bool self = nameLength == 1 && static_cast<unsigned char>(sector_[at + 33]) <= 1;
+          if ((sector_[at + 25] & 2) != 0 && !self) folders.push_back({Le32(at + 2), Le32(at + 10)});
+          // Rock Ridge's continuation areas: CE entries in the system use.
+          for (size_t su = at + 33 + nameLength + (nameLength % 2 == 0 ? 1 : 0); su + 28 <= at + length;) {
+            const size_t entry = static_cast<unsigned char>(sector_[su + 2]);
+            if (entry < 4 || su + entry > at + length) break;
+            if (sector_[su] == 'C' && sector_[su + 1] == 'E' && entry >= 28) continues_.push_back(Le32(su + 4));
+            su += entry;
+          }
+          at += length;
+        }
+      }
+    }
+    for (size_t i = 0; i < continues_.size(); ++i) {
+      if (!CopySector(track, fd, continues_[i])) return false;
+    }
+    return any;
+  }
+
+  // Reads sector `lsn` of the track into sector_ and writes it to the copy;
+  // false past the track or the most sectors copied.
+  bool CopySector(TrackSectors* track, int fd, int64_t lsn) {
+    if (++copied_ > kMostSectors || track->Read(sector_.data(), lsn, 1) != kSectorBytes) return false;
+    return pwrite(fd, sector_.data(), kSectorBytes, static_cast<off_t>(lsn * kSectorBytes)) == kSectorBytes;
+  }
+
+  int64_t Le32(size_t at) const {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(sector_[at + static_cast<size_t>(i)]);
+    return v;
+  }
+
+  std::string folder_;
+  std::vector<char> sector_ = std::vector<char>(kSectorBytes);
+  std::set<int64_t> seen_;
+  std::vector<int64_t> continues_;
+  size_t copied_ = 0;
+};
+
+// An image read as a data track in a file: libiso9660 reads the file
+// system's records from their copy, and files come from the track.
+class TrackReader : public IsoReader {
+ public:
+  TrackReader(iso9660_t* iso, std::unique_ptr<RecordCopy> copy, std::unique_ptr<TrackSectors> track)
+      : IsoReader(iso, copy->Path(), track->Sectors()), copy_(std::move(copy)), track_(std::move(track)) {}
+  int64_t ReadSectors(void* buffer, int64_t lsn, int count) override { return track_->Read(buffer, lsn, count); }
+
+ private:
+  std::unique_ptr<RecordCopy> copy_;
+  std::unique_ptr<TrackSectors> track_;
 };
 
 // A file of an image: `length` bytes from sector `extent`, read in runs of
@@ -477,6 +627,133 @@ std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& p
   return ReadImage(path, std::move(reader), error);
 }
 
+// The data track `layout` tells of in `data`, `path` being what the user
+// named.
+std::unique_ptr<DiscVolume> OpenTrack(const std::string& data, const TrackLayout& layout, const std::string& path,
+                                      std::string* error) {
+  const std::string shown = DisplayPath(path);
+  const int64_t size = DiskFileSize(data);
+  if (size < 0) {
+    *error = shown + ": its data file " + DisplayPath(data) + " cannot be read";
+    return nullptr;
+  }
+  const int64_t fits = layout.start <= size ? (size - layout.start) / layout.sectorBytes : -1;
+  if (fits <= 0 || layout.sectors > fits) {
+    *error = shown + ": its data track runs past the end of " + DisplayPath(data);
+    return nullptr;
+  }
+  std::string host;
+  if (!plat::host::ToHostPath(data.c_str(), &host)) {
+    *error = shown + ": the image lies on no mapped drive";
+    return nullptr;
+  }
+  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = shown + ": its data file " + DisplayPath(data) + " cannot be read";
+    return nullptr;
+  }
+  auto track = std::make_unique<TrackSectors>(fd, layout, layout.sectors < 0 ? fits : layout.sectors);
+  auto copy = std::make_unique<RecordCopy>();
+  iso9660_t* iso = nullptr;
+  if (copy->Make(track.get())) iso = iso9660_open_ext(copy->Path().c_str(), ISO_EXTENSION_ROCK_RIDGE);
+  if (iso == nullptr) {
+    *error = WithLibraryMessage(shown + ": no ISO 9660 file system can be read from its data track");
+    return nullptr;
+  }
+  return ReadImage(path, std::make_unique<TrackReader>(iso, std::move(copy), std::move(track)), error);
+}
+
+// The file beside `path` with its stem and the extension `lower` (without
+// the dot) in either case; empty when there is none.
+std::string Beside(const std::string& path, const std::string& lower) {
+  const std::string stem = path.substr(0, path.find_last_of('.') + 1);
+  std::string upper = lower;
+  for (char& c : upper) c = static_cast<char>(c - 'a' + 'A');
+  for (const std::string& e : {lower, upper}) {
+    if (Exists(stem + e) && !IsFolder(stem + e)) return stem + e;
+  }
+  return "";
+}
+
+// A descriptor (.ccd, .mds) and its data file (.img, .mdf) beside it, given
+// either.
+std::unique_ptr<DiscVolume> OpenDescribed(const std::string& path, bool givenDescriptor, const char* descriptorExt,
+                                          const char* dataExt, const char* kind,
+                                          bool (*read)(const std::string&, TrackLayout*, std::string*),
+                                          std::string* error) {
+  const std::string shown = DisplayPath(path);
+  const std::string descriptor = givenDescriptor ? path : Beside(path, descriptorExt);
+  const std::string data = givenDescriptor ? Beside(path, dataExt) : path;
+  const std::string stem = path.substr(0, path.find_last_of('.') + 1);
+  if (descriptor.empty()) {
+    InputFile file(path);
+    std::string head(17 * kSectorBytes + 12, '\0');
+    head.resize(file.IsOpen() ? file.Read(head.data(), head.size()) : 0);
+    const std::string looks = DescribeSectors(head);
+    *error = shown + ": " + kind + " image is read with its ." + descriptorExt + ", and there is no " +
+             DisplayPath(stem + descriptorExt) + " beside it" +
+             (looks.empty() ? std::string() : "; the file holds " + looks);
+    return nullptr;
+  }
+  if (data.empty()) {
+    *error = shown + ": its data file " + DisplayPath(stem + dataExt) + " is missing";
+    return nullptr;
+  }
+  const int64_t size = DiskFileSize(descriptor);
+  std::string bytes;
+  if (size < 0 || size > static_cast<int64_t>(kMaxDescriptorBytes) || !ReadDiskFile(descriptor, &bytes)) {
+    *error = shown + ": its descriptor " + DisplayPath(descriptor) +
+             (size < 0 ? " cannot be read" : " is longer than a descriptor can be");
+    return nullptr;
+  }
+  TrackLayout layout;
+  std::string why;
+  if (!read(bytes, &layout, &why)) {
+    *error = shown + ": cannot be read as " + kind + " image (" + why + ")";
+    return nullptr;
+  }
+  return OpenTrack(data, layout, path, error);
+}
+
+// Fills `bytes` (sized by the caller) from byte `at` of the file `path`;
+// false when the file cannot be read so far.
+bool ReadAt(const std::string& path, int64_t at, std::string* bytes) {
+  std::string host;
+  if (!plat::host::ToHostPath(path.c_str(), &host)) return false;
+  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const ssize_t got = pread(fd, bytes->data(), bytes->size(), static_cast<off_t>(at));
+  close(fd);
+  return got == static_cast<ssize_t>(bytes->size());
+}
+
+std::unique_ptr<DiscVolume> OpenNrg(const std::string& path, std::string* error) {
+  const std::string shown = DisplayPath(path);
+  const int64_t size = DiskFileSize(path);
+  if (size < 0) {
+    *error = shown + ": cannot be read";
+    return nullptr;
+  }
+  const int64_t footerAt = std::max<int64_t>(0, size - 12);
+  std::string footer(static_cast<size_t>(size - footerAt), '\0');
+  const int64_t chunksAt = ReadAt(path, footerAt, &footer) ? NrgChunksAt(footer, static_cast<uint64_t>(size)) : -1;
+  TrackLayout layout;
+  std::string why = "it has no NER5 or NERO footer";
+  if (chunksAt >= 0) {
+    const int64_t tailAt = std::max<int64_t>(chunksAt, size - static_cast<int64_t>(kMaxNrgChunkBytes));
+    std::string tail(static_cast<size_t>(size - tailAt), '\0');
+    if (!ReadAt(path, tailAt, &tail)) {
+      *error = shown + ": cannot be read";
+      return nullptr;
+    }
+    if (ReadNrg(tail, static_cast<uint64_t>(tailAt), static_cast<uint64_t>(size), &layout, &why)) {
+      return OpenTrack(path, layout, path, error);
+    }
+  }
+  *error = shown + ": cannot be read as a Nero image (" + why + ")";
+  return nullptr;
+}
+
 bool IsChd(const std::string& path) {
   InputFile file(path);
   char magic[8] = {};
@@ -496,6 +773,13 @@ std::unique_ptr<DiscVolume> OpenImageVolume(const std::string& path, std::string
   }
   if (extension == ".iso") return OpenIso(path, path, -1, error);
   if (extension == ".cue") return OpenCue(path, path, error);
+  if (extension == ".ccd" || extension == ".img") {
+    return OpenDescribed(path, extension == ".ccd", "ccd", "img", "a CloneCD", ReadCcd, error);
+  }
+  if (extension == ".mds" || extension == ".mdf") {
+    return OpenDescribed(path, extension == ".mds", "mds", "mdf", "an Alcohol", ReadMds, error);
+  }
+  if (extension == ".nrg") return OpenNrg(path, error);
   if (extension == ".bin") {
     const std::string stem = path.substr(0, path.size() - 3);
     for (const char* cue : {"cue", "CUE"}) {
@@ -506,7 +790,7 @@ std::unique_ptr<DiscVolume> OpenImageVolume(const std::string& path, std::string
     return nullptr;
   }
   *error = DisplayPath(path) +
-           ": neither a disc folder nor a disc image this program reads (.iso, .cue, or a .bin with its .cue beside it)";
+           ": neither a disc folder nor a disc image this program reads (.iso, .cue, or a .bin with its .cue beside it, .ccd, .mds, .nrg)";
   return nullptr;
 }
 
