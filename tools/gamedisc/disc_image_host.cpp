@@ -2,15 +2,18 @@
 // pair through libcdio's image driver. The libraries parse the file system;
 // this file chooses which of its names to read, keeps every read inside the
 // image, and reads a file's sectors in large sequential runs.
+#include <cdio/bytesex.h>
 #include <cdio/cdio.h>
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
+#include <cdio/rock.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -258,15 +261,22 @@ class RecordCopy {
   // thousand at most.
   static constexpr size_t kMostSectors = 1 << 16;
 
+  // The records are walked with libiso9660's own layouts and accessors:
+  // the volume descriptors give the roots, each folder's records the
+  // folders below it and, in their system use areas, Rock Ridge's
+  // continuation areas.
   bool Copy(TrackSectors* track, int fd) {
     std::vector<std::pair<int64_t, uint64_t>> folders;  // extent, bytes
     bool any = false;
-    for (int64_t lsn = 16; lsn < 16 + 64; ++lsn) {
+    for (int64_t lsn = ISO_PVD_SECTOR; lsn < ISO_PVD_SECTOR + 64; ++lsn) {
       if (!CopySector(track, fd, lsn)) return false;
-      const unsigned char type = static_cast<unsigned char>(sector_[0]);
-      if (std::memcmp(sector_.data() + 1, "CD001", 5) != 0 || type == 255) break;
-      if (type == 1 || type == 2) {
-        folders.push_back({Le32(156 + 2), Le32(156 + 10)});
+      const auto* pvd = reinterpret_cast<const iso9660_pvd_t*>(sector_.data());
+      const uint8_t type = iso9660_get_pvd_type(pvd);
+      if (std::memcmp(pvd->id, ISO_STANDARD_ID, sizeof pvd->id) != 0 || type == ISO_VD_END) break;
+      if (type == ISO_VD_PRIMARY || type == ISO_VD_SUPPLEMENTARY) {
+        // A supplementary descriptor keeps its root record where the
+        // primary one does.
+        folders.push_back(Extent(pvd->root_directory_record));
         any = true;
       }
     }
@@ -277,19 +287,16 @@ class RecordCopy {
       const uint64_t count = (bytes + kSectorBytes - 1) / kSectorBytes;
       for (uint64_t i = 0; i < count; ++i) {
         if (!CopySector(track, fd, extent + static_cast<int64_t>(i))) return false;
-        for (size_t at = 0; at + 34 <= kSectorBytes;) {
-          const size_t length = static_cast<unsigned char>(sector_[at]);
-          if (length < 34 || at + length > kSectorBytes) break;
-          const size_t nameLength = static_cast<unsigned char>(sector_[at + 32]);
-          const bool self = nameLength == 1 && static_cast<unsigned char>(sector_[at + 33]) <= 1;
-          if ((sector_[at + 25] & 2) != 0 && !self) folders.push_back({Le32(at + 2), Le32(at + 10)});
-          // Rock Ridge's continuation areas: CE entries in the system use.
-          for (size_t su = at + 33 + nameLength + (nameLength % 2 == 0 ? 1 : 0); su + 28 <= at + length;) {
-            const size_t entry = static_cast<unsigned char>(sector_[su + 2]);
-            if (entry < 4 || su + entry > at + length) break;
-            if (sector_[su] == 'C' && sector_[su + 1] == 'E' && entry >= 28) continues_.push_back(Le32(su + 4));
-            su += entry;
-          }
+        const size_t nameAt = offsetof(iso9660_dir_t, filename) + 1;
+        for (size_t at = 0; at + nameAt <= kSectorBytes;) {
+          const auto* record = reinterpret_cast<const iso9660_dir_t*>(sector_.data() + at);
+          const size_t length = iso9660_get_dir_len(record);
+          const size_t nameLength = record->filename.len;
+          if (length < nameAt || at + length > kSectorBytes || nameAt + nameLength > length) break;
+          // "." and ".." are the names 0 and 1.
+          const bool self = nameLength == 1 && static_cast<unsigned char>(record->filename.str[1]) <= 1;
+          if ((record->file_flags & ISO_DIRECTORY) != 0 && !self) folders.push_back(Extent(*record));
+          FindContinuations(at + nameAt + nameLength + (nameLength % 2 == 0 ? 1 : 0), at + length);
           at += length;
         }
       }
@@ -300,17 +307,32 @@ class RecordCopy {
     return any;
   }
 
+  static std::pair<int64_t, uint64_t> Extent(const iso9660_dir_t& record) {
+    return {from_733(record.extent), from_733(record.size)};
+  }
+
+  // Rock Ridge's continuation areas: the CE entries among the system use
+  // entries from `from` to `to` of sector_.
+  void FindContinuations(size_t from, size_t to) {
+    const size_t header = offsetof(iso_extension_record_t, u);
+    for (size_t su = from; su + header + sizeof(iso_su_ce_t) <= to;) {
+      const auto* entry = reinterpret_cast<const iso_extension_record_t*>(sector_.data() + su);
+      const size_t length = entry->len;
+      if (length < header || su + length > to) break;
+      if (entry->signature[0] == 'C' && entry->signature[1] == 'E' && length >= header + sizeof(iso_su_ce_t)) {
+        uint64_t extent;
+        std::memcpy(&extent, entry->u.CE.extent, sizeof extent);
+        continues_.push_back(from_733(extent));
+      }
+      su += length;
+    }
+  }
+
   // Reads sector `lsn` of the track into sector_ and writes it to the copy;
   // false past the track or the most sectors copied.
   bool CopySector(TrackSectors* track, int fd, int64_t lsn) {
     if (++copied_ > kMostSectors || track->Read(sector_.data(), lsn, 1) != kSectorBytes) return false;
     return pwrite(fd, sector_.data(), kSectorBytes, static_cast<off_t>(lsn * kSectorBytes)) == kSectorBytes;
-  }
-
-  int64_t Le32(size_t at) const {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(sector_[at + static_cast<size_t>(i)]);
-    return v;
   }
 
   std::string folder_;
