@@ -4,7 +4,9 @@
 // makes <stem>-split.cue (a data track and an audio track, a file each, as
 // Redump publishes them), <stem>-onebin.cue (both tracks in one file),
 // <stem>-2048.cue (MODE1/2048) and <stem>-mode2.cue (MODE2/2352), each with
-// its .bin files beside it.
+// its .bin files beside it; <stem>.ccd (CloneCD, with .img and .sub),
+// <stem>.mds (Alcohol, .mdf of 2,448-byte sectors) and <stem>.nrg (Nero, raw
+// 2,352-byte sectors).
 #include <cstdio>
 #include <string>
 
@@ -33,6 +35,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "image_kinds: %s: %s\n", base.c_str(), error.c_str());
       return 1;
     }
+  }
+  std::string error;
+  if (!testsupport::WriteCloneCd(iso, stem + ".ccd", stem + ".img", stem + ".sub", &error) ||
+      !testsupport::WriteAlcohol(iso, stem + ".mds", stem + ".mdf", &error) ||
+      !testsupport::WriteNero(iso, stem + ".nrg", 2352, &error)) {
+    std::fprintf(stderr, "image_kinds: %s: %s\n", stem.c_str(), error.c_str());
+    return 1;
   }
   return 0;
 }

@@ -9,7 +9,7 @@
 # many. Then gamedisc extract (the optimised Linux build) gets both games off
 # their disc folders, off ISO images of them (xorriso) and off the cue sheets
 # made from those (image_kinds: a track a file, one file with audio,
-# MODE1/2048, MODE2/2352), beside the
+# MODE1/2048, MODE2/2352) and CloneCD, Alcohol and Nero images, beside the
 # installer's copy engine, tar -xzf, unzip -q and 7z x (7-Zip's own format,
 # LZMA2) of the same tree.
 #
@@ -123,7 +123,7 @@ prepare_extract() {
   for d in "$dir"/built/disc*/; do
     d=${d%/}
     [ -f "$d.iso" ] || xorriso -as mkisofs -quiet -r -J -V "$(basename "$d")" -o "$d.iso" "$d" 2>/dev/null
-    [ -f "$d-mode2.cue" ] || "$bin/image_kinds" "$d.iso" "$d"
+    [ -f "$d.nrg" ] || "$bin/image_kinds" "$d.iso" "$d"
   done
   [ -f "$dir/game.7z" ] || (cd "$dir/game" && 7z a -bd -bso0 -mx=5 "$dir/game.7z" . >/dev/null)
 }
@@ -159,6 +159,8 @@ run_shape() {
       extract-iso) timed "$gamedisc" extract --quiet "$dir"/built/disc*.iso --out "$out/game" ;;
       extract-split|extract-onebin|extract-2048|extract-mode2)
         timed "$gamedisc" extract --quiet "$dir"/built/disc*-"${who#extract-}".cue --out "$out/game" ;;
+      extract-ccd|extract-mds|extract-nrg)
+        timed "$gamedisc" extract --quiet "$dir"/built/disc*."${who#extract-}" --out "$out/game" ;;
       7z)        timed 7z x -bd -bso0 "$dir/game.7z" -o"$out" ;;
     esac
   }
@@ -188,8 +190,9 @@ run_shape() {
       installer) label="installer (copy engine)";; listed) label="installer, files checked";; tar) label="tar -xzf (gzip -6)";; unzip) label="unzip -q";;
       cp) label="cp -r (no decompression)";; unpack) label="unpack only, in memory";; noview) label="installer, no progress view";;
       extract) label="gamedisc extract, folders";; extract-iso) label="gamedisc extract, ISO images";; 7z) label="7z x (LZMA2)";;
-      extract-split) label="extract, BIN/CUE a track a file";; extract-onebin) label="extract, BIN/CUE with audio";;
+      extract-split) label="extract, BIN/CUE split";; extract-onebin) label="extract, BIN/CUE + audio";;
       extract-2048) label="extract, BIN/CUE MODE1/2048";; extract-mode2) label="extract, BIN/CUE MODE2/2352";;
+      extract-ccd) label="extract, CloneCD";; extract-mds) label="extract, Alcohol (2,448)";; extract-nrg) label="extract, Nero";;
     esac
     printf '  %-28s %8.3f %9.1f %8.2f\n' "$label" "$m" "$(echo "$bytes/1000000/$m" | bc -l)" "$(echo "$m/$base" | bc -l)"
   done
@@ -260,7 +263,7 @@ if [ "$tier" = extract ]; then
   for shape in ${BENCH_SHAPES:-many large}; do
     prepare "$shape"
     prepare_extract "$shape"
-    run_shape "$shape" installer extract extract-iso extract-split extract-onebin extract-2048 extract-mode2 tar unzip 7z
+    run_shape "$shape" installer extract extract-iso extract-split extract-onebin extract-2048 extract-mode2 extract-ccd extract-mds extract-nrg tar unzip 7z
     # The peak resident memory, from an image.
     rm -rf "$work/$shape/out"
     /usr/bin/time -f "  gamedisc extract's peak resident memory: %M KB" \
