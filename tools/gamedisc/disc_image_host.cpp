@@ -585,16 +585,24 @@ std::string FindNamedFile(const std::string& sheetFolder, const std::string& nam
   return IsFolder(at) ? "" : at;
 }
 
+// The whole of a small file (a cue sheet, a descriptor, which `what`
+// names) into `bytes`: "" when it was read whole, else what is wrong.
+std::string ReadSmallFile(const std::string& path, size_t most, const char* what, std::string* bytes) {
+  const int64_t size = DiskFileSize(path);
+  if (size < 0) return " cannot be read";
+  if (size > static_cast<int64_t>(most)) return std::string(" is longer than ") + what + " can be";
+  return ReadDiskFile(path, bytes) ? "" : " cannot be read";
+}
+
 const char* ModeWord(const CueTrack& track) { return track.userOffset == 24 ? "MODE2/2352" : "MODE1/2352"; }
 
 // `cue` is the cue sheet, `path` what the user named (the sheet or its .bin).
 std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& path, std::string* error) {
   const std::string shown = DisplayPath(path);
-  const int64_t cueSize = DiskFileSize(cue);
   std::string text;
-  if (cueSize < 0 || cueSize > static_cast<int64_t>(kMaxCueBytes) || !ReadDiskFile(cue, &text)) {
-    *error = shown + ": its cue sheet " + DisplayPath(cue) +
-             (cueSize < 0 ? " cannot be read" : " is longer than a cue sheet can be");
+  const std::string wrong = ReadSmallFile(cue, kMaxCueBytes, "a cue sheet", &text);
+  if (!wrong.empty()) {
+    *error = shown + ": its cue sheet " + DisplayPath(cue) + wrong;
     return nullptr;
   }
   CueSheet sheet;
@@ -721,11 +729,10 @@ std::unique_ptr<DiscVolume> OpenDescribed(const std::string& path, bool givenDes
     *error = shown + ": its data file " + DisplayPath(stem + dataExt) + " is missing";
     return nullptr;
   }
-  const int64_t size = DiskFileSize(descriptor);
   std::string bytes;
-  if (size < 0 || size > static_cast<int64_t>(kMaxDescriptorBytes) || !ReadDiskFile(descriptor, &bytes)) {
-    *error = shown + ": its descriptor " + DisplayPath(descriptor) +
-             (size < 0 ? " cannot be read" : " is longer than a descriptor can be");
+  const std::string wrong = ReadSmallFile(descriptor, kMaxDescriptorBytes, "a descriptor", &bytes);
+  if (!wrong.empty()) {
+    *error = shown + ": its descriptor " + DisplayPath(descriptor) + wrong;
     return nullptr;
   }
   TrackLayout layout;
