@@ -184,16 +184,23 @@ class DiskFileSystem : public FileSystem {
   // A name spelt as it is costs a look; only a name not there with its own
   // case costs the folder's listing, once while the folder stays as it is.
   std::string Match(const std::string& folder, const std::vector<std::string>& names) override {
-    // Most paths are given as the disk spells them: one look for them all.
-    std::string whole = folder;
-    for (const std::string& name : names) whole += "/" + name;
+    // Most paths are given as the disk spells them: one look for them all;
+    // a file about to be made, one more for its folder.
+    std::string parent = folder;
+    for (size_t i = 0; i + 1 < names.size(); ++i) parent += "/" + names[i];
     struct stat st;
-    if (names.empty() || lstat(whole.c_str(), &st) == 0) return whole;
-    std::string result = folder;
-    for (const std::string& name : names) {
+    if (names.empty()) return folder;
+    const std::string whole = parent + "/" + names.back();
+    if (lstat(whole.c_str(), &st) == 0) return whole;
+    const bool parentSpelt = names.size() > 1 && lstat(parent.c_str(), &st) == 0;
+    std::string result = parentSpelt ? parent : folder;
+    for (size_t i = parentSpelt ? names.size() - 1 : 0; i < names.size(); ++i) {
+      const std::string& name = names[i];
       std::string exact = result + "/" + name;
       std::string found;
-      if (lstat(exact.c_str(), &st) != 0 && listings_.Find(result, name, &found)) exact = result + "/" + found;
+      // Below a parent spelt as given, the name is known not to be there.
+      const bool missing = (parentSpelt && i + 1 == names.size()) || lstat(exact.c_str(), &st) != 0;
+      if (missing && listings_.Find(result, name, &found)) exact = result + "/" + found;
       result = std::move(exact);
     }
     return result;

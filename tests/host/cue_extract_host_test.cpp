@@ -26,6 +26,9 @@ TEST_F(ExtractTest, EveryLayoutOfABinCueGivesTheGameTree) {
       {"onebin", {Mode::kMode1Raw, Audio::kSameFile}},
       {"cooked", {Mode::kMode1Cooked, Audio::kOwnFile}},
       {"xa", {Mode::kMode2Raw, Audio::kSameFile}},
+      {"pregap", {Mode::kMode1Raw, Audio::kSameFile, true}},
+      {"pregap-xa", {Mode::kMode2Raw, Audio::kNone, true}},
+      {"pregap-cooked", {Mode::kMode1Cooked, Audio::kOwnFile, true}},
   };
   int n = 0;
   for (const auto& l : layouts) {

@@ -91,6 +91,10 @@ bool WriteBinCue(const std::string& isoHostPath, const std::string& binHostPath,
   unsigned char data[kDataBytes];
   unsigned char raw[kRawBytes];
   uint32_t sectorCount = 0;
+  const size_t sectorSize = layout.mode == Mode::kMode1Cooked ? kDataBytes : kRawBytes;
+  const uint32_t pregap = layout.pregap ? 150 : 0;
+  const std::string gap(pregap * sectorSize, '\0');
+  if (std::fwrite(gap.data(), 1, gap.size(), bin.get()) != gap.size()) return Fail("cannot write", binHostPath, error);
   for (uint32_t sector = 0;; ++sector, ++sectorCount) {
     const size_t got = std::fread(data, 1, kDataBytes, iso.get());
     if (got == 0) break;
@@ -124,18 +128,19 @@ bool WriteBinCue(const std::string& isoHostPath, const std::string& binHostPath,
   const char* mode = layout.mode == Mode::kMode1Raw ? "MODE1/2352" : layout.mode == Mode::kMode2Raw ? "MODE2/2352" : "MODE1/2048";
   std::string cue;
   if (layout.audio == Audio::kNone) {
-    cue = "FILE \"" + binName + "\" BINARY\n  TRACK 01 " + mode + "\n    INDEX 01 00:00:00\n";
+    cue = "FILE \"" + binName + "\" BINARY\n  TRACK 01 " + mode + "\n" +
+          (pregap != 0 ? "    INDEX 00 00:00:00\n    INDEX 01 " + Msf(pregap) + "\n" : "    INDEX 01 00:00:00\n");
   } else {
     const std::string audioName = binName.substr(0, binName.size() - 4) + " (Track 2).bin";
     for (char& c : binName) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const std::string named = binName.find(' ') == std::string::npos ? binName : "\"" + binName + "\"";
-    cue = "REM a data track and an audio track\r\nFILE " + named + " BINARY\r\n  TRACK 01 " + mode +
-          "\r\n    INDEX 01 00:00:00\r\n";
+    cue = "REM a data track and an audio track\r\nFILE " + named + " BINARY\r\n  TRACK 01 " + mode + "\r\n" +
+          (pregap != 0 ? "    INDEX 00 00:00:00\r\n    INDEX 01 " + Msf(pregap) + "\r\n" : "    INDEX 01 00:00:00\r\n");
     // The audio track: after the data track's sectors in the same file, or
     // at the start of its own.
     if (layout.audio == Audio::kOwnFile) cue += "FILE \"" + audioName + "\" BINARY\r\n";
     cue += "  TRACK 02 AUDIO\r\n    PREGAP 00:02:00\r\n    INDEX 01 " +
-           (layout.audio == Audio::kSameFile ? Msf(sectorCount) : std::string("00:00:00")) + "\r\n";
+           (layout.audio == Audio::kSameFile ? Msf(pregap + sectorCount) : std::string("00:00:00")) + "\r\n";
   }
   File sheet(std::fopen(cueHostPath.c_str(), "wb"));
   if (!sheet || std::fwrite(cue.data(), 1, cue.size(), sheet.get()) != cue.size() ||

@@ -19,9 +19,12 @@ namespace testsupport {
 // track of silence after it (in the .bin, or in a file of its own named
 // "<bin's stem> (Track 2).bin"). A sheet with an audio track names the
 // .bin in upper case, without quotes where its name has no blank.
+// With `pregap`, the data track's file opens with its two seconds of pregap
+// (INDEX 00 at 0, INDEX 01 at 00:02:00), as some dumps keep it.
 struct BinCueLayout {
   enum class Mode { kMode1Raw, kMode1Cooked, kMode2Raw } mode = Mode::kMode1Raw;
   enum class Audio { kNone, kSameFile, kOwnFile } audio = Audio::kNone;
+  bool pregap = false;
 };
 bool WriteBinCue(const std::string& isoHostPath, const std::string& binHostPath, const std::string& cueHostPath,
                  std::string* error, const BinCueLayout& layout = {});

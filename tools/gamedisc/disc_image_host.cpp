@@ -596,6 +596,9 @@ std::string ReadSmallFile(const std::string& path, size_t most, const char* what
 
 const char* ModeWord(const CueTrack& track) { return track.userOffset == 24 ? "MODE2/2352" : "MODE1/2352"; }
 
+std::unique_ptr<DiscVolume> OpenTrack(const std::string& data, const TrackLayout& layout, const std::string& path,
+                                      std::string* error);
+
 // `cue` is the cue sheet, `path` what the user named (the sheet or its .bin).
 std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& path, std::string* error) {
   const std::string shown = DisplayPath(path);
@@ -629,9 +632,15 @@ std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& p
     *error = shown + ": its data track starts past the end of " + DisplayPath(bin);
     return nullptr;
   }
+  // A track after its pregap, or after others in its file, is read where it
+  // lies: its file system counts its sectors from its INDEX 01.
   if (track->index1 != 0) {
-    *error = shown + ": its data track does not start its file " + DisplayPath(bin) + ", which is not read";
-    return nullptr;
+    TrackLayout layout;
+    layout.start = track->index1 * track->sectorBytes;
+    layout.sectorBytes = track->sectorBytes;
+    layout.userOffset = track->userOffset;
+    layout.sectors = last - track->index1;
+    return OpenTrack(bin, layout, path, error);
   }
   if (track->sectorBytes == kSectorBytes) return OpenIso(bin, path, last, error);
   std::string host;
