@@ -679,7 +679,17 @@ snapshot() {
   local name=$case_dir/$1
   (cd "$drive_c" && find . -mindepth 1 \( -type d -printf 'd - %P\n' \) -o \( -printf '%y %s %P\n' \)) |
     LC_ALL=C sort >"$name.files"
-  "$WINE" reg export 'HKLM\Software' "$(winpath "$name.reg.raw")" "/reg:$view" /y >/dev/null 2>>"$case_dir/wine.log"
+  # Right after the uninstaller's private copy has ended, Wine's reg export
+  # now and then writes no file at all: it is asked again (a missing file
+  # then fails the comparison, as before).
+  local try
+  for try in 1 2 3; do
+    rm -f "$name.reg.raw"
+    "$WINE" reg export 'HKLM\Software' "$(winpath "$name.reg.raw")" "/reg:$view" /y >/dev/null 2>>"$case_dir/wine.log"
+    [ -s "$name.reg.raw" ] && break
+    echo "reg export wrote no $1.reg.raw (try $try)" >>"$case_dir/wine.log"
+    sleep 1
+  done
   iconv -f UTF-16LE -t UTF-8 "$name.reg.raw" | tr -d '\r' >"$name.reg"
 }
 
