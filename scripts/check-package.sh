@@ -125,8 +125,11 @@ for pattern in 'libpng[0-9-]*' 'libiso9660-[0-9]*' 'libcdio[0-9]*' zlib1g; do
 done
 ok "Depends names the package of every library ldd shows ($(tr '\n' ' ' <<<"$needed"| sed 's/ $//'))"
 
-# The package's own tool, unpacked as dpkg would install it.
+# The package's own tool, unpacked as dpkg would install it, below the
+# package's prefix (the first folder of its file list).
 dpkg-deb -x "$deb" "$work/root"
-run_help "$work/root/usr/bin/gamedisc"
+deb_prefix=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed -n 's|^\./\([^/]*\)/bin/gamedisc$|\1|p')
+[ -n "$deb_prefix" ] || fail "the package holds no bin/gamedisc"
+run_help "$work/root/$deb_prefix/bin/gamedisc"
 ok "the packaged gamedisc prints the extract usage"
 echo "check-package: all checks passed"
