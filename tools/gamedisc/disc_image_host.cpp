@@ -1,7 +1,8 @@
-// Disc images on the Linux build: an .iso file through libiso9660, a BIN/CUE
-// pair through libcdio's image driver. The libraries parse the file system;
-// this file chooses which of its names to read, keeps every read inside the
-// image, and reads a file's sectors in large sequential runs.
+// Disc images on the Linux build: libiso9660 parses the file system of an
+// .iso, or of a copy of the records of a data track in raw sectors (a cue
+// sheet's, a descriptor's); this file chooses which of its names to read,
+// keeps every read inside the image, and reads a file's sectors in large
+// sequential runs.
 #include <cdio/bytesex.h>
 #include <cdio/cdio.h>
 #include <cdio/iso9660.h>
@@ -9,6 +10,7 @@
 #include <cdio/rock.h>
 
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,7 +37,7 @@ namespace gamedisc {
 namespace {
 
 constexpr int kSectorBytes = ISO_BLOCKSIZE;
-// A file is read 64 sectors (128 KiB) at a time: archives of hundreds of
+// A file is read 512 sectors (1 MiB) at a time: archives of hundreds of
 // megabytes go by in few calls.
 constexpr int kRunSectors = 512;
 
@@ -117,83 +119,15 @@ class IsoReader : public ImageReader {
   int64_t sectors_;
 };
 
-// libcdio reads the .bin of its sheet's own name, starting the disc, in
-// one of the modes it knows by a sheet's words. It is given that: a sheet
-// of the data track alone in a private folder, beside a link to the track's
-// file, both removed when the reader goes.
-class CueLink {
- public:
-  ~CueLink() {
-    if (folder_.empty()) return;
-    std::remove((folder_ + "/t.cue").c_str());
-    std::remove((folder_ + "/t.bin").c_str());
-    rmdir(folder_.c_str());
-  }
-  bool Make(const std::string& binHost, const char* mode) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gamedisc-cue-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return false;
-    folder_ = pattern;
-    const std::string sheet = std::string("FILE \"t.bin\" BINARY\n  TRACK 01 ") + mode + "\n    INDEX 01 00:00:00\n";
-    std::FILE* f = std::fopen(Sheet().c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool written = std::fwrite(sheet.data(), 1, sheet.size(), f) == sheet.size();
-    return std::fclose(f) == 0 && written && symlink(binHost.c_str(), (folder_ + "/t.bin").c_str()) == 0;
-  }
-  std::string Sheet() const { return folder_ + "/t.cue"; }
-
- private:
-  std::string folder_;
-};
-
-class CueReader : public ImageReader {
- public:
-  // The end of the .bin in whole raw sectors: libcdio refuses reads past
-  // it, so a BIN cut short never reads as zeros;
-  // and of the data track; `link` is what libcdio reads it through.
-  CueReader(CdIo_t* cdio, std::unique_ptr<CueLink> link, int64_t trackSectors)
-      : cdio_(cdio), link_(std::move(link)),
-        sectors_(std::min<int64_t>(trackSectors, std::max<lsn_t>(0, cdio_get_disc_last_lsn(cdio)))) {}
-  ~CueReader() override { cdio_destroy(cdio_); }
-  CueReader(const CueReader&) = delete;
-  CueReader& operator=(const CueReader&) = delete;
-
-  CdioList_t* ReadFolder(const char* path) override { return iso9660_fs_readdir(cdio_, path); }
-  iso9660_stat_t* RootRecord() override { return iso9660_fs_stat(cdio_, "/"); }
-  int64_t ReadSectors(void* buffer, int64_t lsn, int count) override {
-    if (lsn < 0 || count <= 0 || lsn >= sectors_) return 0;
-    const int n = static_cast<int>(std::min<int64_t>(count, sectors_ - lsn));
-    if (cdio_read_data_sectors(cdio_, buffer, static_cast<lsn_t>(lsn), kSectorBytes, n) == DRIVER_OP_SUCCESS) {
-      return int64_t{n} * kSectorBytes;
-    }
-    // The run failed as a whole: what comes before the bad sector is read
-    // one by one.
-    char* at = static_cast<char*>(buffer);
-    int done = 0;
-    while (done < n && cdio_read_data_sectors(cdio_, at, static_cast<lsn_t>(lsn + done), kSectorBytes, 1) ==
-                           DRIVER_OP_SUCCESS) {
-      ++done;
-      at += kSectorBytes;
-    }
-    return int64_t{done} * kSectorBytes;
-  }
-  int64_t Sectors() override { return sectors_; }
-  // libcdio keeps to the Joliet tree once its superblock was read so.
-  int UseJoliet() override {
-    if (!iso9660_fs_read_superblock(cdio_, ISO_EXTENSION_ALL)) return 0;
-    return cdio_get_joliet_level(cdio_);
-  }
-
- private:
-  CdIo_t* cdio_;
-  std::unique_ptr<CueLink> link_;
-  int64_t sectors_;
-};
-
 // The sectors of a data track laid out as a descriptor tells, read from
 // its data file: the 2,048 user bytes of each.
 class TrackSectors {
  public:
-  TrackSectors(int fd, const TrackLayout& layout, int64_t sectors) : fd_(fd), layout_(layout), sectors_(sectors) {}
+  // The track is read front to back, file after file: the system may read
+  // well ahead.
+  TrackSectors(int fd, const TrackLayout& layout, int64_t sectors) : fd_(fd), layout_(layout), sectors_(sectors) {
+    posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
   ~TrackSectors() { close(fd_); }
   TrackSectors(const TrackSectors&) = delete;
   TrackSectors& operator=(const TrackSectors&) = delete;
@@ -210,23 +144,39 @@ class TrackSectors {
       const ssize_t got = pread(fd_, out, size_t{static_cast<unsigned>(n)} * kSectorBytes, at);
       return got < 0 ? 0 : got / kSectorBytes * kSectorBytes;
     }
-    raw_.resize(size_t{static_cast<unsigned>(n)} * static_cast<size_t>(layout_.sectorBytes));
-    const ssize_t got = pread(fd_, raw_.data(), raw_.size(), at);
-    const int whole = got < 0 ? 0 : static_cast<int>(got / layout_.sectorBytes);
-    for (int i = 0; i < whole; ++i) {
-      std::memcpy(out + size_t{static_cast<unsigned>(i)} * kSectorBytes,
-                  raw_.data() + size_t{static_cast<unsigned>(i)} * static_cast<size_t>(layout_.sectorBytes) +
-                      static_cast<size_t>(layout_.userOffset),
-                  kSectorBytes);
+    // Raw sectors are read in one call with their user bytes put straight
+    // into place: the header and the rest of each sector (its error
+    // codes, any sub-channel) all go to one scratch area.
+    int64_t done = 0;
+    for (int from = 0; from < n; from += kSectorsPerCall) {
+      const int part = std::min(kSectorsPerCall, n - from);
+      const size_t rest = static_cast<size_t>(layout_.sectorBytes - kSectorBytes);
+      iovec pieces[2 * kSectorsPerCall + 1];
+      int pieceCount = 0;
+      if (layout_.userOffset > 0) pieces[pieceCount++] = {scratch_, static_cast<size_t>(layout_.userOffset)};
+      for (int i = 0; i < part; ++i) {
+        pieces[pieceCount++] = {out + int64_t{from + i} * kSectorBytes, size_t{kSectorBytes}};
+        // The end of this sector and the header of the next are one piece.
+        const size_t skip = i + 1 < part ? rest : rest - static_cast<size_t>(layout_.userOffset);
+        if (skip > 0) pieces[pieceCount++] = {scratch_, skip};
+      }
+      const ssize_t got =
+          preadv(fd_, pieces, pieceCount, at + static_cast<off_t>(int64_t{from} * layout_.sectorBytes));
+      const int whole = got < 0 ? 0 : static_cast<int>(got / layout_.sectorBytes);
+      done += int64_t{whole} * kSectorBytes;
+      if (whole < part) break;
     }
-    return int64_t{whole} * kSectorBytes;
+    return done;
   }
 
  private:
+  // Two pieces a sector, within the system's limit on pieces a call.
+  static constexpr int kSectorsPerCall = 256;
+
   int fd_;
   TrackLayout layout_;
   int64_t sectors_;
-  std::vector<char> raw_;
+  char scratch_[2448 - kSectorBytes];
 };
 
 // libiso9660 reads only files of 2,048-byte sectors from their start, and
@@ -594,8 +544,6 @@ std::string ReadSmallFile(const std::string& path, size_t most, const char* what
   return ReadDiskFile(path, bytes) ? "" : " cannot be read";
 }
 
-const char* ModeWord(const CueTrack& track) { return track.userOffset == 24 ? "MODE2/2352" : "MODE1/2352"; }
-
 std::unique_ptr<DiscVolume> OpenTrack(const std::string& data, const TrackLayout& layout, const std::string& path,
                                       std::string* error);
 
@@ -632,38 +580,16 @@ std::unique_ptr<DiscVolume> OpenCue(const std::string& cue, const std::string& p
     *error = shown + ": its data track starts past the end of " + DisplayPath(bin);
     return nullptr;
   }
-  // A track after its pregap, or after others in its file, is read where it
-  // lies: its file system counts its sectors from its INDEX 01.
-  if (track->index1 != 0) {
-    TrackLayout layout;
-    layout.start = track->index1 * track->sectorBytes;
-    layout.sectorBytes = track->sectorBytes;
-    layout.userOffset = track->userOffset;
-    layout.sectors = last - track->index1;
-    return OpenTrack(bin, layout, path, error);
-  }
-  if (track->sectorBytes == kSectorBytes) return OpenIso(bin, path, last, error);
-  std::string host;
-  if (!plat::host::ToHostPath(bin.c_str(), &host)) {
-    *error = shown + ": the image lies on no mapped drive";
-    return nullptr;
-  }
-  auto link = std::make_unique<CueLink>();
-  CdIo_t* cdio = link->Make(std::filesystem::absolute(host).string(), ModeWord(*track))
-                     ? cdio_open_cue(link->Sheet().c_str())
-                     : nullptr;
-  if (cdio == nullptr) {
-    *error = WithLibraryMessage(shown + ": cannot be read as a BIN/CUE image");
-    return nullptr;
-  }
-  auto reader = std::make_unique<CueReader>(cdio, std::move(link), last);
-  // libcdio looks for the volume descriptors at sector 16 of the disc, that
-  // is of the data track.
-  if (!iso9660_fs_read_superblock(cdio, ISO_EXTENSION_NONE)) {
-    *error = WithLibraryMessage(shown + ": no ISO 9660 file system can be read from its data track");
-    return nullptr;
-  }
-  return ReadImage(path, std::move(reader), error);
+  // A data track of 2,048-byte sectors starting its file is an ISO image;
+  // any other is read where it lies, its file system counting its sectors
+  // from its INDEX 01.
+  if (track->sectorBytes == kSectorBytes && track->index1 == 0) return OpenIso(bin, path, last, error);
+  TrackLayout layout;
+  layout.start = track->index1 * track->sectorBytes;
+  layout.sectorBytes = track->sectorBytes;
+  layout.userOffset = track->userOffset;
+  layout.sectors = last - track->index1;
+  return OpenTrack(bin, layout, path, error);
 }
 
 // The data track `layout` tells of in `data`, `path` being what the user
