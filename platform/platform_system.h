@@ -29,10 +29,13 @@ uint16_t GetSystemLanguage();
 // cannot be asked; `*freeBytes` is then unchanged.
 bool GetDiskFreeBytes(const char* folder, uint64_t* freeBytes);
 
-// One entry of a folder listing (WIN32_FIND_DATAA's name and attributes).
+// One entry of a folder listing (WIN32_FIND_DATAA's name, attributes and
+// size). The size is a file's; for a link, it is the link's own as Windows
+// lists it, not its target's.
 struct FolderEntry {
   char name[260];
   uint32_t attributes;
+  uint64_t size;
 };
 
 // A folder listing in progress, owned by its user until ListClose.

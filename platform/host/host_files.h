@@ -18,6 +18,7 @@ namespace host {
 struct NodeInfo {
   bool folder = false;
   bool link = false;  // only when the link itself was asked about
+  uint64_t size = 0;  // a file's bytes; a link's own when it was asked about
 };
 
 // An open file, as a FILE* is. Close releases it.
@@ -43,7 +44,8 @@ class FileSystem {
   virtual bool Info(const std::string& path, bool follow, NodeInfo* info) = 0;
   // The names in a folder, without "." and "..", in no set order.
   virtual bool Names(const std::string& folder, std::vector<std::string>* names) = 0;
-  // fopen with a C stdio mode; null on failure.
+  // fopen with a C stdio mode; null on failure, and for a folder in any
+  // mode, as on Windows.
   virtual OpenFile* Open(const std::string& path, const char* mode) = 0;
   virtual bool MakeFolder(const std::string& path) = 0;    // mkdir
   virtual bool RemoveFolder(const std::string& path) = 0;  // rmdir: an empty folder

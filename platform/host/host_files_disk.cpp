@@ -60,11 +60,16 @@ class Listings {
  public:
   // The name in `folder` that matches `name` ignoring ASCII case, the first
   // in the listing's order; false when none does or the folder cannot be
-  // listed.
-  bool Find(const std::string& folder, const std::string& name, std::string* found) {
+  // listed. `looked` is the folder's stat when the caller has just had it.
+  bool Find(const std::string& folder, const std::string& name, std::string* found,
+            const struct stat* looked = nullptr) {
     std::lock_guard<std::mutex> lock(mutex_);
     struct stat st;
-    if (stat(folder.c_str(), &st) != 0) return false;
+    if (looked != nullptr) {
+      st = *looked;
+    } else if (stat(folder.c_str(), &st) != 0) {
+      return false;
+    }
     auto it = listings_.find(folder);
     if (it == listings_.end() || !Current(it->second, st)) {
       if (listings_.size() >= kMostFolders) listings_.clear();
@@ -80,6 +85,21 @@ class Listings {
     if (name_it == it->second.byFolded.end()) return false;
     *found = name_it->second;
     return true;
+  }
+
+  // What a listing already held tells of `name` in `folder`, without listing
+  // it: kUnknown when the folder has no listing, or has changed since.
+  // Otherwise `st` is the folder's stat, and `found` the first name that
+  // folds as `name` does.
+  enum class Known { kUnknown, kAbsent, kFound };
+  Known Lookup(const std::string& folder, const std::string& name, std::string* found, struct stat* st) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = listings_.find(folder);
+    if (it == listings_.end() || stat(folder.c_str(), st) != 0 || !Current(it->second, *st)) return Known::kUnknown;
+    const auto name_it = it->second.byFolded.find(Fold(name));
+    if (name_it == it->second.byFolded.end()) return Known::kAbsent;
+    *found = name_it->second;
+    return Known::kFound;
   }
 
   // Runs `change`, which adds (`added`) or removes the entry `path`, and
@@ -146,6 +166,7 @@ class DiskFileSystem : public FileSystem {
     if ((follow ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) != 0) return false;
     info->folder = S_ISDIR(st.st_mode);
     info->link = S_ISLNK(st.st_mode);
+    info->size = static_cast<uint64_t>(st.st_size);
     return true;
   }
   bool Names(const std::string& folder, std::vector<std::string>* names) override {
@@ -163,7 +184,13 @@ class DiskFileSystem : public FileSystem {
     const auto open = [&] { return (f = std::fopen(path.c_str(), mode)) != nullptr; };
     // Only "w" and "a" make a file that was not there.
     if (mode[0] == 'r') {
-      open();
+      // Windows cannot open a folder as a file stream; Linux can, for
+      // reading (and for writing it refuses, as Windows does).
+      struct stat st;
+      if (open() && (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(f);
+        f = nullptr;
+      }
     } else {
       listings_.Change(path, true, open);
     }
@@ -191,16 +218,30 @@ class DiskFileSystem : public FileSystem {
     struct stat st;
     if (names.empty()) return folder;
     const std::string whole = parent + "/" + names.back();
-    if (lstat(whole.c_str(), &st) == 0) return whole;
-    const bool parentSpelt = names.size() > 1 && lstat(parent.c_str(), &st) == 0;
+    // A folder this process writes many files into is listed: a name not
+    // in it costs no search of the folder on the disk.
+    std::string found;
+    struct stat parentSt;
+    const Listings::Known known = names.size() > 1 ? listings_.Lookup(parent, names.back(), &found, &parentSt)
+                                                   : Listings::Known::kUnknown;
+    if (known == Listings::Known::kAbsent) return whole;
+    if (known == Listings::Known::kFound && found != names.back()) {
+      // Another spelling is listed first; the name as given may be there too.
+      return lstat(whole.c_str(), &st) == 0 ? whole : parent + "/" + found;
+    }
+    if (known == Listings::Known::kFound || lstat(whole.c_str(), &st) == 0) return whole;
+    const bool parentSpelt = names.size() > 1 && stat(parent.c_str(), &parentSt) == 0;
     std::string result = parentSpelt ? parent : folder;
     for (size_t i = parentSpelt ? names.size() - 1 : 0; i < names.size(); ++i) {
       const std::string& name = names[i];
       std::string exact = result + "/" + name;
-      std::string found;
-      // Below a parent spelt as given, the name is known not to be there.
-      const bool missing = (parentSpelt && i + 1 == names.size()) || lstat(exact.c_str(), &st) != 0;
-      if (missing && listings_.Find(result, name, &found)) exact = result + "/" + found;
+      // Below a parent spelt as given, the name is known not to be there,
+      // and the parent's stat is at hand.
+      const bool belowSpelt = parentSpelt && i + 1 == names.size();
+      const bool missing = belowSpelt || lstat(exact.c_str(), &st) != 0;
+      if (missing && listings_.Find(result, name, &found, belowSpelt ? &parentSt : nullptr)) {
+        exact = result + "/" + found;
+      }
       result = std::move(exact);
     }
     return result;

@@ -160,10 +160,12 @@ FolderList* ListFirst(const char* pattern, FolderEntry* entry) {
     host::NodeInfo info;
     const bool there = host::files().Info(full, false, &info);
     const bool link = there && info.link;
+    item.size = there && !info.folder ? info.size : 0;
     // Only a link needs a second look, at what it points to.
     const bool isFolder = name == "." || name == ".." ||
                           (there && (link ? host::files().Info(full, true, &info) && info.folder : info.folder));
     item.attributes = (isFolder ? kAttrDirectory : 0x80u) | (link ? kAttrReparsePoint : 0u);
+    if (isFolder) item.size = 0;
     list->entries.push_back(item);
   }
   // A fixed order, so that runs repeat exactly ("." and ".." come first, as

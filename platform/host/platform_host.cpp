@@ -142,9 +142,6 @@ uint32_t TickCount() { return host::machine().Tick(); }
 Stream* StreamOpen(const char* path, const char* mode) {
   std::string hostPath;
   if (!host::ToHostPath(path, &hostPath)) return nullptr;
-  host::NodeInfo info;
-  // Windows cannot open a folder as a file stream; Linux can, for reading.
-  if (host::files().Info(hostPath, true, &info) && info.folder) return nullptr;
   host::OpenFile* f = host::files().Open(hostPath, mode);
   if (f == nullptr) return nullptr;
   return new Stream{f};

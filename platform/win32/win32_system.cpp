@@ -24,6 +24,7 @@ void Fill(const WIN32_FIND_DATAA& data, FolderEntry* entry) {
   std::memcpy(entry->name, data.cFileName, sizeof entry->name);
   entry->name[sizeof entry->name - 1] = '\0';
   entry->attributes = data.dwFileAttributes;
+  entry->size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
 }  // namespace

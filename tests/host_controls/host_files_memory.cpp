@@ -125,6 +125,7 @@ class MemoryFileSystem : public FileSystem {
     if (node == nullptr) return false;
     info->folder = node->kind == Node::kFolder;
     info->link = node->kind == Node::kLink;
+    info->size = node->kind == Node::kFile ? node->data->size() : 0;
     return true;
   }
   bool Names(const std::string& folder, std::vector<std::string>* names) override {

@@ -205,7 +205,7 @@ bool Builder::ScanGame(const std::string& relative) {
       if (!ScanGame(path)) return false;
       continue;
     }
-    int64_t size = DiskFileSize(JoinPath(options_.game, path));
+    const int64_t size = item.size >= 0 ? item.size : DiskFileSize(JoinPath(options_.game, path));
     if (size < 0) return Fail("cannot read the game file " + DisplayPath(JoinPath(options_.game, path)));
     items_.push_back({path, false, static_cast<uint64_t>(size), false});
   }
@@ -546,18 +546,10 @@ bool Builder::Layout() {
 
 bool Builder::CopyDataFile(const GameItem& item, const std::string& to, disc::ManifestEntry* row) {
   const std::string from = JoinPath(options_.game, item.path);
-  InputFile in(from);
-  OutputFile out;
-  if (!in.IsOpen()) return Fail("cannot read the game file " + DisplayPath(from));
-  if (!out.Open(to)) return Fail("cannot write " + DisplayPath(to));
   FileSum sum;
-  std::string buffer(512000, '\0');
-  size_t n;
-  while ((n = in.Read(&buffer[0], buffer.size())) > 0) {
-    sum.Add(buffer.data(), n);
-    out.Write(buffer.substr(0, n));
-  }
-  if (!out.Close()) return Fail("cannot write " + DisplayPath(to));
+  const CopyResult copied = CopyDiskFile(from, to, &sum);
+  if (copied == CopyResult::kUnreadable) return Fail("cannot read the game file " + DisplayPath(from));
+  if (copied == CopyResult::kUnwritable) return Fail("cannot write " + DisplayPath(to));
   // Disc 1 was laid out, and the list sized, with the size the scan found.
   if (sum.size != item.size) return Fail("the game file " + DisplayPath(from) + " changed while the build read it");
   row->crc = sum.crc;
@@ -579,7 +571,7 @@ bool Builder::FinishManifest(int discCount) {
 bool Builder::WriteDiscOne() {
   const std::string disc = JoinPath(options_.out, "disc1");
   if (!MakeFolders(disc)) return Fail("cannot make the folder " + DisplayPath(disc));
-  if (!setupExe_.empty() && !CopyDiskFile(setupExe_, JoinPath(disc, "setup.exe"))) {
+  if (!setupExe_.empty() && CopyDiskFile(setupExe_, JoinPath(disc, "setup.exe")) != CopyResult::kCopied) {
     return Fail("cannot copy the installer to " + DisplayPath(disc));
   }
   const std::string data = JoinPath(disc, "data");

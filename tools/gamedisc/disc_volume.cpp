@@ -27,10 +27,12 @@ bool IsUtf8WithWideCharacters(const std::string& name) {
   return wide;
 }
 
-// An open file of a disc folder; closed with the object.
+// An open file of a disc folder; closed with the object. Its size is asked
+// of few files (the archives, the small files read whole), and measured
+// then: the many files of a data folder are read through without it.
 class FolderFile : public VolumeFile {
  public:
-  FolderFile(plat::Stream* stream, int64_t size) : stream_(stream), size_(size) {}
+  explicit FolderFile(plat::Stream* stream) : stream_(stream) {}
   ~FolderFile() override { plat::StreamClose(stream_); }
   FolderFile(const FolderFile&) = delete;
   FolderFile& operator=(const FolderFile&) = delete;
@@ -40,11 +42,21 @@ class FolderFile : public VolumeFile {
     return static_cast<int>(plat::StreamRead(stream_, buffer, static_cast<size_t>(length)));
   }
   bool Failed() const override { return plat::StreamError(stream_); }
-  int64_t Size() const override { return size_; }
+  // -1 when the file cannot be measured.
+  int64_t Size() const override {
+    if (!measured_) {
+      measured_ = true;
+      const long at = plat::StreamTell(stream_);
+      const long end = at >= 0 && plat::StreamSeek(stream_, 0, plat::kSeekEnd) ? plat::StreamTell(stream_) : -1;
+      size_ = at >= 0 && plat::StreamSeek(stream_, at, plat::kSeekSet) ? end : -1;
+    }
+    return size_;
+  }
 
  private:
   plat::Stream* stream_;
-  int64_t size_;
+  mutable bool measured_ = false;
+  mutable int64_t size_ = -1;
 };
 
 // A disc folder, read through the seam: a folder a build wrote, or the root
@@ -74,7 +86,8 @@ class FolderVolume : public WalkedVolume {
       node.entry.utf8 = FolderNamesMayBeUtf8() && IsUtf8WithWideCharacters(item.name);
       node.where = JoinPath(folder.where, item.name);
       if (sizes && !item.folder) {
-        node.entry.size = static_cast<uint64_t>(std::max<int64_t>(0, DiskFileSize(node.where)));
+        const int64_t size = item.size >= 0 ? item.size : DiskFileSize(node.where);
+        node.entry.size = static_cast<uint64_t>(std::max<int64_t>(0, size));
       }
       children->push_back(std::move(node));
     }
@@ -84,13 +97,7 @@ class FolderVolume : public WalkedVolume {
   std::unique_ptr<VolumeFile> OpenNode(const Node& file) override {
     plat::Stream* stream = plat::StreamOpen(file.where.c_str(), "rb");
     if (stream == nullptr) return nullptr;
-    long size = -1;
-    if (plat::StreamSeek(stream, 0, plat::kSeekEnd)) size = plat::StreamTell(stream);
-    if (size < 0 || !plat::StreamSeek(stream, 0, plat::kSeekSet)) {
-      plat::StreamClose(stream);
-      return nullptr;
-    }
-    return std::make_unique<FolderFile>(stream, size);
+    return std::make_unique<FolderFile>(stream);
   }
 
  private:

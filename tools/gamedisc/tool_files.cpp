@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "a_file.h"
+#include "manifest.h"
 
 namespace gamedisc {
 
@@ -48,7 +49,9 @@ std::vector<FolderItem> ListFolder(const std::string& folder) {
   if (list == nullptr) return items;
   do {
     if (std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0) continue;
-    items.push_back({entry.name, (entry.attributes & plat::kAttrDirectory) != 0});
+    const bool link = (entry.attributes & plat::kAttrReparsePoint) != 0;
+    items.push_back({entry.name, (entry.attributes & plat::kAttrDirectory) != 0,
+                     link ? -1 : static_cast<int64_t>(entry.size)});
   } while (plat::ListNext(list, &entry));
   plat::ListClose(list);
   std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
@@ -81,14 +84,21 @@ bool WriteDiskFile(const std::string& path, const std::string& bytes) {
   return out.Close();
 }
 
-bool CopyDiskFile(const std::string& from, const std::string& to) {
+CopyResult CopyDiskFile(const std::string& from, const std::string& to, FileSum* sum) {
   InputFile in(from);
+  if (!in.IsOpen()) return CopyResult::kUnreadable;
   OutputFile out;
-  if (!in.IsOpen() || !out.Open(to)) return false;
-  std::string buffer(512000, '\0');
+  if (!out.Open(to)) return CopyResult::kUnwritable;
+  // One buffer for every copy: a data folder of thousands of small files
+  // would otherwise clear half a megabyte for each.
+  static std::vector<char> buffer(512000);
   size_t n;
-  while ((n = in.Read(&buffer[0], buffer.size())) > 0) out.Write(buffer.substr(0, n));
-  return out.Close();
+  do {
+    n = in.Read(buffer.data(), buffer.size());
+    if (sum != nullptr) sum->Add(buffer.data(), n);
+    out.Write(buffer.data(), n);
+  } while (n == buffer.size());  // a stream reads short only at its end
+  return out.Close() ? CopyResult::kCopied : CopyResult::kUnwritable;
 }
 
 InputFile::InputFile(const std::string& path) : stream_(plat::StreamOpen(path.c_str(), "rb")) {}
@@ -114,8 +124,10 @@ bool OutputFile::Open(const std::string& path) {
   return stream_ != nullptr;
 }
 
-bool OutputFile::Write(const std::string& bytes) {
-  if (stream_ == nullptr || plat::StreamWrite(stream_, bytes.data(), bytes.size()) != bytes.size()) failed_ = true;
+bool OutputFile::Write(const std::string& bytes) { return Write(bytes.data(), bytes.size()); }
+
+bool OutputFile::Write(const char* bytes, size_t length) {
+  if (stream_ == nullptr || (length > 0 && plat::StreamWrite(stream_, bytes, length) != length)) failed_ = true;
   return !failed_;
 }
 

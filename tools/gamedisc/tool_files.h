@@ -9,6 +9,8 @@
 
 #include "platform.h"
 
+struct FileSum;
+
 namespace gamedisc {
 
 std::string JoinPath(const std::string& folder, const std::string& name);
@@ -24,6 +26,7 @@ bool MakeFolders(const std::string& path);
 struct FolderItem {
   std::string name;
   bool folder;
+  int64_t size;  // a file's bytes as listed; -1 for a link, whose listing does not tell its target's
 };
 // The entries of `folder` without "." and "..", sorted by their bytes so
 // that every build sees them in the same order. Empty when it cannot be
@@ -36,7 +39,10 @@ int64_t DiskFileSize(const std::string& path);
 bool ReadDiskFile(const std::string& path, std::string* bytes);
 // Writes a whole file, making missing folders; false when any of it failed.
 bool WriteDiskFile(const std::string& path, const std::string& bytes);
-bool CopyDiskFile(const std::string& from, const std::string& to);
+// Copies a file, making missing folders, and adds what it read to `sum`
+// when one is given.
+enum class CopyResult { kCopied, kUnreadable, kUnwritable };
+CopyResult CopyDiskFile(const std::string& from, const std::string& to, FileSum* sum = nullptr);
 
 // A file read in pieces; closed when it goes out of scope.
 class InputFile {
@@ -62,6 +68,7 @@ class OutputFile {
   // Creates or truncates `path`, making missing folders.
   bool Open(const std::string& path);
   bool Write(const std::string& bytes);
+  bool Write(const char* bytes, size_t length);
   bool Close();
 
  private:
