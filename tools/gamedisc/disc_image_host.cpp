@@ -81,6 +81,9 @@ class ImageReader {
   // Turns to the image's Joliet tree: its level, or 0 when it has none
   // (the reader is then as it was).
   virtual int UseJoliet() = 0;
+  // Turns back to the primary tree, whose records carry the Rock Ridge
+  // names; false when it cannot be read so again.
+  virtual bool UsePrimary() = 0;
 };
 
 class IsoReader : public ImageReader {
@@ -109,6 +112,14 @@ class IsoReader : public ImageReader {
     iso9660_close(iso_);
     iso_ = joliet;
     return level;
+  }
+  // Without Joliet: allowed it, libiso9660 reads the Joliet tree alone.
+  bool UsePrimary() override {
+    iso9660_t* primary = iso9660_open_ext(host_.c_str(), ISO_EXTENSION_ROCK_RIDGE);
+    if (primary == nullptr) return false;
+    iso9660_close(iso_);
+    iso_ = primary;
+    return true;
   }
 
  private:
@@ -182,6 +193,7 @@ class CueReader : public ImageReader {
     if (!iso9660_fs_read_superblock(cdio_, ISO_EXTENSION_ALL)) return 0;
     return cdio_get_joliet_level(cdio_);
   }
+  bool UsePrimary() override { return iso9660_fs_read_superblock(cdio_, ISO_EXTENSION_NONE); }
 
  private:
   CdIo_t* cdio_;
@@ -403,10 +415,11 @@ class ImageFile : public VolumeFile {
   bool failed_ = false;
 };
 
-// Which of an image's names are read: Rock Ridge keeps the names' bytes as
-// the disc's maker had them (a Big5 name stays Big5); Joliet holds names
-// the image maker converted to UTF-16, which libcdio gives as UTF-8; plain
-// ISO 9660 names are upper-case ASCII with a version (";1").
+// Which of an image's names are read: Joliet holds names the image maker
+// converted to UTF-16, which libcdio gives as UTF-8, and is what Windows
+// shows; Rock Ridge keeps the names' bytes as the disc's maker had them (a
+// Big5 name stays Big5); plain ISO 9660 names are upper-case ASCII with a
+// version (";1").
 enum class Names { kRockRidge, kJoliet, kPlain };
 
 class ImageVolume : public WalkedVolume {
@@ -415,20 +428,27 @@ class ImageVolume : public WalkedVolume {
       : path_(path), reader_(std::move(reader)) {}
   std::string Name() const override { return DisplayPath(path_); }
 
-  // Chooses the names to read: Rock Ridge where the root's records carry
-  // them, else Joliet where the image has it, else the plain ones. False
-  // when the root folder cannot be read.
+  // Chooses the names to read: Joliet where the image has it, else Rock
+  // Ridge where the root's records carry them, else the plain ones. An image
+  // maker that could not read the names' code page writes "_" for each of
+  // their bytes in the Joliet tree ("中文.txt" in Big5 read as UTF-8 gives
+  // "____.txt"): where the Joliet tree holds fewer names beyond ASCII than
+  // the Rock Ridge names, it lost them, and Rock Ridge is read. False when
+  // the root folder cannot be read.
   bool ChooseNames() {
     bool rockRidge = false;
     if (!ProbeRoot(&rockRidge)) return false;
-    if (rockRidge) {
-      names_ = Names::kRockRidge;
-      return true;
+    const size_t rockRidgeWide = rockRidge ? WideNames() : 0;
+    if (reader_->UseJoliet() != 0) {
+      bool unused;
+      if (ProbeRoot(&unused) && (rockRidgeWide == 0 || WideNames() >= rockRidgeWide)) {
+        names_ = Names::kJoliet;
+        return true;
+      }
+      if (!reader_->UsePrimary()) return false;
     }
-    jolietLevel_ = reader_->UseJoliet();
-    if (jolietLevel_ == 0) return true;
-    names_ = Names::kJoliet;
-    return ProbeRoot(&rockRidge);
+    names_ = rockRidge ? Names::kRockRidge : Names::kPlain;
+    return true;
   }
 
  protected:
@@ -447,22 +467,30 @@ class ImageVolume : public WalkedVolume {
     if (!FitsImage(folder)) return false;
     CdioList_t* list = reader_->ReadFolder(folder.where.c_str());
     if (list == nullptr) return false;
+    std::vector<Node> listed;
+    std::vector<bool> rockRidge;  // of each listed, whether its name is Rock Ridge's
     CdioListNode_t* item;
     _CDIO_LIST_FOREACH(item, list) {
       const iso9660_stat_t* record = static_cast<iso9660_stat_t*>(_cdio_list_node_data(item));
       const std::string raw = record->filename;
       if (raw.empty() || raw == "." || raw == "..") continue;
       Node node;
-      node.entry.name = ShownName(*record);
+      node.entry.name = raw;
       node.entry.folder = record->type == iso9660_stat_s::_STAT_DIR;
       node.entry.utf8 = names_ == Names::kJoliet;
       node.entry.size = node.entry.folder ? 0 : record->size;
       node.where = (folder.where == "/" ? "" : folder.where) + "/" + raw;
       node.extent = record->lsn;
       node.length = record->size;
-      if (!node.entry.name.empty()) children->push_back(std::move(node));
+      listed.push_back(std::move(node));
+      rockRidge.push_back(names_ == Names::kRockRidge && record->rr.b3_rock == yep);
     }
     iso9660_filelist_free(list);
+    for (size_t i = 0; i < listed.size(); ++i) {
+      std::string& name = listed[i].entry.name;
+      if (!rockRidge[i]) name = ShownName(name);
+      if (name != "." && name != "..") children->push_back(std::move(listed[i]));
+    }
     return true;
   }
 
@@ -497,19 +525,55 @@ class ImageVolume : public WalkedVolume {
            folderSectors <= static_cast<uint64_t>(sectors - folder.extent);
   }
 
-  std::string ShownName(const iso9660_stat_t& record) const {
-    if (names_ == Names::kRockRidge && record.rr.b3_rock == yep) return record.filename;
-    // Without the ";1" of the version; plain names are lower-cased as well.
-    std::vector<char> shown(std::strlen(record.filename) + 1);
-    const int length = iso9660_name_translate_ext(record.filename, shown.data(),
-                                                  static_cast<uint8_t>(names_ == Names::kJoliet ? jolietLevel_ : 0));
-    return std::string(shown.data(), static_cast<size_t>(std::max(0, length)));
+  // The names of the tree read now, folders' and files', that hold a byte
+  // beyond ASCII. Each folder is read once, however many records lead to
+  // it, and one whose records lie past the image's end not at all.
+  size_t WideNames() {
+    Node root;
+    if (!Root(&root)) return 0;
+    std::set<int64_t> seen = {root.extent};
+    std::vector<std::string> folders = {"/"};
+    size_t wide = 0;
+    while (!folders.empty()) {
+      const std::string path = folders.back();
+      folders.pop_back();
+      CdioList_t* list = reader_->ReadFolder(path.c_str());
+      if (list == nullptr) continue;
+      CdioListNode_t* item;
+      _CDIO_LIST_FOREACH(item, list) {
+        const iso9660_stat_t* record = static_cast<iso9660_stat_t*>(_cdio_list_node_data(item));
+        const std::string name = record->filename;
+        if (name.empty() || name == "." || name == "..") continue;
+        if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+          ++wide;
+        }
+        Node folder;
+        folder.extent = record->lsn;
+        folder.length = record->size;
+        if (record->type == iso9660_stat_s::_STAT_DIR && FitsImage(folder) && seen.insert(folder.extent).second) {
+          folders.push_back((path == "/" ? "" : path) + "/" + name);
+        }
+      }
+      iso9660_filelist_free(list);
+    }
+    return wide;
+  }
+
+  // A name as Windows shows it, where it is not Rock Ridge's (kept as it
+  // is): Joliet's without the version (";1"), and the dot before it where
+  // the name has no extension; a plain one in its own case, without the
+  // version or a trailing dot ("README.;1" is "README").
+  std::string ShownName(std::string name) const {
+    const size_t version = name.find_last_not_of("0123456789");
+    const bool versioned = version != std::string::npos && name[version] == ';';
+    if (versioned) name.erase(version);
+    if ((versioned || names_ != Names::kJoliet) && name.size() > 1 && name.back() == '.') name.pop_back();
+    return name;
   }
 
   std::string path_;
   std::unique_ptr<ImageReader> reader_;
   Names names_ = Names::kPlain;
-  int jolietLevel_ = 0;
 };
 
 std::string LowerExtension(const std::string& path) {
