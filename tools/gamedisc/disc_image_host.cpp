@@ -7,6 +7,10 @@
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
 #include <cdio/rock.h>
+// utf8.h declares its functions without C linkage for C++.
+extern "C" {
+#include <cdio/utf8.h>
+}
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -486,6 +490,7 @@ class ImageVolume : public WalkedVolume {
       rockRidge.push_back(names_ == Names::kRockRidge && record->rr.b3_rock == yep);
     }
     iso9660_filelist_free(list);
+    if (names_ == Names::kJoliet) MendCutNames(folder, &listed);
     for (size_t i = 0; i < listed.size(); ++i) {
       std::string& name = listed[i].entry.name;
       if (!rockRidge[i]) name = ShownName(name);
@@ -557,6 +562,63 @@ class ImageVolume : public WalkedVolume {
       iso9660_filelist_free(list);
     }
     return wide;
+  }
+
+  // libcdio 2.1 cuts the UTF-8 of a Joliet name to the bytes the name takes
+  // in UCS-2: a name mostly of Chinese characters (three bytes each in
+  // UTF-8, two in UCS-2) loses its end, "許" is read as two bytes of its
+  // three. A cut name is no UTF-8, or longer than twice its UTF-16 units;
+  // a name that fits in its UCS-2 bytes never is (under a library that
+  // reads names whole, one found so is read again to the same).
+  static bool CutByLibrary(const std::string& name) {
+    size_t units = 0;
+    for (size_t i = 0; i < name.size();) {
+      const size_t length = Utf8CharacterAt(name, i);
+      if (length == 0) return true;
+      units += length == 4 ? 2 : 1;
+      i += length;
+    }
+    return name.size() > 2 * units;
+  }
+
+  // The names libcdio cut, read whole from the folder's records with
+  // libiso9660's layouts and libcdio's converter. The library lists the
+  // records in their order: each name is the first record not taken yet
+  // with its extent whose name begins as the library's does. A name not
+  // found stays as the library gave it.
+  void MendCutNames(const Node& folder, std::vector<Node>* nodes) {
+    if (std::none_of(nodes->begin(), nodes->end(), [](const Node& n) { return CutByLibrary(n.entry.name); })) return;
+    const uint64_t count = (folder.length + kSectorBytes - 1) / kSectorBytes;
+    std::vector<char> records(static_cast<size_t>(count) * kSectorBytes);
+    const int64_t got = reader_->ReadSectors(records.data(), folder.extent, static_cast<int>(count));
+    std::vector<std::pair<int64_t, std::string>> whole;  // extent, name
+    const size_t nameAt = offsetof(iso9660_dir_t, filename) + 1;
+    for (int64_t sector = 0; sector + kSectorBytes <= got; sector += kSectorBytes) {
+      for (size_t at = 0; at + nameAt <= kSectorBytes;) {
+        const auto* record = reinterpret_cast<const iso9660_dir_t*>(records.data() + sector + at);
+        const size_t length = iso9660_get_dir_len(record);
+        const size_t nameLength = record->filename.len;
+        if (length < nameAt || at + length > kSectorBytes || nameAt + nameLength > length) break;
+        cdio_utf8_t* name = nullptr;
+        if (nameLength > 1 && cdio_charset_to_utf8(&record->filename.str[1], nameLength, &name, "UCS-2BE")) {
+          whole.emplace_back(from_733(record->extent), name);
+        }
+        cdio_free(name);
+        at += length;
+      }
+    }
+    std::vector<bool> taken(whole.size());
+    for (Node& node : *nodes) {
+      for (size_t i = 0; i < whole.size(); ++i) {
+        if (taken[i] || whole[i].first != node.extent ||
+            whole[i].second.compare(0, node.entry.name.size(), node.entry.name) != 0) {
+          continue;
+        }
+        taken[i] = true;
+        if (CutByLibrary(node.entry.name)) node.entry.name = whole[i].second;
+        break;
+      }
+    }
   }
 
   // A name as Windows shows it, where it is not Rock Ridge's (kept as it
