@@ -494,7 +494,7 @@ class ImageVolume : public WalkedVolume {
     for (size_t i = 0; i < listed.size(); ++i) {
       std::string& name = listed[i].entry.name;
       if (!rockRidge[i]) name = ShownName(name);
-      if (name != "." && name != "..") children->push_back(std::move(listed[i]));
+      if (!name.empty() && name != "." && name != "..") children->push_back(std::move(listed[i]));
     }
     return true;
   }
@@ -583,9 +583,9 @@ class ImageVolume : public WalkedVolume {
 
   // The names libcdio cut, read whole from the folder's records with
   // libiso9660's layouts and libcdio's converter. The library lists the
-  // records in their order: each name is the first record not taken yet
-  // with its extent whose name begins as the library's does. A name not
-  // found stays as the library gave it.
+  // records in their order: each name is that of the next record with its
+  // extent whose name begins as the library's does. A name not found stays
+  // as the library gave it.
   void MendCutNames(const Node& folder, std::vector<Node>* nodes) {
     if (std::none_of(nodes->begin(), nodes->end(), [](const Node& n) { return CutByLibrary(n.entry.name); })) return;
     const uint64_t count = (folder.length + kSectorBytes - 1) / kSectorBytes;
@@ -607,14 +607,13 @@ class ImageVolume : public WalkedVolume {
         at += length;
       }
     }
-    std::vector<bool> taken(whole.size());
+    size_t next = 0;
     for (Node& node : *nodes) {
-      for (size_t i = 0; i < whole.size(); ++i) {
-        if (taken[i] || whole[i].first != node.extent ||
-            whole[i].second.compare(0, node.entry.name.size(), node.entry.name) != 0) {
+      for (size_t i = next; i < whole.size(); ++i) {
+        if (whole[i].first != node.extent || whole[i].second.compare(0, node.entry.name.size(), node.entry.name) != 0) {
           continue;
         }
-        taken[i] = true;
+        next = i + 1;
         if (CutByLibrary(node.entry.name)) node.entry.name = whole[i].second;
         break;
       }
