@@ -194,6 +194,38 @@ TEST_F(VolumeTest, AnImageReadsItsJolietElseRockRidgeElsePlainNames) {
   }
 }
 
+// libcdio 2.1 cuts the UTF-8 of a Joliet name mostly of Chinese characters
+// to its UCS-2 bytes, and reads 存檔一 and 存檔二 both as 存檔: the names are
+// read whole, and the later folder, which the library cannot reach, is
+// read by its Rock Ridge name where the image has them, else not at all
+// rather than as the first.
+TEST_F(VolumeTest, FoldersWhoseJolietNamesLibcdioCutAlikeAreNotReadAsOne) {
+  const std::string one = "\xA6\x73\xC0\xC9\xA4\x40", two = "\xA6\x73\xC0\xC9\xA4\x47";  // in Big5
+  testsupport::WriteNative(Native("cut") + "/" + one + "/one.txt", "one");
+  testsupport::WriteNative(Native("cut") + "/" + two + "/two.txt", "two");
+  const std::string twoUtf8 = "\xE5\xAD\x98\xE6\xAA\x94\xE4\xBA\x8C";
+  struct Row {
+    const char* options;
+    const std::string* two;  // as listed
+    bool read;               // whether its folder can be listed
+  };
+  for (const Row& row : {Row{"-r -J", &two, true}, Row{"--norock -J", &twoUtf8, false}}) {
+    SCOPED_TRACE(row.options);
+    const std::string make = std::string("xorriso -as mkisofs -input-charset CP950 ") + row.options + " -o " +
+                             Native("cut.iso") + " " + Native("cut") + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    std::string error;
+    auto volume = Open("cut.iso", &error);
+    ASSERT_NE(volume, nullptr) << error;
+    std::vector<gamedisc::VolumeEntry> root, inside;
+    ASSERT_TRUE(volume->List("", &root));
+    ASSERT_EQ(root.size(), 2u);
+    EXPECT_EQ(root[1].name, *row.two);
+    EXPECT_EQ(volume->List(*row.two, &inside), row.read);
+    EXPECT_EQ(inside.size() == 1 && inside[0].name == "two.txt", row.read);
+  }
+}
+
 TEST_F(VolumeTest, ADamagedImageFailsCleanly) {
   const std::string iso = Get("disc.iso"), bin = Get("disc.bin");
   const size_t isoBig = BigAt("disc.iso"), binBig = BigAt("disc.bin") - 16;  // the sector's start

@@ -437,15 +437,18 @@ class ImageVolume : public WalkedVolume {
   // maker that could not read the names' code page writes "_" for each of
   // their bytes in the Joliet tree ("中文.txt" in Big5 read as UTF-8 gives
   // "____.txt"): where the Joliet tree holds fewer names beyond ASCII than
-  // the Rock Ridge names, it lost them, and Rock Ridge is read. False when
-  // the root folder cannot be read.
+  // the Rock Ridge names, it lost them, and Rock Ridge is read; so it is
+  // too where libcdio reads two Joliet names of a folder alike and cannot
+  // reach the later one's folder (see CutByLibrary). False when the root
+  // folder cannot be read.
   bool ChooseNames() {
     bool rockRidge = false;
     if (!ProbeRoot(&rockRidge)) return false;
-    const size_t rockRidgeWide = rockRidge ? WideNames() : 0;
+    bool alike = false;
+    const size_t rockRidgeWide = rockRidge ? WideNames(&alike) : 0;
     if (reader_->UseJoliet() != 0) {
       bool unused;
-      if (ProbeRoot(&unused) && (rockRidgeWide == 0 || WideNames() >= rockRidgeWide)) {
+      if (ProbeRoot(&unused) && (rockRidgeWide == 0 || (WideNames(&alike) >= rockRidgeWide && !alike))) {
         names_ = Names::kJoliet;
         return true;
       }
@@ -473,6 +476,7 @@ class ImageVolume : public WalkedVolume {
     if (list == nullptr) return false;
     std::vector<Node> listed;
     std::vector<bool> rockRidge;  // of each listed, whether its name is Rock Ridge's
+    std::set<std::string> raws;   // the names as the library reads them
     CdioListNode_t* item;
     _CDIO_LIST_FOREACH(item, list) {
       const iso9660_stat_t* record = static_cast<iso9660_stat_t*>(_cdio_list_node_data(item));
@@ -484,6 +488,10 @@ class ImageVolume : public WalkedVolume {
       node.entry.utf8 = names_ == Names::kJoliet;
       node.entry.size = node.entry.folder ? 0 : record->size;
       node.where = (folder.where == "/" ? "" : folder.where) + "/" + raw;
+      // libcdio finds a folder by its path of names as it reads them, and of
+      // names it reads alike the first: a later folder so named is given a
+      // path it finds nothing at, not read as the first one.
+      if (!raws.insert(raw).second && node.entry.folder) node.where += "/\x01" + std::to_string(listed.size());
       node.extent = record->lsn;
       node.length = record->size;
       listed.push_back(std::move(node));
@@ -531,9 +539,12 @@ class ImageVolume : public WalkedVolume {
   }
 
   // The names of the tree read now, folders' and files', that hold a byte
-  // beyond ASCII. Each folder is read once, however many records lead to
-  // it, and one whose records lie past the image's end not at all.
-  size_t WideNames() {
+  // beyond ASCII; `alike` tells whether a folder's name, as the library
+  // reads it, is that of an entry before it in its folder. Each folder is
+  // read once, however many records lead to it, and one whose records lie
+  // past the image's end not at all.
+  size_t WideNames(bool* alike) {
+    *alike = false;
     Node root;
     if (!Root(&root)) return 0;
     std::set<int64_t> seen = {root.extent};
@@ -544,11 +555,13 @@ class ImageVolume : public WalkedVolume {
       folders.pop_back();
       CdioList_t* list = reader_->ReadFolder(path.c_str());
       if (list == nullptr) continue;
+      std::set<std::string> names;
       CdioListNode_t* item;
       _CDIO_LIST_FOREACH(item, list) {
         const iso9660_stat_t* record = static_cast<iso9660_stat_t*>(_cdio_list_node_data(item));
         const std::string name = record->filename;
         if (name.empty() || name == "." || name == "..") continue;
+        if (!names.insert(name).second && record->type == iso9660_stat_s::_STAT_DIR) *alike = true;
         if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
           ++wide;
         }
