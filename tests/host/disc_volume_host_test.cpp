@@ -140,15 +140,32 @@ TEST_F(VolumeTest, AFolderAmbiguousWithoutCaseOrAt0x5CGivesTheFirstAndTheLonger)
   }
 }
 
-TEST_F(VolumeTest, AnImageWithoutRockRidgeNamesReadsItsJolietOrPlainNames) {
+// Joliet names first, as Windows shows them, without their version; then
+// Rock Ridge's; then the plain ones as the disc gives them, without the
+// version or the dot of a name with no extension. A Joliet tree written by
+// a maker that could not read the names' code page ("_" for each of their
+// bytes) gives way to the Rock Ridge names.
+TEST_F(VolumeTest, AnImageReadsItsJolietElseRockRidgeElsePlainNames) {
+  Put("disc\\Sub\\Version", "no extension");
+  const std::string utf8Name = "\xE4\xB8\xAD\xE6\x96\x87.txt";  // kBig5Name read as Big5
   struct Row {
-    const char* options;
-    const char* readme;  // as listed
+    const char* options;  // xorriso's
+    const char* readme;   // as listed
+    const char* version;  // as listed in Sub
+    const std::string* big5;  // as listed; null where the image lost it
     bool utf8;
   };
-  for (const Row& row : {Row{"--norock -J", "Readme.TXT", true}, Row{"--norock", "readme.txt", false}}) {
+  // Versions on Joliet names, and a dot on those without an extension.
+  const std::string versioned = "-compliance only_iso_version_off:no_j_force_dots_off ";
+  const std::string rockRidgeJoliet = versioned + "-as mkisofs -r -J -input-charset CP950";
+  for (const Row& row : {Row{rockRidgeJoliet.c_str(), "Readme.TXT", "Version", &utf8Name, true},
+                         // The names' bytes read as UTF-8, as in the tests' locale.
+                         Row{"-as mkisofs -r -J -input-charset UTF-8", "Readme.TXT", "Version", &kBig5Name, false},
+                         Row{"-as mkisofs --norock -J", "Readme.TXT", "Version", nullptr, true},
+                         Row{"-as mkisofs -r", "Readme.TXT", "Version", &kBig5Name, false},
+                         Row{"-as mkisofs --norock", "README.TXT", "VERSION", nullptr, false}}) {
     SCOPED_TRACE(row.options);
-    const std::string make = std::string("xorriso -as mkisofs ") + row.options + " -o " + Native("names.iso") + " " +
+    const std::string make = std::string("xorriso ") + row.options + " -o " + Native("names.iso") + " " +
                              Native("disc") + " >/dev/null 2>&1";
     ASSERT_EQ(std::system(make.c_str()), 0) << make;
     std::string error;
@@ -157,19 +174,55 @@ TEST_F(VolumeTest, AnImageWithoutRockRidgeNamesReadsItsJolietOrPlainNames) {
       SCOPED_TRACE(given);
       auto volume = Open(given, &error);
       ASSERT_NE(volume, nullptr) << error;
-      std::vector<gamedisc::VolumeEntry> entries;
+      std::vector<gamedisc::VolumeEntry> entries, sub;
       ASSERT_TRUE(volume->List("", &entries));
       ASSERT_EQ(entries.size(), 5u);
-      EXPECT_NE(std::find_if(entries.begin(), entries.end(),
-                             [&](const gamedisc::VolumeEntry& e) { return e.name == row.readme; }),
-                entries.end());
+      const auto listed = [](const std::vector<gamedisc::VolumeEntry>& in, const std::string& name) {
+        return std::any_of(in.begin(), in.end(), [&](const gamedisc::VolumeEntry& e) { return e.name == name; });
+      };
+      EXPECT_TRUE(listed(entries, row.readme));
+      EXPECT_TRUE(row.big5 == nullptr || listed(entries, *row.big5));
       for (const auto& e : entries) EXPECT_EQ(e.utf8, row.utf8) << e.name;
+      ASSERT_TRUE(volume->List("sub", &sub));
+      EXPECT_TRUE(listed(sub, row.version));
       auto file = volume->Open("sub\\big.BIN");
       ASSERT_NE(file, nullptr);
       bool failed = true;
       EXPECT_TRUE(ReadAll(file.get(), &failed) == big_);
       EXPECT_FALSE(failed);
     }
+  }
+}
+
+// libcdio 2.1 cuts the UTF-8 of a Joliet name mostly of Chinese characters
+// to its UCS-2 bytes, and reads 存檔一 and 存檔二 both as 存檔: the names are
+// read whole, and the later folder, which the library cannot reach, is
+// read by its Rock Ridge name where the image has them, else not at all
+// rather than as the first.
+TEST_F(VolumeTest, FoldersWhoseJolietNamesLibcdioCutAlikeAreNotReadAsOne) {
+  const std::string one = "\xA6\x73\xC0\xC9\xA4\x40", two = "\xA6\x73\xC0\xC9\xA4\x47";  // in Big5
+  testsupport::WriteNative(Native("cut") + "/" + one + "/one.txt", "one");
+  testsupport::WriteNative(Native("cut") + "/" + two + "/two.txt", "two");
+  const std::string twoUtf8 = "\xE5\xAD\x98\xE6\xAA\x94\xE4\xBA\x8C";
+  struct Row {
+    const char* options;
+    const std::string* two;  // as listed
+    bool read;               // whether its folder can be listed
+  };
+  for (const Row& row : {Row{"-r -J", &two, true}, Row{"--norock -J", &twoUtf8, false}}) {
+    SCOPED_TRACE(row.options);
+    const std::string make = std::string("xorriso -as mkisofs -input-charset CP950 ") + row.options + " -o " +
+                             Native("cut.iso") + " " + Native("cut") + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    std::string error;
+    auto volume = Open("cut.iso", &error);
+    ASSERT_NE(volume, nullptr) << error;
+    std::vector<gamedisc::VolumeEntry> root, inside;
+    ASSERT_TRUE(volume->List("", &root));
+    ASSERT_EQ(root.size(), 2u);
+    EXPECT_EQ(root[1].name, *row.two);
+    EXPECT_EQ(volume->List(*row.two, &inside), row.read);
+    EXPECT_EQ(inside.size() == 1 && inside[0].name == "two.txt", row.read);
   }
 }
 

@@ -2,6 +2,7 @@
 // images as off folders, and a link in the output folder never followed.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -74,6 +75,38 @@ TEST_F(ExtractTest, AMountedDiscsUnicodeNamesAreKept) {
   ASSERT_EQ(o.exitCode, gamedisc::kExitOk) << o.warned;
   EXPECT_TRUE(fs::is_regular_file(Native("m") + "/" + name));
   EXPECT_EQ(o.warned.find("a guess"), std::string::npos) << o.warned;
+}
+
+// A game whose names are Big5 extracts, checked against its list of files,
+// off an image by whichever names are read: Joliet's in UTF-8, or the
+// Rock Ridge bytes where the image maker could not read the names for its
+// Joliet tree ("_" for each byte, as xorriso does in a UTF-8 locale).
+TEST_F(ExtractTest, ABig5GameExtractsOffItsImageByJolietOrRockRidgeNames) {
+  const std::vector<testsupport::GameFile> files = {{"\\a.txt", "a"}};
+  const std::vector<testsupport::GameFile> data = {{"\\\xA4\xA4\xA4\xE5.txt", "data"},
+                                                   {"\\\xB3\x5C\\\xA4\xA4.txt", "in a folder"}};
+  const std::vector<std::string> discs = testsupport::BuildDiscs(HeaderOf("Big5Image"), {}, files);
+  Put("big5\\cd1", discs[0]);
+  Put("big5\\setupdata\\manifest.ini", testsupport::ManifestFor(discs, files, data));
+  testsupport::WriteNative(Native("big5\\data") + "/\xA4\xA4\xA4\xE5.txt", "data");
+  testsupport::WriteNative(Native("big5\\data") + "/\xB3\x5C/\xA4\xA4.txt", "in a folder");
+  const std::string inFolder = "\xE8\xA8\xB1/\xE4\xB8\xAD.txt";  // 許/中.txt
+  int n = 0;
+  for (const char* charset : {"UTF-8", "CP950"}) {
+    SCOPED_TRACE(charset);
+    const std::string iso = "big5" + std::to_string(n) + ".iso", out = "b" + std::to_string(n++);
+    const std::string make = std::string("xorriso -as mkisofs -r -J -input-charset ") + charset + " -o " +
+                             Native(iso) + " " + Native("big5") + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    Outcome o = Extract({iso}, out);
+    ASSERT_EQ(o.exitCode, gamedisc::kExitOk) << o.warned;
+    EXPECT_NE(o.said.find("Every file matches the disc's list of files"), std::string::npos) << o.said;
+    EXPECT_EQ(Get(out + "\\\xE4\xB8\xAD\xE6\x96\x87.txt"), "data");  // 中文.txt
+    EXPECT_EQ(Get(out + "\\\xE8\xA8\xB1\\\xE4\xB8\xAD.txt"), "in a folder");
+    Outcome json = Extract({iso}, "", ExtractMode::kTest, 0, false, true);
+    EXPECT_NE(json.said.find("{\"file\":\"" + inFolder + "\",\"size\":11,\"disc\":1,"), std::string::npos)
+        << json.said;
+  }
 }
 
 }  // namespace

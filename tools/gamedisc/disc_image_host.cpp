@@ -8,6 +8,10 @@
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
 #include <cdio/rock.h>
+// utf8.h declares its functions without C linkage for C++.
+extern "C" {
+#include <cdio/utf8.h>
+}
 
 #include <fcntl.h>
 #include <sys/uio.h>
@@ -83,6 +87,9 @@ class ImageReader {
   // Turns to the image's Joliet tree: its level, or 0 when it has none
   // (the reader is then as it was).
   virtual int UseJoliet() = 0;
+  // Turns back to the primary tree, whose records carry the Rock Ridge
+  // names; false when it cannot be read so again.
+  virtual bool UsePrimary() = 0;
 };
 
 class IsoReader : public ImageReader {
@@ -111,6 +118,14 @@ class IsoReader : public ImageReader {
     iso9660_close(iso_);
     iso_ = joliet;
     return level;
+  }
+  // Without Joliet: allowed it, libiso9660 reads the Joliet tree alone.
+  bool UsePrimary() override {
+    iso9660_t* primary = iso9660_open_ext(host_.c_str(), ISO_EXTENSION_ROCK_RIDGE);
+    if (primary == nullptr) return false;
+    iso9660_close(iso_);
+    iso_ = primary;
+    return true;
   }
 
  private:
@@ -353,10 +368,11 @@ class ImageFile : public VolumeFile {
   bool failed_ = false;
 };
 
-// Which of an image's names are read: Rock Ridge keeps the names' bytes as
-// the disc's maker had them (a Big5 name stays Big5); Joliet holds names
-// the image maker converted to UTF-16, which libcdio gives as UTF-8; plain
-// ISO 9660 names are upper-case ASCII with a version (";1").
+// Which of an image's names are read: Joliet holds names the image maker
+// converted to UTF-16, which libcdio gives as UTF-8, and is what Windows
+// shows; Rock Ridge keeps the names' bytes as the disc's maker had them (a
+// Big5 name stays Big5); plain ISO 9660 names are upper-case ASCII with a
+// version (";1").
 enum class Names { kRockRidge, kJoliet, kPlain };
 
 class ImageVolume : public WalkedVolume {
@@ -365,20 +381,30 @@ class ImageVolume : public WalkedVolume {
       : path_(path), reader_(std::move(reader)) {}
   std::string Name() const override { return DisplayPath(path_); }
 
-  // Chooses the names to read: Rock Ridge where the root's records carry
-  // them, else Joliet where the image has it, else the plain ones. False
-  // when the root folder cannot be read.
+  // Chooses the names to read: Joliet where the image has it, else Rock
+  // Ridge where the root's records carry them, else the plain ones. An image
+  // maker that could not read the names' code page writes "_" for each of
+  // their bytes in the Joliet tree ("中文.txt" in Big5 read as UTF-8 gives
+  // "____.txt"): where the Joliet tree holds fewer names beyond ASCII than
+  // the Rock Ridge names, it lost them, and Rock Ridge is read; so it is
+  // too where libcdio reads two Joliet names of a folder alike and cannot
+  // reach the later one's folder (see CutByLibrary). False when the root
+  // folder cannot be read.
   bool ChooseNames() {
     bool rockRidge = false;
     if (!ProbeRoot(&rockRidge)) return false;
-    if (rockRidge) {
-      names_ = Names::kRockRidge;
-      return true;
+    bool alike = false;
+    const size_t rockRidgeWide = rockRidge ? WideNames(&alike) : 0;
+    if (reader_->UseJoliet() != 0) {
+      bool unused;
+      if (ProbeRoot(&unused) && (rockRidgeWide == 0 || (WideNames(&alike) >= rockRidgeWide && !alike))) {
+        names_ = Names::kJoliet;
+        return true;
+      }
+      if (!reader_->UsePrimary()) return false;
     }
-    jolietLevel_ = reader_->UseJoliet();
-    if (jolietLevel_ == 0) return true;
-    names_ = Names::kJoliet;
-    return ProbeRoot(&rockRidge);
+    names_ = rockRidge ? Names::kRockRidge : Names::kPlain;
+    return true;
   }
 
  protected:
@@ -397,22 +423,36 @@ class ImageVolume : public WalkedVolume {
     if (!FitsImage(folder)) return false;
     CdioList_t* list = reader_->ReadFolder(folder.where.c_str());
     if (list == nullptr) return false;
+    std::vector<Node> listed;
+    std::vector<bool> rockRidge;  // of each listed, whether its name is Rock Ridge's
+    std::set<std::string> raws;   // the names as the library reads them
     CdioListNode_t* item;
     _CDIO_LIST_FOREACH(item, list) {
       const iso9660_stat_t* record = static_cast<iso9660_stat_t*>(_cdio_list_node_data(item));
       const std::string raw = record->filename;
       if (raw.empty() || raw == "." || raw == "..") continue;
       Node node;
-      node.entry.name = ShownName(*record);
+      node.entry.name = raw;
       node.entry.folder = record->type == iso9660_stat_s::_STAT_DIR;
       node.entry.utf8 = names_ == Names::kJoliet;
       node.entry.size = node.entry.folder ? 0 : record->size;
       node.where = (folder.where == "/" ? "" : folder.where) + "/" + raw;
+      // libcdio finds a folder by its path of names as it reads them, and of
+      // names it reads alike the first: a later folder so named is given a
+      // path it finds nothing at, not read as the first one.
+      if (!raws.insert(raw).second && node.entry.folder) node.where += "/\x01" + std::to_string(listed.size());
       node.extent = record->lsn;
       node.length = record->size;
-      if (!node.entry.name.empty()) children->push_back(std::move(node));
+      listed.push_back(std::move(node));
+      rockRidge.push_back(names_ == Names::kRockRidge && record->rr.b3_rock == yep);
     }
     iso9660_filelist_free(list);
+    if (names_ == Names::kJoliet) MendCutNames(folder, &listed);
+    for (size_t i = 0; i < listed.size(); ++i) {
+      std::string& name = listed[i].entry.name;
+      if (!rockRidge[i]) name = ShownName(name);
+      if (!name.empty() && name != "." && name != "..") children->push_back(std::move(listed[i]));
+    }
     return true;
   }
 
@@ -447,19 +487,116 @@ class ImageVolume : public WalkedVolume {
            folderSectors <= static_cast<uint64_t>(sectors - folder.extent);
   }
 
-  std::string ShownName(const iso9660_stat_t& record) const {
-    if (names_ == Names::kRockRidge && record.rr.b3_rock == yep) return record.filename;
-    // Without the ";1" of the version; plain names are lower-cased as well.
-    std::vector<char> shown(std::strlen(record.filename) + 1);
-    const int length = iso9660_name_translate_ext(record.filename, shown.data(),
-                                                  static_cast<uint8_t>(names_ == Names::kJoliet ? jolietLevel_ : 0));
-    return std::string(shown.data(), static_cast<size_t>(std::max(0, length)));
+  // The names of the tree read now, folders' and files', that hold a byte
+  // beyond ASCII; `alike` tells whether a folder's name, as the library
+  // reads it, is that of an entry before it in its folder. Each folder is
+  // read once, however many records lead to it, and one whose records lie
+  // past the image's end not at all.
+  size_t WideNames(bool* alike) {
+    *alike = false;
+    Node root;
+    if (!Root(&root)) return 0;
+    std::set<int64_t> seen = {root.extent};
+    std::vector<std::string> folders = {"/"};
+    size_t wide = 0;
+    while (!folders.empty()) {
+      const std::string path = folders.back();
+      folders.pop_back();
+      CdioList_t* list = reader_->ReadFolder(path.c_str());
+      if (list == nullptr) continue;
+      std::set<std::string> names;
+      CdioListNode_t* item;
+      _CDIO_LIST_FOREACH(item, list) {
+        const iso9660_stat_t* record = static_cast<iso9660_stat_t*>(_cdio_list_node_data(item));
+        const std::string name = record->filename;
+        if (name.empty() || name == "." || name == "..") continue;
+        if (!names.insert(name).second && record->type == iso9660_stat_s::_STAT_DIR) *alike = true;
+        if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+          ++wide;
+        }
+        Node folder;
+        folder.extent = record->lsn;
+        folder.length = record->size;
+        if (record->type == iso9660_stat_s::_STAT_DIR && FitsImage(folder) && seen.insert(folder.extent).second) {
+          folders.push_back((path == "/" ? "" : path) + "/" + name);
+        }
+      }
+      iso9660_filelist_free(list);
+    }
+    return wide;
+  }
+
+  // libcdio 2.1 cuts the UTF-8 of a Joliet name to the bytes the name takes
+  // in UCS-2: a name mostly of Chinese characters (three bytes each in
+  // UTF-8, two in UCS-2) loses its end, "許" is read as two bytes of its
+  // three. A cut name is no UTF-8, or longer than twice its UTF-16 units;
+  // a name that fits in its UCS-2 bytes never is (under a library that
+  // reads names whole, one found so is read again to the same).
+  static bool CutByLibrary(const std::string& name) {
+    size_t units = 0;
+    for (size_t i = 0; i < name.size();) {
+      const size_t length = Utf8CharacterAt(name, i);
+      if (length == 0) return true;
+      units += length == 4 ? 2 : 1;
+      i += length;
+    }
+    return name.size() > 2 * units;
+  }
+
+  // The names libcdio cut, read whole from the folder's records with
+  // libiso9660's layouts and libcdio's converter. The library lists the
+  // records in their order: each name is that of the next record with its
+  // extent whose name begins as the library's does. A name not found stays
+  // as the library gave it.
+  void MendCutNames(const Node& folder, std::vector<Node>* nodes) {
+    if (std::none_of(nodes->begin(), nodes->end(), [](const Node& n) { return CutByLibrary(n.entry.name); })) return;
+    const uint64_t count = (folder.length + kSectorBytes - 1) / kSectorBytes;
+    std::vector<char> records(static_cast<size_t>(count) * kSectorBytes);
+    const int64_t got = reader_->ReadSectors(records.data(), folder.extent, static_cast<int>(count));
+    std::vector<std::pair<int64_t, std::string>> whole;  // extent, name
+    const size_t nameAt = offsetof(iso9660_dir_t, filename) + 1;
+    for (int64_t sector = 0; sector + kSectorBytes <= got; sector += kSectorBytes) {
+      for (size_t at = 0; at + nameAt <= kSectorBytes;) {
+        const auto* record = reinterpret_cast<const iso9660_dir_t*>(records.data() + sector + at);
+        const size_t length = iso9660_get_dir_len(record);
+        const size_t nameLength = record->filename.len;
+        if (length < nameAt || at + length > kSectorBytes || nameAt + nameLength > length) break;
+        cdio_utf8_t* name = nullptr;
+        if (nameLength > 1 && cdio_charset_to_utf8(&record->filename.str[1], nameLength, &name, "UCS-2BE")) {
+          whole.emplace_back(from_733(record->extent), name);
+        }
+        cdio_free(name);
+        at += length;
+      }
+    }
+    size_t next = 0;
+    for (Node& node : *nodes) {
+      for (size_t i = next; i < whole.size(); ++i) {
+        if (whole[i].first != node.extent || whole[i].second.compare(0, node.entry.name.size(), node.entry.name) != 0) {
+          continue;
+        }
+        next = i + 1;
+        if (CutByLibrary(node.entry.name)) node.entry.name = whole[i].second;
+        break;
+      }
+    }
+  }
+
+  // A name as Windows shows it, where it is not Rock Ridge's (kept as it
+  // is): Joliet's without the version (";1"), and the dot before it where
+  // the name has no extension; a plain one in its own case, without the
+  // version or a trailing dot ("README.;1" is "README").
+  std::string ShownName(std::string name) const {
+    const size_t version = name.find_last_not_of("0123456789");
+    const bool versioned = version != std::string::npos && name[version] == ';';
+    if (versioned) name.erase(version);
+    if ((versioned || names_ != Names::kJoliet) && name.size() > 1 && name.back() == '.') name.pop_back();
+    return name;
   }
 
   std::string path_;
   std::unique_ptr<ImageReader> reader_;
   Names names_ = Names::kPlain;
-  int jolietLevel_ = 0;
 };
 
 std::string LowerExtension(const std::string& path) {
