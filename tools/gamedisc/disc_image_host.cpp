@@ -92,50 +92,10 @@ class ImageReader {
   virtual bool UsePrimary() = 0;
 };
 
-class IsoReader : public ImageReader {
- public:
-  IsoReader(iso9660_t* iso, const std::string& host, int64_t sectors) : iso_(iso), host_(host), sectors_(sectors) {}
-  ~IsoReader() override { iso9660_close(iso_); }
-  IsoReader(const IsoReader&) = delete;
-  IsoReader& operator=(const IsoReader&) = delete;
 
-  CdioList_t* ReadFolder(const char* path) override { return iso9660_ifs_readdir(iso_, path); }
-  iso9660_stat_t* RootRecord() override { return iso9660_ifs_stat(iso_, "/"); }
-  int64_t ReadSectors(void* buffer, int64_t lsn, int count) override {
-    if (lsn < 0 || count <= 0 || lsn > INT32_MAX - count) return 0;
-    return std::max<long>(0, iso9660_iso_seek_read(iso_, buffer, static_cast<lsn_t>(lsn), count));
-  }
-  int64_t Sectors() override { return sectors_; }
-  // libiso9660 takes the Joliet tree when it may and the image has one: the
-  // image is opened again so.
-  int UseJoliet() override {
-    iso9660_t* joliet = iso9660_open_ext(host_.c_str(), ISO_EXTENSION_JOLIET | ISO_EXTENSION_ROCK_RIDGE);
-    const int level = joliet != nullptr ? iso9660_ifs_get_joliet_level(joliet) : 0;
-    if (level == 0) {
-      if (joliet != nullptr) iso9660_close(joliet);
-      return 0;
-    }
-    iso9660_close(iso_);
-    iso_ = joliet;
-    return level;
-  }
-  // Without Joliet: allowed it, libiso9660 reads the Joliet tree alone.
-  bool UsePrimary() override {
-    iso9660_t* primary = iso9660_open_ext(host_.c_str(), ISO_EXTENSION_ROCK_RIDGE);
-    if (primary == nullptr) return false;
-    iso9660_close(iso_);
-    iso_ = primary;
-    return true;
-  }
-
- private:
-  iso9660_t* iso_;
-  std::string host_;
-  int64_t sectors_;
-};
-
-// The sectors of a data track laid out as a descriptor tells, read from
-// its data file: the 2,048 user bytes of each.
+// The sectors of a data track (a whole .iso, or as a sheet or descriptor
+// lays it out in its file), read straight from the file: the 2,048 user
+// bytes of each.
 class TrackSectors {
  public:
   // The track is read front to back, file after file: the system may read
@@ -156,8 +116,9 @@ class TrackSectors {
     char* out = static_cast<char*>(buffer);
     const off_t at = static_cast<off_t>(layout_.start + lsn * layout_.sectorBytes);
     if (layout_.sectorBytes == kSectorBytes) {
+      // An image cut inside a sector still gives the bytes it has.
       const ssize_t got = pread(fd_, out, size_t{static_cast<unsigned>(n)} * kSectorBytes, at);
-      return got < 0 ? 0 : got / kSectorBytes * kSectorBytes;
+      return got < 0 ? 0 : got;
     }
     // Raw sectors are read in one call with their user bytes put straight
     // into place: the header and the rest of each sector (its error
@@ -192,6 +153,48 @@ class TrackSectors {
   TrackLayout layout_;
   int64_t sectors_;
   char scratch_[2448 - kSectorBytes];
+};
+
+class IsoReader : public ImageReader {
+ public:
+  // `iso` is the image opened by libiso9660, which reads its records from
+  // `host`; files are read from `track`.
+  IsoReader(iso9660_t* iso, const std::string& host, std::unique_ptr<TrackSectors> track)
+      : iso_(iso), host_(host), track_(std::move(track)) {}
+  ~IsoReader() override { iso9660_close(iso_); }
+  IsoReader(const IsoReader&) = delete;
+  IsoReader& operator=(const IsoReader&) = delete;
+
+  CdioList_t* ReadFolder(const char* path) override { return iso9660_ifs_readdir(iso_, path); }
+  iso9660_stat_t* RootRecord() override { return iso9660_ifs_stat(iso_, "/"); }
+  int64_t ReadSectors(void* buffer, int64_t lsn, int count) override { return track_->Read(buffer, lsn, count); }
+  int64_t Sectors() override { return track_->Sectors(); }
+  // libiso9660 takes the Joliet tree when it may and the image has one: the
+  // image is opened again so.
+  int UseJoliet() override {
+    iso9660_t* joliet = iso9660_open_ext(host_.c_str(), ISO_EXTENSION_JOLIET | ISO_EXTENSION_ROCK_RIDGE);
+    const int level = joliet != nullptr ? iso9660_ifs_get_joliet_level(joliet) : 0;
+    if (level == 0) {
+      if (joliet != nullptr) iso9660_close(joliet);
+      return 0;
+    }
+    iso9660_close(iso_);
+    iso_ = joliet;
+    return level;
+  }
+  // Without Joliet: allowed it, libiso9660 reads the Joliet tree alone.
+  bool UsePrimary() override {
+    iso9660_t* primary = iso9660_open_ext(host_.c_str(), ISO_EXTENSION_ROCK_RIDGE);
+    if (primary == nullptr) return false;
+    iso9660_close(iso_);
+    iso_ = primary;
+    return true;
+  }
+
+ private:
+  iso9660_t* iso_;
+  std::string host_;
+  std::unique_ptr<TrackSectors> track_;
 };
 
 // libiso9660 reads only files of 2,048-byte sectors from their start, and
@@ -312,12 +315,10 @@ class RecordCopy {
 class TrackReader : public IsoReader {
  public:
   TrackReader(iso9660_t* iso, std::unique_ptr<RecordCopy> copy, std::unique_ptr<TrackSectors> track)
-      : IsoReader(iso, copy->Path(), track->Sectors()), copy_(std::move(copy)), track_(std::move(track)) {}
-  int64_t ReadSectors(void* buffer, int64_t lsn, int count) override { return track_->Read(buffer, lsn, count); }
+      : IsoReader(iso, copy->Path(), std::move(track)), copy_(std::move(copy)) {}
 
  private:
   std::unique_ptr<RecordCopy> copy_;
-  std::unique_ptr<TrackSectors> track_;
 };
 
 // A file of an image: `length` bytes from sector `extent`, read in runs of
@@ -637,8 +638,19 @@ std::unique_ptr<DiscVolume> OpenIso(const std::string& iso, const std::string& p
     *error = WithLibraryMessage(DisplayPath(path) + ": no ISO 9660 file system can be read from it");
     return nullptr;
   }
-  const int64_t fileSectors = std::max<int64_t>(0, DiskFileSize(iso)) / kSectorBytes;
-  return ReadImage(path, std::make_unique<IsoReader>(image, host, sectors < 0 ? fileSectors : sectors), error);
+  // Files are read as every image's are, in runs straight from the file.
+  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    iso9660_close(image);
+    *error = DisplayPath(path) + ": cannot be read";
+    return nullptr;
+  }
+  // The last sector may be cut short.
+  const int64_t fileSectors = (std::max<int64_t>(0, DiskFileSize(iso)) + kSectorBytes - 1) / kSectorBytes;
+  TrackLayout layout;
+  layout.sectorBytes = kSectorBytes;
+  auto track = std::make_unique<TrackSectors>(fd, layout, sectors < 0 ? fileSectors : sectors);
+  return ReadImage(path, std::make_unique<IsoReader>(image, host, std::move(track)), error);
 }
 
 // The file a sheet names, beside the sheet or in a folder below it, each
