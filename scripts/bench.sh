@@ -26,7 +26,8 @@
 # Each game is generated (seeded, the same bytes every time), authored into
 # a two-disc set (the wall time of that printed, with the jobs gamedisc
 # packed on: one per core, or BENCH_JOBS), packed with gzip -6 and zip;
-# then, after a warm-up round, five rounds run every contestant in turn into
+# then, after a warm-up round, five rounds run every contestant, in an order
+# shuffled each round (the same every run), into
 # an empty folder on the same file system, with the page cache written out
 # and dropped between runs (not timed), so that each reads its input from
 # the disk.
@@ -166,7 +167,10 @@ run_shape() {
   }
   for who in $contestants; do run_one "$who" >/dev/null; done  # warm-up
   for round in $(seq $rounds); do
-    for who in $contestants; do
+    # Each round in its own order (the same every run): a stall of the
+    # machine's that comes at the same point of every round falls on a
+    # different contestant each time, not on one.
+    for who in $(shuf -e $contestants --random-source=<(yes "$round")); do
       t=$(run_one "$who")
       times[$who]="${times[$who]:-} $t"
       if [ "$who" = installer ] || [ "$who" = listed ]; then

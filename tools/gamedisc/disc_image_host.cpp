@@ -41,9 +41,10 @@ namespace gamedisc {
 namespace {
 
 constexpr int kSectorBytes = ISO_BLOCKSIZE;
-// A file is read 512 sectors (1 MiB) at a time: archives of hundreds of
-// megabytes go by in few calls.
-constexpr int kRunSectors = 512;
+// A file is read 32 sectors (64 KiB) at a time: reads well inside the
+// system's read-ahead let it read on while a run is unpacked (runs of 1 MiB
+// waited on the disk: a cold extract took 10 to 15 % longer).
+constexpr int kRunSectors = 32;
 
 // libcdio's last warning or error, for the message of an image that cannot
 // be opened. Its default handler prints to stderr and ends the process on
