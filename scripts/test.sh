@@ -82,7 +82,7 @@ tier "gamedisc install and package" $t
 
 t=$SECONDS
 echo "== fuzz targets, a short pass"
-scripts/fuzz.sh 10
+scripts/fuzz.sh 6
 tier "fuzz build and pass" $t
 
 if ! wait "$boot_pid"; then
