@@ -26,7 +26,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=${FUZZ_TARGETS:-install_log disc extract manifest text picture art package stored_path cue_sheet image_descriptor}  # slowest first
+targets=${FUZZ_TARGETS:-image_volume install_log disc extract manifest text picture art package stored_path cue_sheet image_descriptor}  # slowest first
 mode=time
 limit=${1:-10}
 case ${1:-} in
@@ -59,6 +59,9 @@ fuzz_one() {
   # 4 KB also holds a whole message file: three languages of every text.
   local max_len=8192
   [ "$target" = install_log ] || [ "$target" = text ] && max_len=4096
+  # An image's records from sector 16 on: its descriptors, path tables,
+  # folders and a few small files.
+  [ "$target" = image_volume ] && max_len=40960
   rm -rf "$findings"
   mkdir -p "$findings"
   if [ "$mode" = time ]; then
