@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "a_file.h"
 #include "a_mem.h"
@@ -27,19 +28,31 @@ struct Env {
   std::string work;  // base/work, drive T:
 };
 
+// A folder of its own on the real disk, removed when the process ends.
+inline std::string RealFolder(const char* name) {
+  static std::vector<std::string>* made = nullptr;
+  if (made == nullptr) {
+    made = new std::vector<std::string>;
+    std::atexit([] {
+      for (const std::string& folder : *made) {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+      }
+    });
+  }
+  std::string pattern = (std::filesystem::temp_directory_path() / (std::string(name) + "-XXXXXX")).string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  made->push_back(pattern);
+  return pattern;
+}
+
 inline Env& Get() {
   static Env* env = nullptr;
   if (env == nullptr) {
     env = new Env;
     const char* onDisk = std::getenv("FUZZ_ON_DISK");
     if (onDisk != nullptr && onDisk[0] == '1') {
-      std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-XXXXXX").string();
-      if (mkdtemp(pattern.data()) == nullptr) std::abort();
-      env->base = pattern;
-      std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(Get().base, ec);
-      });
+      env->base = RealFolder("fuzz");
     } else {
       plat::host::UseMemoryFiles(true);
       plat::host::SkipSleeps(true);

@@ -17,13 +17,7 @@ namespace fs = std::filesystem;
 const std::string& OutputBase() {
   static std::string base;
   if (base.empty()) {
-    std::string pattern = (fs::temp_directory_path() / "fuzz-extract-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    base = pattern;
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(OutputBase(), ec);
-    });
+    base = fuzzenv::RealFolder("fuzz-extract");
     plat::host::MapDrive('O', base, plat::kDriveFixed);
   }
   return base;

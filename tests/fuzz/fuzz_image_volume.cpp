@@ -5,21 +5,17 @@
 // Property: every folder lists and every file reads without a read outside
 // the image or a crash, whatever the records claim, and an image refused
 // is refused with a reason.
-#include <stdlib.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "disc_volume.h"
+#include "fuzz_env.h"
 #include "host_port.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr size_t kSector = 2048;
 
@@ -27,13 +23,7 @@ constexpr size_t kSector = 2048;
 const std::string& Base() {
   static std::string base;
   if (base.empty()) {
-    std::string pattern = (fs::temp_directory_path() / "fuzz-image-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    base = pattern;
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(Base(), ec);
-    });
+    base = fuzzenv::RealFolder("fuzz-image");
     plat::host::MapDrive('I', base, plat::kDriveFixed);
   }
   return base;
